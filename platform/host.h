@@ -1,0 +1,78 @@
+// The host under the emulated desktop: either a real SDL2 window with a real clock and
+// audio, or a headless one with a virtual clock. Exactly one host is chosen, once, by
+// Init(); everything in platform/ asks the host for time, input and presentation.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/types.h"
+
+namespace platform {
+
+class Surface;
+
+// One line of a --script file: at `timeMs` press or release `vk`.
+struct ScriptedKey {
+  uint32_t timeMs = 0;
+  int vk = 0;
+  bool down = true;
+};
+struct ScheduledScreenshot {
+  uint32_t timeMs = 0;
+  std::string path;  // UTF-8
+};
+
+struct HostOptions {
+  bool headless = false;
+  bool mute = false;
+  int scale = 1;
+  std::optional<uint32_t> runForMs;
+  std::vector<ScriptedKey> script;
+  std::vector<ScheduledScreenshot> screenshots;
+};
+
+class Host {
+ public:
+  virtual ~Host() = default;
+  virtual bool IsHeadless() const = 0;
+  // Milliseconds since Init (virtual for the headless host).
+  virtual uint32_t Now() = 0;
+  // Moves pending host input into the queue (PostKeyInput, PostMouseInput ...).
+  virtual void PumpInput() = 0;
+  // Blocks until host input arrives or `deadline` (a Now() value) is reached. The
+  // headless host instead advances its clock to the deadline or the next scripted
+  // input, whichever is first; with neither it returns false ("nothing will ever
+  // happen"), and the queue then ends the run as if the window were closed.
+  virtual bool WaitUntil(std::optional<uint32_t> deadline) = 0;
+  // A top-level window was created, shown, hidden, moved, re-titled or destroyed.
+  virtual void TopLevelChanged(HWND h) = 0;
+  // A top-level window's frame was repainted; show it.
+  virtual void Present(HWND h, const Surface& frame) = 0;
+  // The size of the screen (for centring top-level windows).
+  virtual Rect ScreenRect() = 0;
+  virtual void ShowMessageBox(const std::string& text, const std::string& caption, int icon) = 0;
+};
+
+// Chooses and starts the host. Returns an error text (one line) on failure, e.g. the SDL
+// host without a display: "no display available: run with --headless".
+std::optional<std::string> Init(const HostOptions& options);
+Host& GetHost();
+const HostOptions& GetHostOptions();
+bool HostStarted();
+// Called when --run-for elapses; the app installs the runtime's orderly end here.
+// Default: ExitProcess(0).
+void SetRunForHandler(std::function<void()> fn);
+
+// Parsing of the --script file format: each line "MS down|up KEY", KEY one of Left
+// Right Up Down Space Return Escape Tab Z X A..Z 0..9 F1..F12 or a decimal key code.
+// Blank lines and lines starting with '#' are ignored. On error returns a one-line
+// message naming the line number.
+std::optional<std::string> ParseScript(const std::string& text, std::vector<ScriptedKey>& out);
+// Key name used in scripts -> virtual-key code; 0 if unknown.
+int KeyNameToVk(const std::string& name);
+
+}  // namespace platform

@@ -1,0 +1,40 @@
+// Process services of the emulated desktop.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/types.h"
+
+namespace platform {
+
+// Program folder (UTF-8, no trailing slash) from the executable's real path.
+std::string ProgramFolder();
+std::string ProgramFileName();
+// Milliseconds since the host started (virtual in the headless host).
+uint32_t GetTickCount();
+// Reads a whole file; the path is a host path (UTF-8). nullopt when it cannot be read.
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& utf8Path);
+
+// Opens a target (URL, mailto:, file) with the desktop's open action, without a shell.
+// True when a program was started.
+bool OpenWithDesktop(const std::string& utf8Target);
+// The desktop's command for opening ".htm" files, with its "%1"-style placeholder, or
+// empty when none is registered.
+std::string HtmOpenCommand();
+// Runs a command line (quoted arguments allowed), without a shell. True when started.
+bool RunCommandLine(const std::string& utf8CommandLine);
+
+enum MessageBoxIcon : int { MB_ICONNONE = 0, MB_ICONERROR = 0x10, MB_ICONINFORMATION = 0x40 };
+// Modal message box, UTF-8 texts. The headless host writes "caption: text" to stderr.
+void MessageBox(HWND owner, const std::string& text, const std::string& caption, int icon);
+
+// Hooks run (in reverse order of registration) before the process ends, e.g. to flush
+// a pending screenshot or close audio. Must not call ExitProcess.
+void AtExit(std::function<void()> fn);
+// Runs the hooks and ends the process with the code (-1 ends with 255 on POSIX).
+[[noreturn]] void ExitProcess(int code);
+
+}  // namespace platform

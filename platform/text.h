@@ -1,0 +1,19 @@
+// GBK <-> UTF-8 conversion (iconv) and the mapping of the game's paths to host paths.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Unconvertible input is passed through byte for byte, so nothing is ever lost.
+std::string GbkToUtf8(std::string_view gbk);
+std::string Utf8ToGbk(std::string_view utf8);
+// Short helper for literals in source code: gbk("主角").
+inline std::string gbk(std::string_view utf8) { return Utf8ToGbk(utf8); }
+
+// A path as the game builds it (GBK, backslashes) to a host path (UTF-8, slashes).
+// Backslashes are recognised only as whole characters, never as the second byte of a
+// two-byte GBK character.
+std::string HostPath(std::string_view gbkPath);
+
+}  // namespace platform

@@ -1,0 +1,151 @@
+// What a component type offers the form runtime, and what the form runtime offers
+// component implementations (events, the current event source, component lookup).
+//
+// NOTE for the first implementer: the stage and the core components are written
+// against these declarations; extend freely, keep these signatures.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/types.h"
+
+namespace rt {
+
+// Property type codes of the property tables.
+enum PropType : int {
+  kPropInt = 1001, kPropDouble = 1002, kPropBool = 1003, kPropDateTime = 1004,
+  kPropText = 1005, kPropChoice = 1006, kPropPicture = 1009, kPropIcon = 1010,
+  kPropCursor = 1011, kPropMusic = 1012, kPropFont = 1013, kPropColour = 1014,
+  kPropColour2 = 1015, kPropColour3 = 1017, kPropCustom = 1023, kPropCustom2 = 1024,
+};
+
+// A `font` value: the seven members in stored order.
+struct FontValue {
+  int angle = 0;          // tenths of a degree, taken modulo 3600
+  bool bold = false;      // weight 700
+  bool italic = false;
+  bool strikeOut = false;
+  bool underline = false;
+  int size = 9;           // points; height = -(size * 96 / 72); negative counts as 0
+  std::string face;       // GBK; empty or longer than 31 bytes means "宋体"
+};
+
+// A property value as it crosses the component boundary, already converted by the
+// property's type: numbers, bools, colours and choices in `i`, doubles in `d`, texts
+// (GBK) in `text`, picture/icon/cursor/music/custom bytes in `bytes`, fonts in `font`.
+struct PropValue {
+  int64_t i = 0;
+  double d = 0;
+  std::string text;
+  std::vector<uint8_t> bytes;
+  FontValue font;
+  bool hasFont = false;
+};
+
+struct PropertyInfo {
+  int type = kPropInt;     // PropType
+  uint32_t state = 0x8000; // 0xE000 for the common properties 0..7
+};
+
+// What the create operation receives.
+struct CreateInfo {
+  uint32_t windowId = 0;
+  uint32_t componentId = 0;  // 0 for the window unit itself
+  uint32_t typeCode = 0;
+  platform::HWND parent = 0;  // the form's window (0 when creating the form itself)
+  platform::Rect rect;        // left, top, right, bottom in the parent's client area
+  uint32_t flags = 0;         // bit 0 visible, bit 1 disabled, bit 2 tab stop
+  int childNumber = 0;        // 100, 110, 120 ...
+  std::span<const uint8_t> ownBlock;  // the record's own property block (may be empty)
+};
+
+// The live object of a unit.
+class Component {
+ public:
+  virtual ~Component() = default;
+  // The unit's window; 0 for units without one.
+  virtual platform::HWND Hwnd() const = 0;
+  // Own properties, index = property index - 8.
+  virtual PropValue ReadProperty(int ownIndex) = 0;
+  // Returns true when the runtime should refresh the window description from the units.
+  virtual bool WriteProperty(int ownIndex, const PropValue& v) = 0;
+  // Operation 8: the focused unit wants this key message itself (no Tab/Esc handling).
+  virtual bool WantsKey(const platform::Message&) { return false; }
+  // Operation 11: message pre-filter; true consumes the message.
+  virtual bool PreFilter(platform::Message&) { return false; }
+  // Runtime notices.
+  virtual void OnCreationComplete() {}
+  virtual void OnWindowShown() {}
+  // Enter on the focused unit: its default action.
+  virtual void DefaultAction() {}
+};
+
+enum UnitTypeFlags : uint32_t {
+  kUnitRaisesEvents = 0x04,
+  kUnitHasPreFilter = 0x20,
+  kUnitIsWindowComponent = 0x40,
+  kUnitInnerWindows = 0x200,
+  kUnitRadioLike = 0x400,
+  kUnitInvisibleAtRunTime = 0x8000,
+};
+
+struct UnitType {
+  std::string displayName;  // GBK, e.g. gbk("动画框")
+  std::string englishName;  // e.g. "CartoonBox"
+  uint32_t typeCode = 0;
+  uint32_t flags = 0;
+  std::vector<PropertyInfo> properties;  // every property in index order, 0..7 included
+  // Operation 1. Returns nullptr when creation fails (the whole load then fails).
+  std::function<std::unique_ptr<Component>(const CreateInfo&)> create;
+};
+
+void RegisterUnitType(UnitType type);
+const UnitType* FindUnitType(uint32_t typeCode);
+
+// ---- events ---------------------------------------------------------------------------
+struct EventRecord {
+  uint32_t windowId = 0;
+  uint32_t componentId = 0;  // 0: the window itself
+  int32_t eventIndex = 0;    // own events 0, 1, ...; common events negative
+  uint32_t argCount = 0;
+  int32_t args[5] = {};
+  uint32_t resultPresent = 0;
+  int64_t result = 0;
+};
+
+// Common events.
+enum CommonEvent : int32_t {
+  kEvLeftButtonDown = -1, kEvLeftButtonUp = -2, kEvDoubleClick = -3,
+  kEvRightButtonDown = -4, kEvRightButtonUp = -5, kEvMouseMove = -6, kEvGotFocus = -7,
+  kEvLostFocus = -8, kEvKeyDown = -9, kEvKeyUp = -10, kEvCharacter = -11, kEvWheel = -12,
+};
+
+// Delivers at once (nested if need be). Returns whether a handler was called.
+bool RaiseEvent(EventRecord& ev);
+
+// The live component of (window id, component id); runtime error
+// "指定窗口或窗口组件不存在或尚未载入" when there is none.
+Component& GetComponent(uint32_t windowId, uint32_t componentId);
+// nullptr instead of the error.
+Component* FindComponent(uint32_t windowId, uint32_t componentId);
+
+struct EventSource {
+  uint32_t windowId = 0;
+  uint32_t componentId = 0;
+};
+EventSource CurrentEventSource();
+
+// Idle callbacks, called while the queue is empty, last registered first.
+using IdleRoutine = void (*)(void* param);
+void AddIdleCallback(platform::HWND window, IdleRoutine routine, void* param);
+void RemoveIdleCallback(platform::HWND window, IdleRoutine routine, void* param);
+
+// Lets pending messages run (through the form's pre-filter) until the queue is empty or
+// the quit message is next.
+void DoEvents();
+
+}  // namespace rt
