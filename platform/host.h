@@ -67,6 +67,10 @@ bool HostStarted();
 // Default: ExitProcess(0).
 void SetRunForHandler(std::function<void()> fn);
 
+// Tests only: destroys every window, empties the queue, kills timers, clears key
+// state, focus and capture, and starts a fresh headless host at virtual time 0.
+void ResetForTesting(const HostOptions& options = HostOptions{true});
+
 // Parsing of the --script file format: each line "MS down|up KEY", KEY one of Left
 // Right Up Down Space Return Escape Tab Z X A..Z 0..9 F1..F12 or a decimal key code.
 // Blank lines and lines starting with '#' are ignored. On error returns a one-line
