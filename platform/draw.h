@@ -67,6 +67,14 @@ LogFont DefaultGuiFont();   // the desktop's default user-interface font (9 pt "
 // "黑体" to WenQuanYi Zen Hei, other names to themselves, then any face for zh.
 class Font;
 std::shared_ptr<Font> CreateFont(const LogFont& lf);  // never null: falls back
+// A realised font's cell (ascent above the baseline, descent below, in pixels), its em
+// size and the family found for it (UTF-8; empty when no face was found at all, in which
+// case text takes up room but draws nothing).
+struct FontMetrics {
+  int ascent = 0, descent = 0, emPixels = 0;
+  std::string family;
+};
+FontMetrics GetFontMetrics(const Font& f);
 
 // ---- mix modes ----------------------------------------------------------------------
 enum Rop2 : int {
@@ -112,13 +120,19 @@ class DC {
   void FillRect(const Rect& r, const Brush& b);
   void FillSolid(const Rect& r, COLORREF c);
   // Outline with the pen and interior with the brush, both through the mix mode.
-  // Covers [left, right) x [top, bottom) like the classic call.
+  // Covers [left, right) x [top, bottom) like the classic call; every pixel is mixed
+  // once. A pen wider than one pixel is centred on the outline (PS_INSIDEFRAME keeps it
+  // inside); the dash styles apply to pens of width 0 and 1 only, their gaps drawn in
+  // the background colour when the background mode is OPAQUE.
   void Rectangle(int left, int top, int right, int bottom);
   void MoveTo(int x, int y);
   void LineTo(int x, int y);
-  void SetPixel(int x, int y, COLORREF c);
+  void SetPixel(int x, int y, COLORREF c);  // plain copy, no mix mode
 
-  // Copies pixels (alpha forced opaque) from src.
+  // Copies pixels (alpha forced opaque) from src. Source pixels outside src are skipped.
+  // StretchBlt mirrors when the signs of w and sw (or h and sh) differ; STRETCH_SMOOTH
+  // averages the covered source area when shrinking and interpolates bilinearly when
+  // growing.
   void BitBlt(int x, int y, int w, int h, const Surface& src, int sx, int sy);
   void StretchBlt(int x, int y, int w, int h, const Surface& src, int sx, int sy, int sw,
                   int sh, int mode = STRETCH_NEAREST);
@@ -131,6 +145,7 @@ class DC {
   Surface* target_;
   Point origin_;
   Rect clip_;
+  Rect baseClip_;  // the clip given at construction; SetClip never widens past it
   Pen pen_;
   Brush brush_;
   std::shared_ptr<Font> font_;
@@ -139,6 +154,7 @@ class DC {
   COLORREF bkColour_ = 0xFFFFFF;
   int bkMode_ = OPAQUE;
   Point current_;
+  int dashPos_ = 0;  // position in a styled pen's dash pattern; restarts at MoveTo
 };
 
 // ---- system metrics -------------------------------------------------------------------
