@@ -18,6 +18,10 @@ struct ConstantRange {
 
 // Used from the main thread only, like the rest of the value runtime.
 std::vector<ConstantRange> g_constants;
+// Requests beyond this are refused before they reach the heap: no block of the game
+// comes near it, and a wild size must give the allocation error rather than whatever
+// the heap (or a checking allocator) does with it.
+constexpr size_t kLargestBlock = size_t(1) << 40;
 HeapFunctions g_heap{&std::malloc, &std::realloc, &std::free};
 
 const ConstantRange* FindRange(const void* p) {
@@ -41,7 +45,7 @@ const ConstantRange* FindRange(const void* p) {
 
 void* Allocate(size_t size) {
   // A zero-byte request still yields a distinct block, as the process heap gives one.
-  void* p = g_heap.allocate(size ? size : 1);
+  void* p = size <= kLargestBlock ? g_heap.allocate(size ? size : 1) : nullptr;
   if (!p) AllocationFailed(size);
   return p;
 }
@@ -54,7 +58,7 @@ void* Resize(void* block, size_t newSize) {
     std::memcpy(copy, block, std::min(newSize, available));
     return copy;
   }
-  void* p = g_heap.resize(block, newSize ? newSize : 1);
+  void* p = newSize <= kLargestBlock ? g_heap.resize(block, newSize ? newSize : 1) : nullptr;
   if (!p) AllocationFailed(newSize);
   return p;
 }
