@@ -43,6 +43,10 @@ struct KeyRequest {
   static KeyRequest FromArgument(int64_t key);
 };
 
+// The key a decoded frame gets: none, the colour asked for, or (automatic) the colour of
+// the frame's own top-left pixel.
+uint32_t FrameKey(const KeyRequest& key, const platform::Surface& frame);
+
 // Chooses the decoder by signature: GIF (all frames), PNG (libpng), else the runtime's
 // picture loader (BMP, JPEG, icons ...). nullopt when nothing valid comes out.
 std::optional<Picture> DecodePicture(std::span<const uint8_t> bytes, KeyRequest key);
