@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
+#include <string>
 
 namespace platform {
 
@@ -53,5 +55,84 @@ class MidiStream {
 };
 using MidiDone = std::function<void(void* cookie)>;
 std::unique_ptr<MidiStream> OpenMidiStream(MidiDone done);
+
+// --- Device rules ------------------------------------------------------------------
+//
+// Callbacks: every `done` runs on a device thread, never on the caller's thread and
+// never inside the audio callback. Reset and Stop hand their buffers back the same way,
+// so a callback may still arrive shortly after they return; none arrives once the
+// device object has been destroyed. Destroying a device waits for a callback of that
+// device that is running on another thread, so do not destroy it while holding a lock
+// that its callback takes.
+//
+// Wave formats the devices play: PCM (tag 1), 8-bit unsigned or 16-bit signed samples,
+// 1 or 2 channels, 4,000 to 192,000 samples per second, block align equal to
+// channels * bits / 8. Everything else is refused by OpenWaveOut.
+bool IsPlayableWaveFormat(const WaveFormat& fmt);
+
+// Which output the Open functions use: the real mixer on the host's audio device, or
+// the null devices (headless host, --mute, no host started, or no audio device).
+bool AudioUsesNullDevices();
+// Closes the host audio device and ends the device threads. Installed as an exit hook
+// the first time the device opens; safe to call more than once.
+void ShutdownAudio();
+
+// The General MIDI sound font, searched in a few standard places; empty when there is
+// none (MIDI then plays silently but on time).
+std::string FindSoundFont();
+
+// --- The software mixer --------------------------------------------------------------
+//
+// Every open wave output and MIDI stream of one mixer is mixed into 44,100 Hz
+// interleaved stereo float. The host's audio device drives one mixer from its callback;
+// tools render offline with a mixer of their own.
+class AudioMixer {
+ public:
+  static constexpr int kSampleRate = 44100;
+  // OnDeviceThread: callbacks run on the mixer's completion thread (device use).
+  // Inline: callbacks run on the thread calling Render, just before it returns, so
+  // offline rendering is deterministic and a player can refill before the next block.
+  enum class Completion { OnDeviceThread, Inline };
+  explicit AudioMixer(Completion completion, std::string soundFont = FindSoundFont());
+  ~AudioMixer();
+  AudioMixer(const AudioMixer&) = delete;
+  AudioMixer& operator=(const AudioMixer&) = delete;
+
+  std::unique_ptr<WaveOut> OpenWaveOut(const WaveFormat& fmt, WaveDone done);
+  std::unique_ptr<MidiStream> OpenMidiStream(MidiDone done);
+  // Replaces `out` with the next `frames` stereo frames (2 * frames floats).
+  void Render(float* out, size_t frames);
+  bool HasSoundFont() const;
+
+  struct Impl;
+
+ private:
+  std::shared_ptr<Impl> impl_;
+};
+
+// --- Tests only: pacing of the null devices and a look at what they were given --------
+struct NullAudioHooks {
+  // Wave buffers and MIDI buffers complete after their playing time times this factor;
+  // 0 completes them at once, in queue order.
+  double timeScale = 1.0;
+  // Wave buffers wait until ReleaseHeldWaveBuffers hands them back (Reset still
+  // returns them at once).
+  bool holdWaveBuffers = false;
+  // Called on the writer's thread for every accepted wave buffer.
+  std::function<void(const WaveFormat&, std::span<const uint8_t>)> onWaveWrite;
+  // Called for every MIDI stream operation: `what` is "open", "division", "queue",
+  // "restart", "stop", "reset" or "close"; `stream` tells the streams apart.
+  std::function<void(const void* stream, const char* what,
+                     std::span<const MidiStreamEvent> events)>
+      onMidi;
+};
+void SetNullAudioHooksForTesting(NullAudioHooks hooks);
+// Hands back up to `count` held wave buffers, oldest first. Returns how many.
+size_t ReleaseHeldWaveBuffers(size_t count = SIZE_MAX);
+size_t HeldWaveBufferCount();
+size_t OpenNullWaveCount();
+// Makes the Open functions use the host's audio device (SDL) even without a started
+// host, e.g. with SDL_AUDIODRIVER=dummy.
+void UseAudioDeviceForTesting(bool on);
 
 }  // namespace platform

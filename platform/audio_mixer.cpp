@@ -1,0 +1,413 @@
+// The software mixer: wave outputs converted to 44,100 Hz stereo float by SDL audio
+// streams, MIDI streams rendered by FluidSynth with their events placed on the audio
+// clock, everything summed into one block.
+#include <SDL.h>
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+#include "platform/audio.h"
+#include "platform/audio_sink.h"
+
+namespace platform {
+
+using audio::PendingDone;
+using audio::CompletionSink;
+
+namespace {
+
+// Loudness of the synthesiser. FluidSynth's default (0.2) is quiet next to the game's
+// effects; a full General MIDI arrangement at 0.4 still leaves headroom below clipping.
+constexpr double kSynthGain = 0.4;
+constexpr size_t kScratchFrames = 1024;
+
+class Source {
+ public:
+  virtual ~Source() = default;
+  // Adds `frames` stereo frames to `out`; finished buffers go to `done` in order.
+  // Called with the mixer's lock held.
+  virtual void MixInto(float* out, size_t frames, std::deque<PendingDone>& done) = 0;
+};
+
+}  // namespace
+
+struct AudioMixer::Impl {
+  AudioMixer::Completion mode;
+  std::string soundFont;
+  std::mutex mutex;  // guards `sources` and every source's state
+  std::vector<Source*> sources;
+  std::unique_ptr<audio::CompletionThread> thread;
+
+  void Add(Source* s) {
+    std::lock_guard lock(mutex);
+    sources.push_back(s);
+  }
+  void Remove(Source* s) {
+    std::lock_guard lock(mutex);
+    std::erase(sources, s);
+  }
+  // Hands finished buffers to their callbacks; never called with `mutex` held.
+  void Deliver(std::deque<PendingDone>& done) {
+    if (done.empty()) return;
+    if (thread) {
+      thread->Post(done);
+      return;
+    }
+    for (auto& c : done) c.sink->Deliver(c.cookie);
+    done.clear();
+  }
+};
+
+namespace {
+
+using ImplPtr = std::shared_ptr<AudioMixer::Impl>;
+
+// ---------------------------------------------------------------------------------
+// Wave output
+
+SDL_AudioFormat SdlFormatOf(const WaveFormat& fmt) {
+  return fmt.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
+}
+
+class WaveSource final : public Source, public WaveOut {
+ public:
+  WaveSource(ImplPtr mixer, const WaveFormat& fmt, SDL_AudioStream* stream, WaveDone done)
+      : mixer_(std::move(mixer)),
+        fmt_(fmt),
+        stream_(stream),
+        sink_(std::make_shared<CompletionSink>(std::move(done))) {
+    mixer_->Add(this);
+  }
+  ~WaveSource() override {
+    mixer_->Remove(this);
+    sink_->Close();
+    SDL_FreeAudioStream(stream_);
+  }
+
+  bool Write(const uint8_t* data, size_t size, void* cookie) override {
+    std::lock_guard lock(mixer_->mutex);
+    // The converter takes whole sample frames only; a stray partial frame at the end of
+    // a sound is dropped.
+    size_t whole = size - size % fmt_.blockAlign;
+    queue_.push_back({data, whole, cookie, 0});
+    return true;
+  }
+
+  void Reset() override {
+    std::deque<PendingDone> done;
+    {
+      std::lock_guard lock(mixer_->mutex);
+      for (auto& b : queue_) done.push_back({sink_, b.cookie});
+      queue_.clear();
+      put_ = 0;
+      SDL_AudioStreamClear(stream_);
+      inFrames_ = outFrames_ = 0;
+      flushed_ = true;
+    }
+    mixer_->Deliver(done);
+  }
+
+  void MixInto(float* out, size_t frames, std::deque<PendingDone>& done) override {
+    float scratch[kScratchFrames * 2];
+    size_t produced = 0;
+    while (produced < frames) {
+      int avail = SDL_AudioStreamAvailable(stream_) / int(sizeof(float) * 2);
+      if (avail <= 0) {
+        if (put_ < queue_.size()) {
+          PutNext();
+          continue;
+        }
+        if (!flushed_) {
+          // Nothing more is queued: let the resampler give up the samples it holds back
+          // so the end of the sound plays and its last buffer can come back.
+          SDL_AudioStreamFlush(stream_);
+          flushed_ = true;
+          continue;
+        }
+        break;
+      }
+      size_t n = std::min({size_t(avail), frames - produced, kScratchFrames});
+      int got = SDL_AudioStreamGet(stream_, scratch, int(n * sizeof(float) * 2));
+      if (got <= 0) break;
+      size_t gotFrames = size_t(got) / (sizeof(float) * 2);
+      float* dst = out + produced * 2;
+      for (size_t i = 0; i < gotFrames * 2; ++i) dst[i] += scratch[i];
+      produced += gotFrames;
+      outFrames_ += gotFrames;
+    }
+    bool drained = flushed_ && put_ == queue_.size() && SDL_AudioStreamAvailable(stream_) <= 0;
+    while (put_ > 0 && (drained || queue_.front().endOut <= outFrames_)) {
+      done.push_back({sink_, queue_.front().cookie});
+      queue_.pop_front();
+      --put_;
+    }
+  }
+
+ private:
+  struct Buffer {
+    const uint8_t* data;
+    size_t size;
+    void* cookie;
+    uint64_t endOut;  // output frame count at which this buffer has been heard
+  };
+
+  void PutNext() {
+    Buffer& b = queue_[put_++];
+    if (b.size > 0 && SDL_AudioStreamPut(stream_, b.data, int(b.size)) == 0) {
+      inFrames_ += b.size / fmt_.blockAlign;
+      flushed_ = false;
+    }
+    b.endOut = inFrames_ * AudioMixer::kSampleRate / fmt_.samplesPerSec;
+  }
+
+  ImplPtr mixer_;
+  WaveFormat fmt_;
+  SDL_AudioStream* stream_;
+  std::shared_ptr<CompletionSink> sink_;
+  std::deque<Buffer> queue_;
+  size_t put_ = 0;  // buffers [0, put_) are in the converter
+  uint64_t inFrames_ = 0, outFrames_ = 0;
+  bool flushed_ = true;
+};
+
+// ---------------------------------------------------------------------------------
+// MIDI stream
+
+void QuietFluidLog() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+    fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+    fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+  });
+}
+
+class Synth {
+ public:
+  explicit Synth(const std::string& soundFont) {
+    if (soundFont.empty()) return;
+    QuietFluidLog();
+    settings_ = new_fluid_settings();
+    if (!settings_) return;
+    fluid_settings_setnum(settings_, "synth.sample-rate", AudioMixer::kSampleRate);
+    fluid_settings_setnum(settings_, "synth.gain", kSynthGain);
+    fluid_settings_setint(settings_, "synth.cpu-cores", 1);
+    synth_ = new_fluid_synth(settings_);
+    if (synth_ && fluid_synth_sfload(synth_, soundFont.c_str(), 1) == FLUID_FAILED) {
+      delete_fluid_synth(synth_);
+      synth_ = nullptr;
+    }
+  }
+  ~Synth() {
+    if (synth_) delete_fluid_synth(synth_);
+    if (settings_) delete_fluid_settings(settings_);
+  }
+  bool Ready() const { return synth_ != nullptr; }
+
+  void Send(uint8_t status, uint8_t d1, uint8_t d2) {
+    if (!synth_) return;
+    int ch = status & 0x0F;
+    d1 &= 0x7F;
+    d2 &= 0x7F;
+    switch (status & 0xF0) {
+      case 0x80: fluid_synth_noteoff(synth_, ch, d1); break;
+      case 0x90:
+        if (d2 == 0) fluid_synth_noteoff(synth_, ch, d1);
+        else fluid_synth_noteon(synth_, ch, d1, d2);
+        break;
+      case 0xA0: fluid_synth_key_pressure(synth_, ch, d1, d2); break;
+      case 0xB0: fluid_synth_cc(synth_, ch, d1, d2); break;
+      case 0xC0: fluid_synth_program_change(synth_, ch, d1); break;
+      case 0xD0: fluid_synth_channel_pressure(synth_, ch, d1); break;
+      case 0xE0: fluid_synth_pitch_bend(synth_, ch, d1 | (d2 << 7)); break;
+      default: break;  // system messages have no meaning for the synthesiser here
+    }
+  }
+  void AllNotesOff() {
+    if (synth_) fluid_synth_all_notes_off(synth_, -1);
+  }
+  void SystemReset() {
+    if (synth_) fluid_synth_system_reset(synth_);
+  }
+  void AddInto(float* out, size_t frames) {
+    if (!synth_) return;
+    float left[kScratchFrames], right[kScratchFrames];
+    while (frames > 0) {
+      size_t n = std::min(frames, kScratchFrames);
+      fluid_synth_write_float(synth_, int(n), left, 0, 1, right, 0, 1);
+      for (size_t i = 0; i < n; ++i) {
+        out[2 * i] += left[i];
+        out[2 * i + 1] += right[i];
+      }
+      out += 2 * n;
+      frames -= n;
+    }
+  }
+
+ private:
+  fluid_settings_t* settings_ = nullptr;
+  fluid_synth_t* synth_ = nullptr;
+};
+
+class MidiSource final : public Source, public MidiStream {
+ public:
+  MidiSource(ImplPtr mixer, MidiDone done)
+      : mixer_(std::move(mixer)),
+        synth_(mixer_->soundFont),
+        sink_(std::make_shared<CompletionSink>(std::move(done))) {
+    mixer_->Add(this);
+  }
+  ~MidiSource() override {
+    mixer_->Remove(this);
+    sink_->Close();
+  }
+
+  void SetTimeDivision(uint16_t ticksPerQuarter) override {
+    std::lock_guard lock(mixer_->mutex);
+    if (ticksPerQuarter > 0) division_ = ticksPerQuarter;
+  }
+  bool Queue(const MidiStreamEvent* events, size_t count, void* cookie) override {
+    std::lock_guard lock(mixer_->mutex);
+    queue_.push_back({std::vector<MidiStreamEvent>(events, events + count), cookie});
+    return true;
+  }
+  void Restart() override {
+    std::lock_guard lock(mixer_->mutex);
+    running_ = true;
+  }
+  void Stop() override {
+    std::deque<PendingDone> done;
+    {
+      std::lock_guard lock(mixer_->mutex);
+      running_ = false;
+      armed_ = false;
+      wait_ = 0;
+      next_ = 0;
+      tempo_ = 500000;
+      for (auto& b : queue_) done.push_back({sink_, b.cookie});
+      queue_.clear();
+      synth_.AllNotesOff();
+    }
+    mixer_->Deliver(done);
+  }
+  void Reset() override {
+    std::lock_guard lock(mixer_->mutex);
+    synth_.SystemReset();
+  }
+
+  void MixInto(float* out, size_t frames, std::deque<PendingDone>& done) override {
+    size_t produced = 0;
+    while (produced < frames) {
+      if (!armed_) Arm(done);
+      if (armed_ && wait_ <= 0) {
+        Dispatch(queue_.front().events[next_]);
+        armed_ = false;
+        ++next_;
+        continue;
+      }
+      size_t n = frames - produced;
+      if (armed_) n = std::min(n, size_t(std::ceil(wait_)));
+      synth_.AddInto(out + produced * 2, n);
+      produced += n;
+      if (armed_) wait_ -= double(n);
+    }
+  }
+
+ private:
+  struct Buffer {
+    std::vector<MidiStreamEvent> events;
+    void* cookie;
+  };
+
+  // Makes the next event current and sets how many samples remain until it plays.
+  void Arm(std::deque<PendingDone>& done) {
+    if (!running_) return;
+    while (!queue_.empty() && next_ >= queue_.front().events.size()) {
+      done.push_back({sink_, queue_.front().cookie});
+      queue_.pop_front();
+      next_ = 0;
+    }
+    if (queue_.empty()) {
+      wait_ = 0;  // starved: the next buffer starts counting from now
+      return;
+    }
+    const MidiStreamEvent& e = queue_.front().events[next_];
+    wait_ += double(e.deltaTicks) * double(tempo_) * AudioMixer::kSampleRate /
+             (1e6 * double(division_));
+    armed_ = true;
+  }
+
+  void Dispatch(const MidiStreamEvent& e) {
+    switch (e.kind) {
+      case MidiStreamEvent::Short: synth_.Send(e.status, e.data1, e.data2); break;
+      case MidiStreamEvent::Tempo:
+        if (e.tempo > 0) tempo_ = e.tempo;
+        break;
+      case MidiStreamEvent::Nop: break;
+    }
+  }
+
+  ImplPtr mixer_;
+  Synth synth_;
+  std::shared_ptr<CompletionSink> sink_;
+  std::deque<Buffer> queue_;
+  size_t next_ = 0;  // index of the next event in the front buffer
+  bool running_ = false;
+  bool armed_ = false;
+  double wait_ = 0;  // samples until the armed event
+  uint16_t division_ = 96;
+  uint32_t tempo_ = 500000;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------
+
+AudioMixer::AudioMixer(Completion completion, std::string soundFont)
+    : impl_(std::make_shared<Impl>()) {
+  impl_->mode = completion;
+  impl_->soundFont = std::move(soundFont);
+  if (completion == Completion::OnDeviceThread)
+    impl_->thread = std::make_unique<audio::CompletionThread>();
+}
+
+AudioMixer::~AudioMixer() {
+  // Devices still open keep the shared state alive; only the thread ends here, after
+  // delivering what it holds.
+  std::unique_ptr<audio::CompletionThread> thread;
+  {
+    std::lock_guard lock(impl_->mutex);
+    thread = std::move(impl_->thread);
+  }
+}
+
+std::unique_ptr<WaveOut> AudioMixer::OpenWaveOut(const WaveFormat& fmt, WaveDone done) {
+  if (!IsPlayableWaveFormat(fmt)) return nullptr;
+  SDL_AudioStream* stream = SDL_NewAudioStream(SdlFormatOf(fmt), uint8_t(fmt.channels),
+                                               int(fmt.samplesPerSec), AUDIO_F32SYS, 2,
+                                               kSampleRate);
+  if (!stream) return nullptr;
+  return std::make_unique<WaveSource>(impl_, fmt, stream, std::move(done));
+}
+
+std::unique_ptr<MidiStream> AudioMixer::OpenMidiStream(MidiDone done) {
+  return std::make_unique<MidiSource>(impl_, std::move(done));
+}
+
+void AudioMixer::Render(float* out, size_t frames) {
+  std::fill(out, out + frames * 2, 0.0f);
+  std::deque<PendingDone> done;
+  {
+    std::lock_guard lock(impl_->mutex);
+    for (Source* s : impl_->sources) s->MixInto(out, frames, done);
+  }
+  impl_->Deliver(done);
+}
+
+bool AudioMixer::HasSoundFont() const { return !impl_->soundFont.empty(); }
+
+}  // namespace platform
