@@ -104,7 +104,6 @@ std::string HostFamily(std::string_view gbkName) {
 struct FaceChoice {
   std::string file, family;
   int index = 0;
-  bool bold = false, italic = false;
 };
 
 bool FamilyMatches(FcPattern* font, const std::string& wanted) {
@@ -147,13 +146,9 @@ bool Match(const std::string& family, const char* lang, bool bold, bool italic, 
     out.file = reinterpret_cast<const char*>(file);
     out.family = FcPatternGetString(font, FC_FAMILY, 0, &fam) == FcResultMatch
                      ? reinterpret_cast<const char*>(fam) : std::string();
-    int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+    int index = 0;
     FcPatternGetInteger(font, FC_INDEX, 0, &index);
-    FcPatternGetInteger(font, FC_WEIGHT, 0, &weight);
-    FcPatternGetInteger(font, FC_SLANT, 0, &slant);
     out.index = index;
-    out.bold = weight >= FC_WEIGHT_DEMIBOLD;
-    out.italic = slant != FC_SLANT_ROMAN;
     ok = true;
   }
   FcPatternDestroy(font);
@@ -216,11 +211,15 @@ void Font::Realise() {
   }
   face_ = face;
   family_ = choice.family;
-  emboldenSynthetic_ = bold && !choice.bold;
-  obliqueSynthetic_ = italic && !choice.italic;
+  const TT_OS2* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  // Ask the face itself: fontconfig reports the style it was asked for when its own
+  // configuration plans synthetic bold or slant, which we apply ourselves.
+  const bool faceBold = (face->style_flags & FT_STYLE_FLAG_BOLD) ||
+                        (os2 && os2->version != 0xFFFF && os2->usWeightClass >= 600);
+  emboldenSynthetic_ = bold && !faceBold;
+  obliqueSynthetic_ = italic && !(face->style_flags & FT_STYLE_FLAG_ITALIC);
 
   // The cell of the classic desktop is the Windows ascent plus descent of the face.
-  const TT_OS2* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
   const double upem = face->units_per_EM;
   double asc = face->ascender, desc = -face->descender;
   if (os2 && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
