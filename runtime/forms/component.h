@@ -6,6 +6,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <span>
 #include <string>
@@ -63,6 +64,8 @@ struct CreateInfo {
   std::span<const uint8_t> ownBlock;  // the record's own property block (may be empty)
 };
 
+struct FormKeySettings;
+
 // The live object of a unit.
 class Component {
  public:
@@ -82,6 +85,22 @@ class Component {
   virtual void OnWindowShown() {}
   // Enter on the focused unit: its default action.
   virtual void DefaultAction() {}
+
+  // Added for the keyboard pre-filter:
+  // Whether DefaultAction does anything (only then does Enter belong to the unit).
+  virtual bool HasDefaultAction() const { return false; }
+  // GBK caption in which Alt mnemonics ('&' before a character) are looked for.
+  virtual std::string Caption() const { return {}; }
+  // The window unit's keyboard settings; nullptr for every other unit.
+  virtual const FormKeySettings* KeySettings() const { return nullptr; }
+};
+
+// What the window unit tells the pre-filter about its keys.
+struct FormKeySettings {
+  bool enterMovesFocus = false;
+  bool escCloses = false;
+  bool f1OpensHelp = false;
+  std::string helpFile;  // GBK path, empty: none
 };
 
 enum UnitTypeFlags : uint32_t {
@@ -102,6 +121,17 @@ struct UnitType {
   // Operation 1. Returns nullptr when creation fails (the whole load then fails).
   std::function<std::unique_ptr<Component>(const CreateInfo&)> create;
 };
+
+// A property table: the eight common properties (int, int, int, int, text, bool, bool,
+// cursor bytes; state 0xE000) followed by the own ones of the given types.
+inline std::vector<PropertyInfo> PropertyTable(std::initializer_list<int> ownTypes) {
+  std::vector<PropertyInfo> t;
+  for (int type : {kPropInt, kPropInt, kPropInt, kPropInt, kPropText, kPropBool, kPropBool,
+                   kPropCursor})
+    t.push_back({type, 0xE000});
+  for (int type : ownTypes) t.push_back({type, 0x8000});
+  return t;
+}
 
 void RegisterUnitType(UnitType type);
 const UnitType* FindUnitType(uint32_t typeCode);
