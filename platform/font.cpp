@@ -170,6 +170,11 @@ constexpr int kMaxPixels = 1024;
 
 }  // namespace
 
+#if defined(__SANITIZE_ADDRESS__)
+// fontconfig loses a few bytes while parsing its configuration files; nothing of ours.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+#endif
+
 // ---- realisation ---------------------------------------------------------------------------
 
 Font::Font(const LogFont& lf) : logical_(lf) {
