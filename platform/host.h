@@ -33,7 +33,15 @@ struct HostOptions {
   std::optional<uint32_t> runForMs;
   std::vector<ScriptedKey> script;
   std::vector<ScheduledScreenshot> screenshots;
+  // --dump-state FILE.json (UTF-8, checked writable at start); empty when not asked.
+  std::string dumpStatePath;
 };
+
+inline HostOptions HeadlessOptions() {
+  HostOptions o;
+  o.headless = true;
+  return o;
+}
 
 class Host {
  public:
@@ -55,6 +63,8 @@ class Host {
   // The size of the screen (for centring top-level windows).
   virtual Rect ScreenRect() = 0;
   virtual void ShowMessageBox(const std::string& text, const std::string& caption, int icon) = 0;
+  // Another thread posted a message: end a WaitUntil early. May be called from any thread.
+  virtual void Wake() {}
 };
 
 // Chooses and starts the host. Returns an error text (one line) on failure, e.g. the SDL
@@ -69,7 +79,7 @@ void SetRunForHandler(std::function<void()> fn);
 
 // Tests only: destroys every window, empties the queue, kills timers, clears key
 // state, focus and capture, and starts a fresh headless host at virtual time 0.
-void ResetForTesting(const HostOptions& options = HostOptions{true});
+void ResetForTesting(const HostOptions& options = HeadlessOptions());
 
 // Parsing of the --script file format: each line "MS down|up KEY", KEY one of Left
 // Right Up Down Space Return Escape Tab Z X A..Z 0..9 F1..F12 or a decimal key code.

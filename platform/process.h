@@ -26,6 +26,11 @@ bool OpenWithDesktop(const std::string& utf8Target);
 std::string HtmOpenCommand();
 // Runs a command line (quoted arguments allowed), without a shell. True when started.
 bool RunCommandLine(const std::string& utf8CommandLine);
+// The pieces used above, exposed for tests: a command line split into arguments
+// ("a b" groups, \" is a literal quote), and a .desktop Exec value with its file/URL
+// field code turned into "%1" and the other codes dropped.
+std::vector<std::string> SplitCommandLine(const std::string& utf8CommandLine);
+std::string ExpandDesktopExec(const std::string& exec);
 
 enum MessageBoxIcon : int { MB_ICONNONE = 0, MB_ICONERROR = 0x10, MB_ICONINFORMATION = 0x40 };
 // Modal message box, UTF-8 texts. The headless host writes "caption: text" to stderr.

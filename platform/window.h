@@ -161,5 +161,9 @@ const Surface* GetWindowFrame(HWND topLevel);
 // ---- run-loop plumbing used by the hosts ---------------------------------------------
 // The earliest timer deadline, if any timer runs.
 std::optional<uint32_t> NextTimerDeadline();
+// Takes and dispatches messages, letting the host clock run (headless: jump), until
+// the clock reaches `timeMs` and nothing is left to do at that time. Returns false
+// when WM_QUIT was taken (it is not re-posted). Meant for tests and tools.
+bool RunMessagesUntil(uint32_t timeMs);
 
 }  // namespace platform

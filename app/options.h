@@ -1,0 +1,28 @@
+// The command line of the game: parsing and validation, done before anything starts.
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/host.h"
+
+namespace app {
+
+struct CommandLine {
+  platform::HostOptions host;
+  bool showHelp = false;
+};
+
+// Parses the arguments after the program name. On any problem returns false with a
+// one-line message in `error` (no program-name prefix). Reads the --script file and
+// checks that every output path could be written, without creating anything.
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error);
+std::string UsageText();
+// nullopt when a file could be created or replaced at `path`; otherwise why not.
+std::optional<std::string> CheckWritable(const std::string& path);
+
+// The options the game was started with (valid once main has parsed them).
+const CommandLine& GetCommandLine();
+void SetCommandLine(const CommandLine& cl);
+
+}  // namespace app

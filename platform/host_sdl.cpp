@@ -1,0 +1,231 @@
+// The SDL2 host: one real window per shown top-level window, its client area scaled by
+// an integer factor, a real millisecond clock, and waiting in SDL until input arrives
+// or the next deadline passes (an idle game sleeps instead of polling).
+#include <SDL.h>
+
+#include <algorithm>
+#include <climits>
+#include <map>
+
+#include "platform/host_internal.h"
+#include "platform/surface.h"
+#include "platform/window.h"
+
+namespace platform::detail {
+
+namespace {
+
+bool g_sdlStarted = false;
+
+struct RealWindow {
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  int textureW = 0, textureH = 0;
+};
+
+class SdlHost final : public Host {
+ public:
+  explicit SdlHost(int scale) : scale_(std::max(1, scale)), start_(SDL_GetTicks64()) {
+    wakeEvent_ = SDL_RegisterEvents(1);
+  }
+  ~SdlHost() override {
+    for (auto& [h, w] : windows_) Destroy(w);
+  }
+
+  bool IsHeadless() const override { return false; }
+  uint32_t Now() override { return uint32_t(SDL_GetTicks64() - start_); }
+
+  void PumpInput() override {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) Translate(e);
+  }
+
+  bool WaitUntil(std::optional<uint32_t> deadline) override {
+    if (!deadline) {
+      SDL_WaitEvent(nullptr);
+      return true;
+    }
+    uint32_t now = Now();
+    if (*deadline <= now) return true;
+    SDL_WaitEventTimeout(nullptr, int(std::min<uint32_t>(*deadline - now, INT_MAX)));
+    return true;
+  }
+
+  void Wake() override {
+    if (wakeEvent_ == uint32_t(-1)) return;
+    SDL_Event e{};
+    e.type = wakeEvent_;
+    SDL_PushEvent(&e);
+  }
+
+  void TopLevelChanged(HWND h) override {
+    bool shown = IsWindow(h) && IsWindowVisible(h) && !(GetStyle(h) & WS_MESSAGEONLY);
+    auto it = windows_.find(h);
+    if (!shown) {
+      if (it != windows_.end()) {
+        Destroy(it->second);
+        windows_.erase(it);
+      }
+      return;
+    }
+    Rect client = GetClientRect(h);
+    int w = std::max(1, client.Width()) * scale_, hgt = std::max(1, client.Height()) * scale_;
+    if (it == windows_.end()) {
+      RealWindow rw;
+      rw.window = SDL_CreateWindow(GetWindowTitle(h).c_str(), SDL_WINDOWPOS_CENTERED,
+                                   SDL_WINDOWPOS_CENTERED, w, hgt, SDL_WINDOW_SHOWN);
+      if (!rw.window) return;
+      rw.renderer = SDL_CreateRenderer(rw.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+      if (!rw.renderer) rw.renderer = SDL_CreateRenderer(rw.window, -1, SDL_RENDERER_SOFTWARE);
+      windows_[h] = rw;
+      return;
+    }
+    SDL_SetWindowTitle(it->second.window, GetWindowTitle(h).c_str());
+    int cw = 0, ch = 0;
+    SDL_GetWindowSize(it->second.window, &cw, &ch);
+    if (cw != w || ch != hgt) SDL_SetWindowSize(it->second.window, w, hgt);
+  }
+
+  void Present(HWND h, const Surface& frame) override {
+    auto it = windows_.find(h);
+    if (it == windows_.end() || !it->second.renderer || frame.Empty()) return;
+    RealWindow& rw = it->second;
+    if (!rw.texture || rw.textureW != frame.Width() || rw.textureH != frame.Height()) {
+      if (rw.texture) SDL_DestroyTexture(rw.texture);
+      // BGRA in memory is ARGB8888 read as a little-endian word.
+      rw.texture = SDL_CreateTexture(rw.renderer, SDL_PIXELFORMAT_ARGB8888,
+                                     SDL_TEXTUREACCESS_STREAMING, frame.Width(), frame.Height());
+      rw.textureW = frame.Width();
+      rw.textureH = frame.Height();
+      if (!rw.texture) return;
+    }
+    SDL_UpdateTexture(rw.texture, nullptr, frame.Data(), frame.Width() * 4);
+    SDL_RenderClear(rw.renderer);
+    SDL_RenderCopy(rw.renderer, rw.texture, nullptr, nullptr);
+    SDL_RenderPresent(rw.renderer);
+  }
+
+  Rect ScreenRect() override {
+    SDL_Rect r{0, 0, 1920, 1080};
+    SDL_GetDisplayUsableBounds(0, &r);
+    return {r.x / scale_, r.y / scale_, (r.x + r.w) / scale_, (r.y + r.h) / scale_};
+  }
+
+  void ShowMessageBox(const std::string& text, const std::string& caption, int icon) override {
+    uint32_t flags = icon == 0x10 ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
+    SDL_Window* parent = nullptr;
+    auto it = windows_.find(GetActiveWindow());
+    if (it != windows_.end()) parent = it->second.window;
+    SDL_ShowSimpleMessageBox(flags, caption.c_str(), text.c_str(), parent);
+  }
+
+ private:
+  static void Destroy(RealWindow& w) {
+    if (w.texture) SDL_DestroyTexture(w.texture);
+    if (w.renderer) SDL_DestroyRenderer(w.renderer);
+    if (w.window) SDL_DestroyWindow(w.window);
+    w = RealWindow{};
+  }
+
+  HWND FromSdlWindow(uint32_t id) const {
+    SDL_Window* sw = SDL_GetWindowFromID(id);
+    for (const auto& [h, w] : windows_)
+      if (w.window == sw) return h;
+    return 0;
+  }
+
+  Point ToClient(int x, int y) const { return {x / scale_, y / scale_}; }
+
+  void Translate(const SDL_Event& e) {
+    switch (e.type) {
+      case SDL_KEYDOWN: case SDL_KEYUP: OnKey(e.key); break;
+      case SDL_MOUSEMOTION: OnMotion(e.motion); break;
+      case SDL_MOUSEBUTTONDOWN: case SDL_MOUSEBUTTONUP: OnButton(e.button); break;
+      case SDL_MOUSEWHEEL: OnWheel(e.wheel); break;
+      case SDL_WINDOWEVENT: OnWindow(e.window); break;
+      case SDL_QUIT: OnQuit(); break;
+      default: break;
+    }
+  }
+
+  void OnKey(const SDL_KeyboardEvent& k) {
+    if (int vk = VirtualKeyFromSdl(k.keysym.sym)) PostKeyInput(vk, k.type == SDL_KEYDOWN);
+  }
+
+  void OnMotion(const SDL_MouseMotionEvent& m) {
+    if (HWND h = FromSdlWindow(m.windowID)) PostMouseInput(h, WM_MOUSEMOVE, ToClient(m.x, m.y));
+  }
+
+  void OnButton(const SDL_MouseButtonEvent& b) {
+    HWND h = FromSdlWindow(b.windowID);
+    if (!h) return;
+    bool down = b.type == SDL_MOUSEBUTTONDOWN;
+    uint32_t msg;
+    if (b.button == SDL_BUTTON_LEFT) {
+      msg = down ? (b.clicks == 2 ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN) : WM_LBUTTONUP;
+    } else if (b.button == SDL_BUTTON_RIGHT) {
+      msg = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+    } else {
+      return;
+    }
+    PostMouseInput(h, msg, ToClient(b.x, b.y));
+  }
+
+  void OnWheel(const SDL_MouseWheelEvent& w) {
+    HWND h = FromSdlWindow(w.windowID);
+    if (!h || w.y == 0) return;
+    int x = 0, y = 0;
+    SDL_GetMouseState(&x, &y);
+    PostMouseInput(h, WM_MOUSEWHEEL, ToClient(x, y), w.y * 120);
+  }
+
+  void OnWindow(const SDL_WindowEvent& w) {
+    HWND h = FromSdlWindow(w.windowID);
+    if (!h) return;
+    switch (w.event) {
+      case SDL_WINDOWEVENT_CLOSE: PostCloseRequest(h); break;
+      case SDL_WINDOWEVENT_FOCUS_LOST: ReleaseAllInputKeys(); break;
+      case SDL_WINDOWEVENT_EXPOSED:
+        if (const Surface* f = GetWindowFrame(h)) Present(h, *f);
+        break;
+      default: break;
+    }
+  }
+
+  void OnQuit() {
+    // Ctrl+C in the terminal or the session ending: ask every window to close.
+    for (const auto& [h, w] : windows_) PostCloseRequest(h);
+  }
+
+  int scale_;
+  uint64_t start_;
+  uint32_t wakeEvent_ = uint32_t(-1);
+  std::map<HWND, RealWindow> windows_;
+};
+
+std::string OneLine(std::string s) {
+  std::replace(s.begin(), s.end(), '\n', ' ');
+  return s;
+}
+
+}  // namespace
+
+std::unique_ptr<Host> MakeSdlHost(const HostOptions& options, std::string& error) {
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    error = "no display available (" + OneLine(SDL_GetError()) + "): run with --headless";
+    return nullptr;
+  }
+  g_sdlStarted = true;
+  return std::make_unique<SdlHost>(options.scale);
+}
+
+void ShutdownSdl() {
+  if (!g_sdlStarted) return;
+  g_sdlStarted = false;
+  SDL_Quit();
+}
+
+}  // namespace platform::detail
