@@ -1,0 +1,351 @@
+// CartoonBox: creation and teardown, properties, the window procedure, painting and
+// the mouse events.
+#include "stage/cartoon_box.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <map>
+
+#include "platform/window.h"
+#include "stage/blit.h"
+#include "stage/collision.h"
+#include "stage/stage_fonts.h"
+
+namespace stage {
+
+namespace {
+
+constexpr uint32_t kClockTimerId = 1;
+constexpr uint32_t kClockPeriodMs = 5;
+
+std::map<std::pair<uint32_t, uint32_t>, CartoonBox*>& Registry() {
+  static std::map<std::pair<uint32_t, uint32_t>, CartoonBox*> r;
+  return r;
+}
+
+CartoonBox::EventSink& Sink() {
+  static CartoonBox::EventSink sink;
+  return sink;
+}
+
+int TruncToInt(double v) {
+  if (!(v == v)) return 0;  // NaN
+  if (v >= double(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
+  if (v <= double(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
+  return int(v);  // truncation toward zero
+}
+
+}  // namespace
+
+int StageObject::IntX() const { return TruncToInt(x); }
+int StageObject::IntY() const { return TruncToInt(y); }
+
+platform::Rect StageObject::Bounds() const {
+  if (!HasPicture()) return {};
+  const int ix = IntX(), iy = IntY();
+  return {ix, iy, ix + rendered->Width(), iy + rendered->Height()};
+}
+
+// ---- creation and teardown ----------------------------------------------------------
+
+CartoonBox* CartoonBox::Find(uint32_t windowId, uint32_t componentId) {
+  auto it = Registry().find({windowId, componentId});
+  return it == Registry().end() ? nullptr : it->second;
+}
+
+void CartoonBox::SetEventSink(EventSink sink) { Sink() = std::move(sink); }
+
+std::unique_ptr<CartoonBox> CartoonBox::Create(const rt::CreateInfo& info) {
+  auto settings = ParseStageBlock(info.ownBlock);
+  if (!settings) return nullptr;
+  std::unique_ptr<CartoonBox> box(new CartoonBox());
+  box->s_ = std::move(*settings);
+  box->windowId_ = info.windowId;
+  box->componentId_ = info.componentId;
+
+  platform::CreateWindowParams p;
+  p.parent = info.parent;
+  p.rect = info.rect;
+  p.childId = info.childNumber;
+  p.style = (info.parent ? platform::WS_CHILD : 0u) |
+            ((info.flags & 1) ? platform::WS_VISIBLE : 0u) |
+            ((info.flags & 2) ? platform::WS_DISABLED : 0u) |
+            ((info.flags & 4) ? platform::WS_TABSTOP : 0u);
+  CartoonBox* self = box.get();
+  p.proc = [self, alive = box->alive_](platform::HWND h, uint32_t m, uint64_t wp, int64_t lp) {
+    if (!*alive) return platform::DefWindowProc(h, m, wp, lp);
+    return self->Proc(h, m, wp, lp);
+  };
+  box->hwnd_ = platform::CreateWindow(p);
+  if (!box->hwnd_) return nullptr;
+
+  platform::LogFont lf;
+  box->font_ = platform::CreateFont(ReadLogFont(box->s_.font, lf) ? lf : platform::DefaultGuiFont());
+  box->ApplyBorderStyle();
+  box->BuildSurface();
+  platform::SetTimer(box->hwnd_, kClockTimerId, kClockPeriodMs);
+  Registry()[{info.windowId, info.componentId}] = box.get();
+  return box;
+}
+
+CartoonBox::~CartoonBox() {
+  *alive_ = false;
+  auto it = Registry().find({windowId_, componentId_});
+  if (it != Registry().end() && it->second == this) Registry().erase(it);
+  if (hwnd_ && platform::IsWindow(hwnd_)) {
+    platform::SetWindowProc(hwnd_, {});
+    platform::DestroyWindow(hwnd_);
+  }
+}
+
+void CartoonBox::Teardown() {
+  // The window is going: objects leave without events or sounds.
+  list_.clear();
+  pool_.Clear();
+  nextId_ = 1;
+  watched_.clear();
+  surfaceDc_.reset();
+  hoverId_ = pressedId_ = 0;
+}
+
+int CartoonBox::ClientWidth() const {
+  return platform::IsWindow(hwnd_) ? platform::GetClientRect(hwnd_).Width() : surface_.Width();
+}
+int CartoonBox::ClientHeight() const {
+  return platform::IsWindow(hwnd_) ? platform::GetClientRect(hwnd_).Height() : surface_.Height();
+}
+
+// ---- events ---------------------------------------------------------------------------
+
+MoveResult CartoonBox::Raise(int32_t slot, std::initializer_list<int32_t> args, int objectId,
+                             int64_t* result, bool* resultPresent) {
+  rt::EventRecord ev;
+  ev.windowId = windowId_;
+  ev.componentId = componentId_;
+  ev.eventIndex = slot;
+  for (int32_t a : args) {
+    if (ev.argCount < 5) ev.args[ev.argCount++] = a;
+  }
+  const std::shared_ptr<bool> alive = alive_;
+  const platform::HWND hwnd = hwnd_;
+  if (Sink()) {
+    Sink()(ev);
+  } else {
+    rt::RaiseEvent(ev);
+  }
+  // The handler may have closed the form: `this` must not be touched unless alive.
+  if (!*alive || !platform::IsWindow(hwnd)) return kStageGone;
+  if (result) *result = ev.result;
+  if (resultPresent) *resultPresent = ev.resultPresent != 0;
+  if (objectId > 0 && !FindObject(objectId)) return kObjectGone;
+  return kGoOn;
+}
+
+// ---- properties -------------------------------------------------------------------------
+
+rt::PropValue CartoonBox::ReadProperty(int i) {
+  rt::PropValue v;
+  switch (i) {
+    case kStBorder: v.i = s_.border; break;
+    case kStBackColor: v.i = s_.backColor; break;
+    case kStPic: v.bytes = s_.pic; break;
+    case kStPicDrawMode: v.i = s_.picDrawMode; break;
+    case kStPenStyle: v.i = s_.penStyle; break;
+    case kStDrawRop2: v.i = s_.drawRop2; break;
+    case kStPenWidth: v.i = s_.penWidth; break;
+    case kStPenColor: v.i = s_.penColor; break;
+    case kStBrushStyle: v.i = s_.brushStyle; break;
+    case kStBrushColor: v.i = s_.brushColor; break;
+    case kStTextColor: v.i = s_.textColor; break;
+    case kStTextBackColor: v.i = s_.textBackColor; break;
+    case kStFont: {
+      platform::LogFont lf;
+      v.font = ValueFromLogFont(ReadLogFont(s_.font, lf) ? lf : platform::DefaultGuiFont());
+      v.hasFont = true;
+      break;
+    }
+    default: break;
+  }
+  return v;
+}
+
+bool CartoonBox::WriteProperty(int i, const rt::PropValue& v) {
+  const int n = int(std::clamp<int64_t>(v.i, std::numeric_limits<int>::min(),
+                                         std::numeric_limits<int>::max()));
+  bool rebuild = false;
+  switch (i) {
+    case kStBorder: s_.border = n; break;
+    case kStBackColor: s_.backColor = uint32_t(v.i); rebuild = true; break;
+    case kStPic: s_.pic = v.bytes; rebuild = true; break;
+    case kStPicDrawMode: s_.picDrawMode = n; rebuild = true; break;
+    case kStPenStyle: s_.penStyle = n; break;
+    case kStDrawRop2: s_.drawRop2 = n; break;
+    case kStPenWidth: s_.penWidth = n; break;
+    case kStPenColor: s_.penColor = uint32_t(v.i); break;
+    case kStBrushStyle: s_.brushStyle = n; break;
+    case kStBrushColor: s_.brushColor = uint32_t(v.i); break;
+    case kStTextColor: s_.textColor = uint32_t(v.i); break;
+    case kStTextBackColor: s_.textBackColor = uint32_t(v.i); break;
+    case kStFont: {
+      s_.font = v.hasFont ? LogFontBytes(LogFontFromValue(v.font)) : std::vector<uint8_t>{};
+      platform::LogFont lf;
+      font_ = platform::CreateFont(ReadLogFont(s_.font, lf) ? lf : platform::DefaultGuiFont());
+      if (surfaceDc_) surfaceDc_->SelectFont(font_);
+      break;
+    }
+    default: return false;
+  }
+  ClampStageSettings(s_);
+  if (i == kStBorder) ApplyBorderStyle();
+  if (rebuild) {
+    BuildSurface();
+    InvalidateRect({0, 0, ClientWidth(), ClientHeight()});
+  }
+  return false;
+}
+
+void CartoonBox::ApplyBorderStyle() {
+  if (!platform::IsWindow(hwnd_)) return;
+  using namespace platform;
+  constexpr uint32_t kFrameBits = WS_EX_CLIENTEDGE | WS_DLGFRAME | WS_EX_STATICEDGE | WS_BORDER;
+  static constexpr uint32_t kStyles[6] = {0, WS_EX_CLIENTEDGE, WS_DLGFRAME, WS_EX_STATICEDGE,
+                                          WS_DLGFRAME | WS_EX_CLIENTEDGE, WS_BORDER};
+  const uint32_t style = (GetStyle(hwnd_) & ~kFrameBits) | kStyles[std::clamp(s_.border, 0, 5)];
+  if (style != GetStyle(hwnd_)) SetStyle(hwnd_, style);
+}
+
+// ---- window procedure and painting ----------------------------------------------------------
+
+int64_t CartoonBox::Proc(platform::HWND h, uint32_t msg, uint64_t wp, int64_t lp) {
+  using namespace platform;
+  switch (msg) {
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_TIMER:
+      if (wp == kClockTimerId) {
+        StageTick();
+        return 0;
+      }
+      break;
+    case WM_DESTROY:
+      Teardown();
+      break;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      OnMouse(msg, {LParamX(lp), LParamY(lp)});
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProc(h, msg, wp, lp);
+}
+
+void CartoonBox::Invalidate(const StageObject& o, bool force) {
+  if (!o.visible && !force) return;
+  if (!o.HasPicture()) return;
+  InvalidateRect(o.Bounds());
+}
+
+void CartoonBox::InvalidateRect(const platform::Rect& r) {
+  if (r.Empty() || !platform::IsWindow(hwnd_)) return;
+  platform::InvalidateRect(hwnd_, &r);
+}
+
+void CartoonBox::Compose(const platform::Rect& clip, platform::Surface& out,
+                         std::optional<uint32_t> background) {
+  if (surface_.Width() != ClientWidth() || surface_.Height() != ClientHeight()) BuildSurface();
+  out = platform::Surface(clip.Width(), clip.Height(),
+                          background ? platform::ToPixel(*background) : 0xFF000000u);
+  const platform::Point origin{clip.left, clip.top};
+  if (!background) {
+    const platform::Rect src = platform::Intersect(clip, surface_.Bounds());
+    for (int y = src.top; y < src.bottom; ++y)
+      std::copy_n(surface_.Row(y) + src.left, src.Width(),
+                  out.Row(y - clip.top) + (src.left - clip.left));
+  }
+  for (const auto& o : list_) {
+    if (!o->visible || !o->HasPicture()) continue;
+    BlendSprite(out, origin, *o->rendered, o->frameIndex, o->IntX(), o->IntY(), o->alpha);
+  }
+}
+
+void CartoonBox::Paint() {
+  platform::PaintStruct ps;
+  platform::DC* dc = platform::BeginPaint(hwnd_, &ps);
+  const platform::Rect clip =
+      platform::Intersect(ps.rcPaint, {0, 0, ClientWidth(), ClientHeight()});
+  if (dc && !clip.Empty()) {
+    platform::Surface buffer;
+    Compose(clip, buffer);
+    dc->BitBlt(clip.left, clip.top, clip.Width(), clip.Height(), buffer, 0, 0);
+  }
+  platform::EndPaint(hwnd_, &ps);
+}
+
+// ---- mouse ----------------------------------------------------------------------------------
+
+int CartoonBox::ObjectAt(platform::Point p) const {
+  for (auto it = list_.rbegin(); it != list_.rend(); ++it) {
+    const StageObject& o = **it;
+    if (!o.HasPicture() || !o.Bounds().Contains(p)) continue;
+    const FrameInfo& f = o.rendered->frames[size_t(ClampFrame(*o.rendered, o.frameIndex))];
+    if (f.mask.Test(p.x - o.IntX(), p.y - o.IntY())) return o.id;
+  }
+  return 0;
+}
+
+MoveResult CartoonBox::MouseLeft() {
+  const int old = hoverId_;
+  hoverId_ = 0;
+  tracking_ = false;
+  if (old <= 0) return kGoOn;
+  return Raise(kObjectLeave, {old, pressedId_});
+}
+
+void CartoonBox::OnMouse(uint32_t msg, platform::Point p) {
+  using namespace platform;
+  const int under = ObjectAt(p);
+  switch (msg) {
+    case WM_MOUSEMOVE: {
+      if (under != hoverId_) {
+        const int old = hoverId_;
+        hoverId_ = under;
+        tracking_ = under > 0;
+        if (old > 0 && Raise(kObjectLeave, {old, pressedId_}) == kStageGone) return;
+        if (under > 0 && Raise(kObjectEnter, {under, pressedId_}) == kStageGone) return;
+      }
+      Raise(kStageMouseMove, {p.x, p.y, pressedId_});
+      return;
+    }
+    case WM_LBUTTONDOWN:
+      pressedId_ = under > 0 ? under : -1;
+      Raise(kObjectLeftDown, {under});
+      return;
+    case WM_LBUTTONUP: {
+      const int pressed = pressedId_;
+      if (Raise(kObjectLeftUp, {under, pressed}) == kStageGone) return;
+      pressedId_ = 0;
+      return;
+    }
+    case WM_LBUTTONDBLCLK:
+      pressedId_ = under > 0 ? under : -1;
+      Raise(kObjectDoubleClick, {under});
+      return;
+    case WM_RBUTTONDOWN:
+      Raise(kObjectRightDown, {under});
+      return;
+    case WM_RBUTTONUP:
+      Raise(kObjectRightUp, {under});
+      return;
+    default:
+      return;
+  }
+}
+
+}  // namespace stage

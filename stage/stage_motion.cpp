@@ -1,0 +1,211 @@
+// CartoonBox: moves with their veto, border and collision events, the overlap query,
+// watched keys, the animation step and the 5 ms stage clock.
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "platform/process.h"
+#include "platform/window.h"
+#include "stage/cartoon_box.h"
+#include "stage/collision.h"
+
+namespace stage {
+
+namespace {
+
+int Trunc(double v) {
+  if (!(v == v)) return 0;
+  if (v >= double(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
+  if (v <= double(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
+  return int(v);
+}
+
+Placed PlacedOf(const StageObject& o) {
+  return {o.rendered.get(), o.frameIndex, o.IntX(), o.IntY()};
+}
+
+// One time for all stages: the clock forces pending repaints at most every 100 ms.
+uint32_t g_lastForcedRepaint = 0;
+
+}  // namespace
+
+void CartoonBox::SetPosition(int id, double x, double y, bool asForwardMove) {
+  if (asForwardMove) {
+    ForwardMove(id, x, y);
+  } else {
+    MoveObject(id, x, y);
+  }
+}
+
+MoveResult CartoonBox::MoveObject(int id, double x, double y) {
+  StageObject* o = Find(id);
+  if (!o) return kGoOn;
+  const int nx = Trunc(x), ny = Trunc(y);
+  if (nx == o->IntX() && ny == o->IntY()) {
+    // Sub-pixel movement is silent.
+    o->x = x;
+    o->y = y;
+    return kGoOn;
+  }
+  int64_t answer = 0;
+  bool answered = false;
+  if (MoveResult r = Raise(kPositionChanging, {id, nx, ny}, id, &answer, &answered); r != kGoOn)
+    return r;
+  if (answered && answer == 0) return kGoOn;  // vetoed
+  o = Find(id);
+  Invalidate(*o);
+  o->x = x;
+  o->y = y;
+  Invalidate(*o);
+  return Raise(kPositionChanged, {id, nx, ny}, id);
+}
+
+MoveResult CartoonBox::ForwardMove(int id, double x, double y) {
+  StageObject* o = Find(id);
+  if (!o) return kGoOn;
+  const int oldX = o->IntX(), oldY = o->IntY();
+  if (MoveResult r = MoveObject(id, x, y); r != kGoOn) return r;
+  o = Find(id);
+  if (o->IntX() == oldX && o->IntY() == oldY) return kGoOn;
+
+  const int w = ClientWidth(), h = ClientHeight();
+  const bool inside = InsideStage(PlacedOf(*o), w, h);
+  if (!inside) {
+    if (MoveResult r = Raise(kOutOfBorder, {id}, id); r != kGoOn) return r;
+    o = Find(id);
+  }
+  if (!o->HasPicture()) return kGoOn;
+  if (inside) {
+    if (const int bits = BorderBits(PlacedOf(*o), w, h); bits != 0) {
+      if (MoveResult r = Raise(kBorderHit, {id, oldX, oldY, bits}, id); r != kGoOn) return r;
+      o = Find(id);
+      if (!o->HasPicture()) return kGoOn;
+    }
+  }
+  if (o->collideAllowed) {
+    const Placed me = PlacedOf(*o);
+    int partner = 0;
+    // The list is sorted by layer: walking down from the top, the first lower layer
+    // ends the search.
+    for (auto it = list_.rbegin(); it != list_.rend(); ++it) {
+      const StageObject& c = **it;
+      if (c.layer < o->layer) break;
+      if (&c == o || !c.collideAllowed || c.layer > o->layer || c.type == o->type) continue;
+      if (PixelOverlap(me, PlacedOf(c))) {
+        partner = c.id;
+        break;
+      }
+    }
+    if (partner != 0) {
+      if (partner == o->lastCollided) return kGoOn;  // still the same contact
+      o->lastCollided = partner;
+      PlaySound(o->collidedSound);
+      return Raise(kObjectCollided, {id, oldX, oldY, partner}, id);
+    }
+  }
+  o->lastCollided = 0;
+  return kGoOn;
+}
+
+int CartoonBox::FindOverlapping(int id, std::optional<int> x, std::optional<int> y,
+                                const std::optional<std::string>& tagFilter,
+                                bool collisionRules) const {
+  const StageObject* o = FindObject(id);
+  if (!o || !o->HasPicture()) return -1;
+  Placed me = PlacedOf(*o);
+  if (x) me.x = *x;
+  if (y) me.y = *y;
+  for (auto it = list_.rbegin(); it != list_.rend(); ++it) {
+    const StageObject& c = **it;
+    if (collisionRules) {
+      if (c.layer < o->layer) break;
+      if (!c.collideAllowed || c.layer != o->layer || c.type == o->type) continue;
+    }
+    if (&c == o) continue;
+    if (tagFilter && c.tag != *tagFilter) continue;
+    if (PixelOverlap(me, PlacedOf(c))) return c.id;
+  }
+  return -1;
+}
+
+void CartoonBox::MonitorKeys(std::optional<int> interval, std::span<const int> keys) {
+  const int every = interval ? std::max(*interval, 0) : 10;
+  for (int key : keys)
+    if (key != 0) watched_.push_back({key, every, 0});
+}
+
+bool CartoonBox::IsKeyDown(int key) { return (platform::GetKeyState(key) & 0x8000) != 0; }
+
+MoveResult CartoonBox::AnimationStep(int id, uint32_t now) {
+  StageObject* o = Find(id);
+  if (!o || !o->playing || !o->HasPicture() || o->rendered->FrameCount() <= 1) return kGoOn;
+  if (o->frameStart == 0) o->frameStart = now;
+  const int count = o->rendered->FrameCount();
+  int frame = ClampFrame(*o->rendered, o->frameIndex);
+  int64_t needed = int64_t(o->rendered->picture.frames[size_t(frame)].delayMs) +
+                   o->extraFrameDelay + (frame == 0 ? o->loopDelay : 0);
+  if (int64_t(now - o->frameStart) < needed) return kGoOn;
+
+  frame += 1;
+  if (frame >= count) {
+    o->frameIndex = 0;
+    if (o->playsLeft > 0 && --o->playsLeft == 0) {
+      o->playing = false;
+      Invalidate(*o);
+      if (MoveResult r = Raise(kAnimationFinished, {id}, id); r != kGoOn) return r;
+      o = Find(id);
+      if (o->destroyWhenDone) return DestroyObject(id);
+    }
+    frame = 0;
+  }
+  o->frameIndex = frame;
+  o->frameStart = now;
+  Invalidate(*o);
+  return kGoOn;
+}
+
+void CartoonBox::StageTick() {
+  // 1. The cursor left the window while over an object.
+  if (hoverId_ > 0 && platform::IsWindow(hwnd_)) {
+    const platform::Point c = platform::ScreenToClient(hwnd_, platform::GetCursorPos());
+    if (!platform::GetClientRect(hwnd_).Contains(c) && MouseLeft() == kStageGone) return;
+  }
+
+  // 3. Watched keys: at most one event per tick.
+  const uint32_t keyNow = platform::GetTickCount();
+  for (size_t i = 0; i < watched_.size(); ++i) {
+    WatchedKey& k = watched_[i];
+    if (keyNow - k.lastReport < uint32_t(k.interval) || !IsKeyDown(k.key)) continue;
+    k.lastReport = keyNow;
+    const int key = k.key;
+    if (Raise(kWatchedKeyDown, {key, platform::GetModifiers()}) == kStageGone) return;
+    break;
+  }
+
+  // 4. Lifetimes and animation. The list may change inside any event, so the index is
+  // re-checked against the current count and never carried across a removal.
+  for (size_t i = 0; i < list_.size();) {
+    const uint32_t now = platform::GetTickCount();
+    StageObject& o = *list_[i];
+    const int id = o.id;
+    if (o.expiry != 0 && now >= o.expiry) {
+      if (DestroyObject(id) == kStageGone) return;
+      continue;
+    }
+    if (o.visible && o.HasPicture()) {
+      const MoveResult r = AnimationStep(id, now);
+      if (r == kStageGone) return;
+      if (r == kObjectGone) continue;
+    }
+    ++i;
+  }
+
+  // 5. Forced repaint.
+  const uint32_t now = platform::GetTickCount();
+  if (now - g_lastForcedRepaint > 100) {
+    g_lastForcedRepaint = now;
+    platform::UpdateAllWindows();
+  }
+}
+
+}  // namespace stage

@@ -1,0 +1,93 @@
+// The stage's and the templates' stored property blocks of the form description:
+// little-endian int32 values followed by length-prefixed byte blocks.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "stage/picture.h"
+
+namespace stage {
+
+// A bounded little-endian reader: every read can fail, nothing reads past the end.
+class BlockReader {
+ public:
+  explicit BlockReader(std::span<const uint8_t> data) : data_(data) {}
+  std::optional<int32_t> Int();
+  std::optional<std::vector<uint8_t>> Block();  // int32 length, then that many bytes
+  bool AtEnd() const { return pos_ >= data_.size(); }
+
+ private:
+  std::span<const uint8_t> data_;
+  size_t pos_ = 0;
+};
+
+class BlockWriter {
+ public:
+  void Int(int32_t v);
+  void Block(std::span<const uint8_t> bytes);
+  std::vector<uint8_t> Take() { return std::move(out_); }
+
+ private:
+  std::vector<uint8_t> out_;
+};
+
+struct StageSettings {
+  int border = 0;
+  uint32_t backColor = kDefaultColour;
+  int picDrawMode = 0;
+  int penStyle = 1;
+  int drawRop2 = 12;
+  int penWidth = 0;
+  uint32_t penColor = 0;
+  int brushStyle = 1;
+  uint32_t brushColor = 0xFFFFFF;
+  uint32_t textColor = 0;
+  uint32_t textBackColor = kDefaultColour;
+  std::vector<uint8_t> font;  // a 60-byte LOGFONT or empty (the system GUI font)
+  std::vector<uint8_t> pic;   // background picture bytes or empty
+};
+
+struct TemplateSettings {
+  std::string text;  // GBK
+  std::vector<uint8_t> font;
+  uint32_t textColor = 0;
+  std::vector<uint8_t> picture;
+  bool autoGetTransColor = false;
+  uint32_t transparentColor = kDefaultColour;
+  bool playGif = false;
+  int gifDelay = 0;
+  int gifAutoDestroy = 0;
+  uint32_t trendColor = 0xFFFFFF;
+  int trendDepth = 0;
+  int light = 0;
+  int alpha = 0;
+  int zoom = 1000;
+  int layer = 0;
+  int angle = 0;
+  bool rotateFollow = false;
+  int turnType = 0;
+  int existTime = 0;
+  std::vector<uint8_t> createSound, destroySound, collidedSound;
+  bool collideAllowed = false;
+  int type = 0;
+};
+
+// Clamping shared by stored blocks and property writes.
+void ClampStageSettings(StageSettings& s);
+void ClampTemplateSettings(TemplateSettings& t);
+
+inline constexpr int kStageBlockVersion = 2;
+inline constexpr int kTemplateBlockVersion = 3;
+
+// nullopt when the version is too high or the block is cut short. An empty block gives
+// the defaults.
+std::optional<StageSettings> ParseStageBlock(std::span<const uint8_t> block);
+std::optional<TemplateSettings> ParseTemplateBlock(std::span<const uint8_t> block);
+// Current-version blocks, as a form builder stores them.
+std::vector<uint8_t> WriteStageBlock(const StageSettings& s);
+std::vector<uint8_t> WriteTemplateBlock(const TemplateSettings& t);
+
+}  // namespace stage
