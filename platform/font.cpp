@@ -274,6 +274,18 @@ void Font::Realise() {
   }
 }
 
+Font* Font::Linked() {
+  if (!linkTried_) {
+    linkTried_ = true;
+    LogFont lf = logical_;
+    std::memset(lf.faceName, 0, sizeof(lf.faceName));
+    std::memcpy(lf.faceName, kSongTi, sizeof(kSongTi));
+    auto linked = std::make_unique<Font>(lf);
+    if (linked->HasFace() && linked->family_ != family_) linked_ = std::move(linked);
+  }
+  return linked_.get();
+}
+
 // ---- glyphs ----------------------------------------------------------------------------------
 
 const Font::Glyph& Font::GetGlyph(char32_t c) {
@@ -292,6 +304,9 @@ Font::Glyph Font::Render(char32_t c) {
   }
   const FT_UInt index = FT_Get_Char_Index(face_, FT_ULong(c));
   if (index == 0 && c < 0x20) return g;  // control characters take no room
+  if (index == 0 && c >= 0x80) {
+    if (Font* linked = Linked()) return linked->Render(c);
+  }
   // Chinese strokes keep their shape best with the light auto-hinter; Latin text uses
   // the font's own hinting. Synthetic styles need outlines, not embedded bitmaps.
   FT_Int32 flags = wide ? (FT_LOAD_FORCE_AUTOHINT | FT_LOAD_TARGET_LIGHT) : FT_LOAD_TARGET_NORMAL;

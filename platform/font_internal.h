@@ -2,6 +2,7 @@
 // the cell metrics the classic desktop reports and a cache of rendered glyphs.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -50,6 +51,8 @@ class Font {
   void Realise();
   void NominalMetrics();
   Glyph Render(char32_t c);
+  Font* Linked();
+
 
   LogFont logical_;
   FT_Face face_ = nullptr;
@@ -64,6 +67,10 @@ class Font {
   int strikeOffset_ = -4, strikeThickness_ = 1;
   std::mutex mutex_;
   std::unordered_map<char32_t, Glyph> glyphs_;
+  // Like the classic desktop's font linking: characters this face lacks are taken from
+  // the Chinese default face at the same size. Made on first need, used under mutex_.
+  std::unique_ptr<Font> linked_;
+  bool linkTried_ = false;
 };
 
 // GBK (read as GB18030, its superset) to Unicode; a byte that starts no valid character

@@ -45,6 +45,20 @@ TEST(Fonts, OtherNamesAreTakenAsTheyAreAndUnknownOnesFallBackToChinese) {
   EXPECT_GT(CountInk(s, kWhite), 30);
 }
 
+TEST(Fonts, ChineseMissingFromALatinFaceComesFromTheDefaultChineseFace) {
+  // Without linking both characters would be the same missing-glyph box.
+  const Surface zhong = RenderLine(Face("DejaVu Sans", -16), "中");
+  const Surface guo = RenderLine(Face("DejaVu Sans", -16), "国");
+  int differing = 0;
+  for (int y = 0; y < zhong.Height(); ++y)
+    for (int x = 0; x < zhong.Width(); ++x) differing += zhong.At(x, y) != guo.At(x, y);
+  EXPECT_GT(differing, 20);
+  Surface probe(8, 8);
+  DC dc(&probe);
+  dc.SelectFont(CreateFont(Face("DejaVu Sans", -16)));
+  EXPECT_GE(dc.GetTextExtent(Gbk("中国")).x, 28);
+}
+
 TEST(Fonts, RealisedFontsAreSharedByTheirSixtyBytes) {
   const LogFont a = Face("黑体", -16);
   LogFont b = a;
