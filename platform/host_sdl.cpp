@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
+#include <vector>
 #include <map>
 
 #include "platform/host_internal.h"
@@ -209,12 +211,31 @@ std::string OneLine(std::string s) {
   return s;
 }
 
+// SDL would fall back to its invisible "offscreen" driver when no display answers, and
+// the game would then run unseen. Only real displays count, unless the user picked a
+// driver with SDL_VIDEODRIVER.
+bool StartVideo() {
+  const char* chosen = std::getenv("SDL_VIDEODRIVER");
+  if (chosen && *chosen) return SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+  std::vector<const char*> drivers;
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if (x11 && *x11) drivers.push_back("x11");
+  if (wayland && *wayland) drivers.push_back("wayland");
+  if (drivers.empty()) drivers.push_back("KMSDRM");  // a bare console
+  for (const char* d : drivers) {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, d);
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::unique_ptr<Host> MakeSdlHost(const HostOptions& options, std::string& error) {
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+  if (!StartVideo()) {
     error = "no display available (" + OneLine(SDL_GetError()) + "): run with --headless";
     return nullptr;
   }
