@@ -80,6 +80,7 @@ size_t LzwDecoder::Decode(int minCodeSize, std::span<const uint8_t> codes, uint8
       if (code >= clear) break;  // the first code after a clear must be a root
       out[pos++] = uint8_t(code);
       prev = code;
+      if (next >= (1u << width)) ++width;  // only with a minimum code size of 1
       continue;
     }
     unsigned string;  // the code whose string is written now
@@ -115,8 +116,9 @@ size_t LzwDecoder::Decode(int minCodeSize, std::span<const uint8_t> codes, uint8
       first_[next] = first_[prev];
       length_[next] = uint16_t(length_[prev] + 1);
       ++next;
-      if (next == (1u << width) && width < 12) ++width;
     }
+    // The width grows once the next free code needs another bit (as giflib counts).
+    if (next >= (1u << width) && width < 12) ++width;
     prev = code;
   }
   return pos;

@@ -1,0 +1,67 @@
+// Small encoders that build sample files for the decoder tests, so no binary samples
+// live in the tree. They write exactly the fields the tests name, nothing clever.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testpic {
+
+using Bytes = std::vector<uint8_t>;
+
+// ---- GIF -------------------------------------------------------------------------------
+// A real LZW encoder (growing code width, table reset at 4096) so the decoder sees the
+// same streams as from any graphics program.
+Bytes LzwEncode(int minCodeSize, const std::vector<uint8_t>& indices);
+
+struct GifBuilder {
+  Bytes bytes;
+  // Colours as 0xRRGGBB. An empty table means no global table.
+  GifBuilder(int width, int height, const std::vector<uint32_t>& globalTable,
+             const char* signature = "GIF89a");
+  GifBuilder& Control(int disposalMethod, bool transparent, int delayCs, int transparentIndex);
+  GifBuilder& Comment(const std::string& text);
+  GifBuilder& Netscape(int loops);
+  // indices in display order; stored interlaced when asked.
+  GifBuilder& Image(int left, int top, int width, int height, const std::vector<uint8_t>& indices,
+                    bool interlaced = false, const std::vector<uint32_t>& localTable = {},
+                    int minCodeSize = 0);
+  GifBuilder& Trailer();
+};
+
+// ---- BMP / ICO / PCX ---------------------------------------------------------------------
+struct BmpSpec {
+  int width = 0, height = 0;
+  int bitCount = 24;
+  bool topDown = false;
+  uint32_t compression = 0;            // 0 BI_RGB, 3 BI_BITFIELDS
+  std::vector<uint32_t> masks;         // for BI_BITFIELDS: red, green, blue
+  std::vector<uint32_t> palette;       // 0xRRGGBB
+  std::vector<uint32_t> pixels;        // top-down; palette index or 0xAARRGGBB value
+  int headerSize = 40;
+};
+// The info header, colour table and rows; `iconHeight` doubles the height and appends
+// the AND mask given (top-down rows of 0/1 per pixel).
+Bytes DibBytes(const BmpSpec& spec, const std::vector<uint8_t>* andMask = nullptr);
+Bytes BmpFile(const BmpSpec& spec);
+
+struct IconEntry {
+  int width, height, bitCount;
+  Bytes data;  // a DIB with mask, or a PNG file
+};
+Bytes IconFile(const std::vector<IconEntry>& entries, int type = 1);
+
+// 256 colours (bitsPerPixel 8, palette 0xRRGGBB) or monochrome (bitsPerPixel 1, 0/1).
+Bytes PcxFile(int width, int height, int bitsPerPixel, const std::vector<uint8_t>& indices,
+              const std::vector<uint32_t>& palette = {});
+
+// ---- through the real libraries -------------------------------------------------------
+// pixels 0xRRGGBB, top-down.
+Bytes JpegFile(int width, int height, const std::vector<uint32_t>& rgb, int quality = 95,
+               bool grey = false);
+// Samples already packed as libpng wants them for (colourType, bitDepth), one row after
+// another; palette 0xRRGGBB; trns as the tRNS chunk bytes.
+Bytes PngFile(int width, int height, int colourType, int bitDepth, const Bytes& rows,
+              const std::vector<uint32_t>& palette = {}, const Bytes& trns = {});
+
+}  // namespace testpic
