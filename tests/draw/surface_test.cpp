@@ -96,7 +96,7 @@ TEST(Png, SamePixelsGiveTheSameBytesEveryTime) {
   EXPECT_EQ(text.find("tIME"), std::string::npos);
   EXPECT_EQ(text.find("tEXt"), std::string::npos);
 
-  const std::string path = drawtest::OutputPath("draw_png_roundtrip.png");
+  const std::string path = drawtest::ScratchPath("draw_png_roundtrip.png");
   ASSERT_TRUE(WritePng(s, path));
   std::ifstream in(path, std::ios::binary);
   const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -109,7 +109,7 @@ TEST(Png, FailuresAreReportedNotHidden) {
   EXPECT_FALSE(EncodePng(Surface(), bytes));
   EXPECT_TRUE(bytes.empty());
   EXPECT_FALSE(WritePng(Surface(2, 2), "/nonexistent-folder/x.png"));
-  EXPECT_FALSE(WritePng(Surface(), drawtest::OutputPath("draw_empty.png")));
+  EXPECT_FALSE(WritePng(Surface(), drawtest::ScratchPath("draw_empty.png")));
 }
 
 }  // namespace

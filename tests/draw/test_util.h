@@ -2,7 +2,10 @@
 #pragma once
 #include <iconv.h>
 
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -53,6 +56,10 @@ inline int CountInk(const platform::Surface& s, platform::COLORREF background,
 inline std::string OutputPath(const std::string& name) {
   const char* dir = std::getenv("TEST_OUTPUT_DIR");
   return std::string(dir && *dir ? dir : "/tmp") + "/" + name;
+}
+// A scratch file name no concurrently running test process shares.
+inline std::string ScratchPath(const std::string& name) {
+  return OutputPath(std::to_string(getpid()) + "_" + name);
 }
 
 }  // namespace drawtest

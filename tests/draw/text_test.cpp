@@ -260,7 +260,7 @@ TEST(Text, NoFontsAtAllDrawNothingAndStillMeasure) {
   // In a fresh process whose fontconfig knows no font directories.
   EXPECT_EXIT(
       {
-        const std::string conf = drawtest::OutputPath("draw_no_fonts.conf");
+        const std::string conf = drawtest::ScratchPath("draw_no_fonts.conf");
         FILE* f = std::fopen(conf.c_str(), "w");
         std::fputs("<?xml version=\"1.0\"?><fontconfig></fontconfig>\n", f);
         std::fclose(f);
@@ -270,6 +270,7 @@ TEST(Text, NoFontsAtAllDrawNothingAndStillMeasure) {
         dc.SetBkMode(TRANSPARENT);
         dc.TextOut(0, 0, Gbk("没有字体"));
         const Point ext = dc.GetTextExtent(Gbk("没有字体"));
+        std::remove(conf.c_str());
         const bool ok = GetFontMetrics(*dc.GetFont()).family.empty() && ext.x == 48 &&
                         ext.y == 12 && CountInk(surface, kWhite) == 0;
         std::exit(ok ? 0 : 1);
