@@ -167,11 +167,22 @@ class LabelUnit : public Component {
         else return false;
         break;
     }
-    if (platform::IsWindow(hwnd_)) platform::InvalidateRect(hwnd_, nullptr);
+    Repaint();
     return false;
   }
 
  private:
+  // A transparent label shows what lies under it, so that has to be painted again too.
+  void Repaint() {
+    if (!platform::IsWindow(hwnd_)) return;
+    platform::HWND parent = platform::GetParent(hwnd_);
+    if (settings_.values[LabelSettings::kTransparent] && parent) {
+      platform::Rect r = platform::GetRectInParent(hwnd_);
+      platform::InvalidateRect(parent, &r);
+    }
+    platform::InvalidateRect(hwnd_, nullptr);
+  }
+
   void DecodePicture() {
     picture_.reset();
     if (!settings_.picture.empty()) picture_ = LoadPicture(settings_.picture);

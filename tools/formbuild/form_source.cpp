@@ -1,0 +1,370 @@
+#include "tools/formbuild/form_source.h"
+
+#include <iconv.h>
+#include <strings.h>
+
+#include <cctype>
+#include <cstring>
+#include <optional>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "runtime/forms/byte_reader.h"
+#include "tools/formbuild/block_fields.h"
+
+namespace formbuild {
+
+namespace {
+
+struct Token {
+  std::string text;
+  bool quoted = false;
+};
+
+std::vector<Token> Tokenize(const std::string& line) {
+  std::vector<Token> out;
+  size_t i = 0;
+  while (i < line.size()) {
+    char c = line[i];
+    if (c == ' ' || c == '\t' || c == '\r') { ++i; continue; }
+    if (c == '#') break;
+    if (c == '"') {
+      Token t{"", true};
+      ++i;
+      for (;;) {
+        if (i >= line.size()) throw SourceError("unterminated text");
+        char d = line[i++];
+        if (d == '"') break;
+        if (d == '\\' && i < line.size()) {
+          char e = line[i++];
+          t.text += e == 'n' ? '\n' : e;
+        } else {
+          t.text += d;
+        }
+      }
+      out.push_back(std::move(t));
+      continue;
+    }
+    size_t start = i;
+    while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
+    out.push_back({line.substr(start, i - start), false});
+  }
+  return out;
+}
+
+int64_t ParseNumber(const Token& t) {
+  if (t.quoted) throw SourceError("a number was expected, not a text");
+  if (strcasecmp(t.text.c_str(), "default") == 0) return 0xFF000000;
+  if (strcasecmp(t.text.c_str(), "true") == 0 || strcasecmp(t.text.c_str(), "on") == 0) return 1;
+  if (strcasecmp(t.text.c_str(), "false") == 0 || strcasecmp(t.text.c_str(), "off") == 0) return 0;
+  try {
+    size_t used = 0;
+    int64_t v = std::stoll(t.text, &used, 0);
+    if (used != t.text.size()) throw SourceError("bad number '" + t.text + "'");
+    if (v < INT32_MIN || v > int64_t(UINT32_MAX)) throw SourceError("number out of 32-bit range: " + t.text);
+    return v;
+  } catch (const std::logic_error&) {
+    throw SourceError("bad number '" + t.text + "'");
+  }
+}
+
+std::vector<uint8_t> ReadFile(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  if (!in) throw SourceError("cannot read " + p.string());
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<uint8_t> ParseBytes(const Token& t, const BuildOptions& o) {
+  if (!t.quoted && t.text == "none") return {};
+  if (t.text.rfind("file:", 0) == 0) {
+    std::filesystem::path p = t.text.substr(5);
+    if (p.is_relative()) p = std::filesystem::path(o.sourceDir) / p;
+    return ReadFile(p);
+  }
+  if (t.text.rfind("@builtin:", 0) == 0) {
+    std::string name = t.text.substr(9);
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(o.builtinDir, ec))
+      if (e.path().stem() == name) return ReadFile(e.path());
+    throw SourceError("no built-in '" + name + "' in '" + o.builtinDir + "'");
+  }
+  throw SourceError("byte blocks are file:PATH, @builtin:NAME or none");
+}
+
+// A 60-byte logical font record, as the runtime stores fonts.
+std::vector<uint8_t> ParseFont(const std::vector<Token>& v, size_t from) {
+  if (from >= v.size()) throw SourceError("font value missing");
+  if (!v[from].quoted && v[from].text == "none") return {};
+  if (!v[from].quoted) throw SourceError("a font starts with its face name in quotes");
+  std::string face = Utf8ToGbk(v[from].text);
+  if (face.empty() || face.size() > 31) throw SourceError("font face name must be 1..31 bytes");
+  int32_t size = 9, weight = 400, angle = 0;
+  uint8_t italic = 0, underline = 0, strike = 0;
+  for (size_t i = from + 1; i < v.size(); ++i) {
+    const std::string& w = v[i].text;
+    if (w == "bold") weight = 700;
+    else if (w == "italic") italic = 1;
+    else if (w == "underline") underline = 1;
+    else if (w == "strikeout") strike = 1;
+    else if (w == "angle" && i + 1 < v.size()) angle = int32_t(ParseNumber(v[++i])) % 3600;
+    else if (i == from + 1) size = int32_t(ParseNumber(v[i]));
+    else throw SourceError("unknown font word '" + w + "'");
+  }
+  rt::ByteWriter w;
+  w.I32(-(size < 0 ? 0 : size) * 96 / 72);  // height
+  w.I32(0);                                  // width
+  w.I32(angle);                              // escapement
+  w.I32(angle);                              // orientation
+  w.I32(weight);
+  uint8_t small[8] = {italic, underline, strike, 134 /* GB2312 */, 0, 0, 0, 0};
+  w.Bytes(small);
+  std::vector<uint8_t> name(32, 0);
+  std::memcpy(name.data(), face.data(), face.size());
+  w.Bytes(name);
+  return std::move(w.Data());
+}
+
+struct FieldValue {
+  int64_t number = 0;
+  std::vector<uint8_t> bytes;
+};
+
+struct UnitDraft {
+  const TypeInfo* type = nullptr;
+  rt::UnitRecord record;
+  std::map<std::string, FieldValue> settings;  // by field name
+  bool flagsGiven = false;
+};
+
+std::vector<uint8_t> EncodeOwnBlock(const UnitDraft& u) {
+  rt::ByteWriter w;
+  w.U32(u.type->version);
+  for (const Field& f : u.type->fields) {
+    auto it = u.settings.find(f.name);
+    switch (f.kind) {
+      case FieldKind::Int: case FieldKind::Colour: case FieldKind::Bool:
+        w.U32(uint32_t(it != u.settings.end() ? it->second.number : f.defaultValue));
+        break;
+      default:
+        w.LengthPrefixed(it != u.settings.end() ? it->second.bytes : std::vector<uint8_t>{});
+        break;
+    }
+  }
+  return std::move(w.Data());
+}
+
+class Builder {
+ public:
+  Builder(std::vector<std::string> handlers, const BuildOptions& o) : options_(o) {
+    for (auto& h : handlers) AddHandler(h);
+  }
+
+  void Line(const std::vector<Token>& t) {
+    const std::string& word = t[0].text;
+    if (word == "handler") return AddHandler(Arg(t, 1).text);
+    if (word == "window") return StartWindow(t);
+    if (word == "unit") return StartUnit(t);
+    if (!current_) throw SourceError("'" + word + "' outside a window or unit");
+    rt::UnitRecord& r = current_->record;
+    if (word == "geometry") {
+      r.left = int32_t(ParseNumber(Arg(t, 1)));
+      r.top = int32_t(ParseNumber(Arg(t, 2)));
+      r.width = int32_t(ParseNumber(Arg(t, 3)));
+      r.height = int32_t(ParseNumber(Arg(t, 4)));
+    } else if (word == "flags") {
+      r.SetFlags(ParseFlags(t));
+      current_->flagsGiven = true;
+    } else if (word == "container") {
+      r.container = uint32_t(ParseNumber(Arg(t, 1)));
+    } else if (word == "eventlink") {
+      r.eventLink = uint32_t(ParseNumber(Arg(t, 1)));
+    } else if (word == "remark") {
+      r.remark = Utf8ToGbk(Arg(t, 1).text);
+    } else if (word == "name2") {
+      r.name2 = Utf8ToGbk(Arg(t, 1).text);
+    } else if (word == "on") {
+      AddEvent(t);
+    } else {
+      Setting(t);
+    }
+  }
+
+  BuiltForm Finish() {
+    FinishUnit();
+    FinishWindow();
+    return {std::move(windows_), std::move(handlers_)};
+  }
+
+ private:
+  static const Token& Arg(const std::vector<Token>& t, size_t i) {
+    if (i >= t.size()) throw SourceError("'" + t[0].text + "' needs more values");
+    return t[i];
+  }
+
+  void AddHandler(const std::string& name) {
+    if (name.empty() || !(std::isalpha(static_cast<unsigned char>(name[0])) || name[0] == '_'))
+      throw SourceError("handler '" + name + "' is not an identifier");
+    for (char c : name)
+      if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_')
+        throw SourceError("handler '" + name + "' is not an identifier");
+    if (handlerIndex_.count(name)) throw SourceError("handler '" + name + "' listed twice");
+    handlerIndex_[name] = int32_t(handlers_.size());
+    handlers_.push_back(name);
+  }
+
+  void StartWindow(const std::vector<Token>& t) {
+    FinishUnit();
+    FinishWindow();
+    window_ = rt::WindowDescription{};
+    window_->windowId = uint32_t(ParseNumber(Arg(t, 1)));
+    current_ = UnitDraft{};
+    current_->type = FindType("window");
+    current_->record.key = window_->windowId;
+    current_->record.typeCode = current_->type->typeCode;
+    if (t.size() > 2) current_->record.name = Utf8ToGbk(t[2].text);
+  }
+
+  void StartUnit(const std::vector<Token>& t) {
+    if (!window_) throw SourceError("'unit' before any 'window'");
+    FinishUnit();
+    current_ = UnitDraft{};
+    current_->type = FindType(Arg(t, 1).text);
+    if (!current_->type) throw SourceError("unknown unit type '" + t[1].text + "'");
+    current_->record.typeCode = current_->type->typeCode;
+    current_->record.key = uint32_t(ParseNumber(Arg(t, 2)));
+    if (current_->record.key == 0) throw SourceError("component id 0 names the window itself");
+    if (t.size() > 3) current_->record.name = Utf8ToGbk(t[3].text);
+  }
+
+  void FinishUnit() {
+    if (!current_) return;
+    UnitDraft& u = *current_;
+    if (!u.flagsGiven) u.record.SetFlags(u.type->defaultFlags);
+    u.record.ownBlock = EncodeOwnBlock(u);
+    for (const auto& r : window_->records)
+      if (r.key == u.record.key) throw SourceError("id used twice in one window");
+    window_->records.push_back(std::move(u.record));
+    current_.reset();
+  }
+
+  void FinishWindow() {
+    if (!window_) return;
+    for (const auto& w : windows_)
+      if (w.windowId == window_->windowId) throw SourceError("window id used twice");
+    windows_.push_back(std::move(*window_));
+    window_.reset();
+  }
+
+  uint32_t ParseFlags(const std::vector<Token>& t) {
+    uint32_t flags = 0;
+    for (size_t i = 1; i < t.size(); ++i) {
+      const std::string& w = t[i].text;
+      if (w == "visible") flags |= rt::kUnitVisible;
+      else if (w == "disabled") flags |= rt::kUnitDisabled;
+      else if (w == "tabstop") flags |= rt::kUnitTabStop;
+      else flags |= uint32_t(ParseNumber(t[i]));
+    }
+    return flags;
+  }
+
+  void AddEvent(const std::vector<Token>& t) {
+    if (t.size() != 4 || t[2].text != "->") throw SourceError("write: on EVENT -> HANDLER");
+    const std::string& name = t[1].text;
+    int32_t index = 0;
+    bool found = false;
+    for (const auto& [n, i] : current_->type->events)
+      if (strcasecmp(n, name.c_str()) == 0) index = i, found = true;
+    if (!found) index = CommonEventIndex(name, found);
+    if (!found) index = int32_t(ParseNumber(t[1]));
+    int32_t ref = rt::kNoHandler;
+    if (t[3].text != "none") {
+      auto it = handlerIndex_.find(t[3].text);
+      if (it == handlerIndex_.end()) throw SourceError("handler '" + t[3].text + "' is not in the handler table");
+      ref = it->second;
+    }
+    current_->record.events.push_back({index, ref});
+  }
+
+  void Setting(const std::vector<Token>& t) {
+    const Field* field = nullptr;
+    for (const Field& f : current_->type->fields)
+      if (strcasecmp(f.name, t[0].text.c_str()) == 0) field = &f;
+    if (!field) throw SourceError(std::string("'") + current_->type->name + "' has no setting '" + t[0].text + "'");
+    FieldValue v;
+    switch (field->kind) {
+      case FieldKind::Int: case FieldKind::Colour: case FieldKind::Bool:
+        v.number = ParseNumber(Arg(t, 1));
+        if (field->kind == FieldKind::Bool) v.number = v.number != 0;
+        break;
+      case FieldKind::Text: {
+        std::string gbk = Utf8ToGbk(Arg(t, 1).text);
+        v.bytes.assign(gbk.begin(), gbk.end());
+        break;
+      }
+      case FieldKind::Bytes: v.bytes = ParseBytes(Arg(t, 1), options_); break;
+      case FieldKind::Font: v.bytes = ParseFont(t, 1); break;
+    }
+    current_->settings[field->name] = std::move(v);
+  }
+
+  BuildOptions options_;
+  std::vector<std::string> handlers_;
+  std::map<std::string, int32_t> handlerIndex_;
+  std::vector<rt::WindowDescription> windows_;
+  std::optional<rt::WindowDescription> window_;
+  std::optional<UnitDraft> current_;
+};
+
+}  // namespace
+
+std::string Utf8ToGbk(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  iconv_t cd = iconv_open("GBK", "UTF-8");
+  if (cd == iconv_t(-1)) throw SourceError("no UTF-8 to GBK converter");
+  std::string out(utf8.size() * 2 + 4, '\0');
+  char* in = const_cast<char*>(utf8.data());
+  size_t inLeft = utf8.size();
+  char* o = out.data();
+  size_t outLeft = out.size();
+  size_t rc = iconv(cd, &in, &inLeft, &o, &outLeft);
+  iconv_close(cd);
+  if (rc == size_t(-1)) throw SourceError("text cannot be stored as GBK: " + utf8);
+  out.resize(out.size() - outLeft);
+  return out;
+}
+
+std::vector<std::string> ParseHandlerList(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    auto tokens = Tokenize(line);
+    if (!tokens.empty()) out.push_back(tokens[0].text);
+  }
+  return out;
+}
+
+BuiltForm BuildForm(const std::string& sourceText, std::vector<std::string> handlers,
+                    const BuildOptions& options) {
+  int lineNo = 0;
+  try {
+    Builder b(std::move(handlers), options);
+    std::istringstream in(sourceText);
+    std::string line;
+    while (std::getline(in, line)) {
+      ++lineNo;
+      auto tokens = Tokenize(line);
+      if (!tokens.empty()) b.Line(tokens);
+    }
+    lineNo = 0;
+    BuiltForm f = b.Finish();
+    if (f.windows.empty()) throw SourceError("no window described");
+    return f;
+  } catch (const SourceError& e) {
+    throw SourceError(lineNo ? std::to_string(lineNo) + ": " + e.what() : std::string(e.what()));
+  }
+}
+
+}  // namespace formbuild
