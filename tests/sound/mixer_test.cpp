@@ -1,0 +1,153 @@
+// The software mixer, rendered offline: rate conversion of wave outputs, buffer
+// completion, MIDI timing on the audio clock and the synthesiser's level.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "null_audio.h"
+#include "platform/audio.h"
+#include "runtime/sound/midi_file.h"
+#include "test_data.h"
+
+namespace {
+
+using namespace sound_test;
+using platform::AudioMixer;
+using platform::MidiStreamEvent;
+
+Bytes Sine16(uint32_t rate, int channels, double hz, size_t frames, double amplitude) {
+  Bytes b;
+  for (size_t i = 0; i < frames; ++i) {
+    auto v = int16_t(std::lrint(amplitude * 32767 * std::sin(2 * M_PI * hz * double(i) / rate)));
+    for (int c = 0; c < channels; ++c) Le16(b, uint16_t(v));
+  }
+  return b;
+}
+
+double Peak(const std::vector<float>& v, size_t from = 0, size_t to = SIZE_MAX) {
+  double p = 0;
+  for (size_t i = from; i < std::min(to, v.size()); ++i) p = std::max(p, double(std::fabs(v[i])));
+  return p;
+}
+
+TEST(AudioMixer, ConvertsAWaveToTheOutputRateAndHandsBuffersBackInOrder) {
+  AudioMixer mixer(AudioMixer::Completion::Inline, "");
+  std::vector<uintptr_t> done;
+  platform::WaveFormat fmt;  // 22,050 Hz 16-bit stereo
+  auto out = mixer.OpenWaveOut(fmt, [&](void* c) { done.push_back(reinterpret_cast<uintptr_t>(c)); });
+  ASSERT_TRUE(out);
+  Bytes a = Sine16(22050, 2, 441, 11025, 0.5);  // half a second each
+  Bytes b = Sine16(22050, 2, 441, 11025, 0.5);
+  out->Write(a.data(), a.size(), reinterpret_cast<void*>(1));
+  out->Write(b.data(), b.size(), reinterpret_cast<void*>(2));
+
+  std::vector<float> block(2 * 4410);
+  std::vector<float> all;
+  for (int i = 0; i < 12; ++i) {  // 1.2 s
+    mixer.Render(block.data(), 4410);
+    all.insert(all.end(), block.begin(), block.end());
+    if (i == 3) {
+      EXPECT_TRUE(done.empty()) << "first buffer back before it was heard";
+    }
+  }
+  EXPECT_EQ(done, (std::vector<uintptr_t>{1, 2}));
+  EXPECT_NEAR(Peak(all, 0, 2 * 44100), 0.5, 0.02);
+  EXPECT_LT(Peak(all, 2 * 44100 + 2000), 0.01) << "sound after the data ended";
+  // 441 Hz at 44,100 Hz: 100 frames per cycle, so the sample 100 frames on matches.
+  EXPECT_NEAR(all[2 * 20000], all[2 * 20100], 0.01);
+}
+
+TEST(AudioMixer, MonoEightBitIsCentredAndResetReturnsEverything) {
+  AudioMixer mixer(AudioMixer::Completion::Inline, "");
+  int done = 0;
+  auto out = mixer.OpenWaveOut({1, 1, 11025, 11025, 1, 8}, [&](void*) { ++done; });
+  ASSERT_TRUE(out);
+  Bytes silence(11025, 0x80);
+  out->Write(silence.data(), silence.size(), nullptr);
+  out->Write(silence.data(), silence.size(), nullptr);
+  std::vector<float> block(2 * 1024);
+  mixer.Render(block.data(), 1024);
+  EXPECT_LT(Peak(block), 0.01);
+  out->Reset();
+  EXPECT_EQ(done, 2);
+  EXPECT_FALSE(mixer.OpenWaveOut({1, 2, 44100, 44100 * 6, 6, 24}, [](void*) {}));
+}
+
+TEST(AudioMixer, MidiEventsPlayOnTheAudioClock) {
+  // Without a sound font the stream is silent but keeps time, so completion marks when
+  // the last event of a buffer played.
+  AudioMixer mixer(AudioMixer::Completion::Inline, "");
+  size_t renderedWhenDone = 0, rendered = 0;
+  auto stream = mixer.OpenMidiStream([&](void*) { renderedWhenDone = rendered; });
+  stream->SetTimeDivision(480);
+  MidiStreamEvent events[3];
+  events[0].deltaTicks = 480;  // 0.5 s at 120 beats per minute
+  events[0].kind = MidiStreamEvent::Tempo;
+  events[0].tempo = 250000;
+  events[1].deltaTicks = 480;  // 0.25 s at the new tempo
+  events[1].status = 0x90;
+  events[2].deltaTicks = 960;  // 0.5 s
+  events[2].kind = MidiStreamEvent::Nop;
+  stream->Queue(events, 3, nullptr);
+  std::vector<float> block(2 * 256);
+  mixer.Render(block.data(), 256);
+  rendered += 256;
+  EXPECT_EQ(renderedWhenDone, 0u) << "played before Restart";
+  stream->Restart();
+  while (rendered < 2 * 44100 && renderedWhenDone == 0) {
+    mixer.Render(block.data(), 256);
+    rendered += 256;
+  }
+  EXPECT_NEAR(double(renderedWhenDone), 1.25 * 44100, 256);
+}
+
+TEST(AudioMixer, RendersATuneThroughTheSynthesiserAudiblyAndUnclipped) {
+  std::string font = platform::FindSoundFont();
+  if (font.empty()) GTEST_SKIP() << "no General MIDI sound font installed";
+  AudioMixer mixer(AudioMixer::Completion::Inline, font);
+  auto song = rt::MidiSong::Open(Tune(8));
+  ASSERT_TRUE(song);
+  MidiStreamEvent buffers[2][85];
+  std::unique_ptr<platform::MidiStream> stream;
+  stream = mixer.OpenMidiStream([&](void* cookie) {
+    auto slot = reinterpret_cast<uintptr_t>(cookie);
+    if (size_t n = song->Fill(buffers[slot], 85, false)) stream->Queue(buffers[slot], n, cookie);
+  });
+  stream->SetTimeDivision(song->TimeDivision());
+  for (uintptr_t slot = 0; slot < 2; ++slot)
+    if (size_t n = song->Fill(buffers[slot], 85, false))
+      stream->Queue(buffers[slot], n, reinterpret_cast<void*>(slot));
+  stream->Restart();
+  std::vector<float> all(2 * 44100 * 4);  // the tune lasts 4 s
+  for (size_t at = 0; at < all.size() / 2; at += 512)
+    mixer.Render(all.data() + 2 * at, std::min<size_t>(512, all.size() / 2 - at));
+  double sum = 0;
+  for (float s : all) sum += double(s) * s;
+  double rms = std::sqrt(sum / double(all.size()));
+  EXPECT_GT(rms, 0.01) << "silent";
+  EXPECT_LT(Peak(all), 0.99) << "clipped";
+  EXPECT_GT(Peak(all, 0, 2 * 4410), 0.01) << "the first note is late";
+}
+
+TEST(AudioDevice, DummyDriverPlaysAndShutsDownCleanly) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  platform::UseAudioDeviceForTesting(true);
+  EXPECT_FALSE(platform::AudioUsesNullDevices());
+  std::atomic<int> done{0};
+  Bytes samples = Sine16(22050, 2, 440, 2205, 0.3);  // 0.1 s
+  auto out = platform::OpenWaveOut({}, [&](void*) { ++done; });
+  ASSERT_TRUE(out);
+  out->Write(samples.data(), samples.size(), nullptr);
+  EXPECT_TRUE(WaitFor([&] { return done == 1; }));
+  auto midi = platform::OpenMidiStream([](void*) {});
+  ASSERT_TRUE(midi);
+  out.reset();
+  midi.reset();
+  platform::ShutdownAudio();
+  platform::ShutdownAudio();
+  platform::UseAudioDeviceForTesting(false);
+  EXPECT_TRUE(platform::AudioUsesNullDevices());
+}
+
+}  // namespace

@@ -1,0 +1,151 @@
+#include "render.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/audio.h"
+#include "runtime/sound/midi_file.h"
+#include "runtime/sound/wave_file.h"
+
+namespace soundrender {
+namespace {
+
+using platform::AudioMixer;
+using platform::MidiStreamEvent;
+
+constexpr size_t kBlockFrames = 512;  // the size SDL typically asks for
+constexpr size_t kEventsPerBuffer = 1024 / 12;
+
+size_t FramesFor(double seconds) {
+  return size_t(std::ceil(std::max(0.0, seconds) * AudioMixer::kSampleRate));
+}
+
+void RenderFrames(AudioMixer& mixer, std::vector<float>& out, size_t frames) {
+  out.assign(frames * 2, 0.0f);
+  for (size_t at = 0; at < frames; at += kBlockFrames)
+    mixer.Render(out.data() + at * 2, std::min(kBlockFrames, frames - at));
+}
+
+// One pass of the song, in seconds, by walking its events with their tempo changes.
+double SongSeconds(rt::MidiSong song) {
+  song.Rewind();
+  MidiStreamEvent events[kEventsPerBuffer];
+  double seconds = 0;
+  uint32_t tempo = 500000;
+  while (size_t n = song.Fill(events, kEventsPerBuffer, false)) {
+    for (size_t i = 0; i < n; ++i) {
+      seconds += double(events[i].deltaTicks) * tempo / (1e6 * song.TimeDivision());
+      if (events[i].kind == MidiStreamEvent::Tempo && events[i].tempo > 0)
+        tempo = events[i].tempo;
+    }
+  }
+  return seconds;
+}
+
+std::optional<Rendered> RenderWave(std::span<const uint8_t> data, std::optional<double> seconds,
+                                   const std::string& soundFont) {
+  auto wave = rt::ParseWave(data);
+  if (!wave || !platform::IsPlayableWaveFormat(wave->format)) return std::nullopt;
+  Rendered r;
+  r.kind = "wave";
+  const auto& fmt = wave->format;
+  r.contentSeconds = double(wave->samples.size() / fmt.blockAlign) / fmt.samplesPerSec;
+  AudioMixer mixer(AudioMixer::Completion::Inline, soundFont);
+  auto out = mixer.OpenWaveOut(fmt, [](void*) {});
+  if (!out) return std::nullopt;
+  // The same 15,360-byte pieces the WAVE player hands to the device.
+  for (size_t at = 0; at < wave->samples.size(); at += 15360)
+    out->Write(wave->samples.data() + at, std::min<size_t>(15360, wave->samples.size() - at),
+               nullptr);
+  RenderFrames(mixer, r.samples, FramesFor(seconds.value_or(r.contentSeconds)));
+  return r;
+}
+
+std::optional<Rendered> RenderMidi(std::span<const uint8_t> data, std::optional<double> seconds,
+                                   const std::string& soundFont) {
+  auto song = rt::MidiSong::Open(data);
+  if (!song) return std::nullopt;
+  Rendered r;
+  r.kind = "midi";
+  r.contentSeconds = SongSeconds(*song);
+  const bool loop = seconds && *seconds > r.contentSeconds;
+
+  AudioMixer mixer(AudioMixer::Completion::Inline, soundFont);
+  MidiStreamEvent buffers[2][kEventsPerBuffer];
+  std::unique_ptr<platform::MidiStream> stream;
+  // Completions run inline after each block, so refilling here keeps the stream fed
+  // exactly as the player's device callback does.
+  stream = mixer.OpenMidiStream([&](void* cookie) {
+    auto slot = reinterpret_cast<uintptr_t>(cookie);
+    if (size_t n = song->Fill(buffers[slot], kEventsPerBuffer, loop))
+      stream->Queue(buffers[slot], n, cookie);
+  });
+  stream->SetTimeDivision(song->TimeDivision());
+  for (uintptr_t slot = 0; slot < 2; ++slot)
+    if (size_t n = song->Fill(buffers[slot], kEventsPerBuffer, loop))
+      stream->Queue(buffers[slot], n, reinterpret_cast<void*>(slot));
+  stream->Restart();
+  RenderFrames(mixer, r.samples, FramesFor(seconds.value_or(r.contentSeconds)));
+  stream.reset();
+  return r;
+}
+
+void PutLe16(std::vector<uint8_t>& v, uint16_t x) {
+  v.push_back(uint8_t(x));
+  v.push_back(uint8_t(x >> 8));
+}
+void PutLe32(std::vector<uint8_t>& v, uint32_t x) {
+  PutLe16(v, uint16_t(x));
+  PutLe16(v, uint16_t(x >> 16));
+}
+
+}  // namespace
+
+std::optional<Rendered> Render(std::span<const uint8_t> data, std::optional<double> seconds,
+                               const std::string& soundFont) {
+  if (data.size() > 11 && std::memcmp(data.data(), "RIFF", 4) == 0 &&
+      std::memcmp(data.data() + 8, "WAVE", 4) == 0)
+    return RenderWave(data, seconds, soundFont);
+  if (data.size() > 4 && std::memcmp(data.data(), "MThd", 4) == 0)
+    return RenderMidi(data, seconds, soundFont);
+  return std::nullopt;
+}
+
+Levels Measure(std::span<const float> samples) {
+  Levels l;
+  double sum = 0;
+  for (float s : samples) {
+    double a = std::fabs(double(s));
+    l.peak = std::max(l.peak, a);
+    sum += double(s) * s;
+    if (a >= 1.0) ++l.clipped;
+  }
+  if (!samples.empty()) l.rms = std::sqrt(sum / double(samples.size()));
+  return l;
+}
+
+std::vector<uint8_t> EncodeWave(std::span<const float> samples) {
+  const uint32_t dataBytes = uint32_t(samples.size() * 2);
+  std::vector<uint8_t> v;
+  v.reserve(44 + dataBytes);
+  v.insert(v.end(), {'R', 'I', 'F', 'F'});
+  PutLe32(v, 36 + dataBytes);
+  v.insert(v.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+  PutLe32(v, 16);
+  PutLe16(v, 1);                                 // PCM
+  PutLe16(v, 2);                                 // channels
+  PutLe32(v, AudioMixer::kSampleRate);           // samples per second
+  PutLe32(v, AudioMixer::kSampleRate * 4);       // bytes per second
+  PutLe16(v, 4);                                 // block align
+  PutLe16(v, 16);                                // bits per sample
+  v.insert(v.end(), {'d', 'a', 't', 'a'});
+  PutLe32(v, dataBytes);
+  for (float s : samples) {
+    float c = std::clamp(s, -1.0f, 1.0f);
+    PutLe16(v, uint16_t(int16_t(std::lrint(c * 32767.0f))));
+  }
+  return v;
+}
+
+}  // namespace soundrender
