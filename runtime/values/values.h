@@ -200,6 +200,8 @@ void RedefineArray(void** arrayVariable, int32_t n, size_t elementSize, bool kee
 // The 1-based element `index` (through the flattened element number of a
 // multi-dimensional array): index < 1 is runtime error 4, index > count error 1.
 void* ElementAt(void* block, int64_t index, size_t elementSize);
+// Elements follow a 4 + 4N byte header, so only one-dimensional arrays (and those with
+// an odd N) keep 8-byte elements aligned; reach the others through ElementAt and memcpy.
 template <class T>
 T& At(void* block, int64_t index) {
   return *static_cast<T*>(ElementAt(block, index, sizeof(T)));
