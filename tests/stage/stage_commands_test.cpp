@@ -1,0 +1,126 @@
+// The stage through the runtime's command-call convention.
+#include <gtest/gtest.h>
+
+#include "runtime/values/values.h"
+#include "stage/stage_commands.h"
+#include "stage_fixture.h"
+#include "test_pictures.h"
+
+using namespace stage;
+using namespace stagetest;
+using rt::ArgAbsent;
+using rt::ArgInt;
+
+namespace {
+
+class CommandsTest : public StageFixture {
+ protected:
+  void SetUp() override {
+    StageFixture::SetUp();
+    rt::CreateInfo info;
+    info.windowId = kWindowId;
+    info.componentId = kTemplateId;
+    info.typeCode = kCartoonObjectType;
+    TemplateSettings s;
+    s.picture = ShapeGif(10, 10, 2, 2, 8, 8);
+    s.collideAllowed = true;
+    s.type = 5;
+    info.ownBlock = {};
+    tmpl_ = CartoonObject::Create(info);
+    ASSERT_TRUE(tmpl_);
+    rt::PropValue v;
+    v.bytes = s.picture;
+    tmpl_->WriteProperty(kTplPicture, v);
+    rt::PropValue on;
+    on.i = 1;
+    tmpl_->WriteProperty(kTplCollideAllowed, on);
+  }
+  rt::ArgRecord Call(const char* name, std::initializer_list<rt::ArgRecord> args,
+                     uint32_t type = kCartoonBoxType, uint32_t component = kStageId) {
+    rt::CommandRoutine routine = FindStageCommand(name);
+    EXPECT_NE(routine, nullptr) << name;
+    std::vector<rt::ArgRecord> all = {rt::ArgComponent(kWindowId, component, type)};
+    all.insert(all.end(), args.begin(), args.end());
+    rt::ArgRecord result{};
+    routine(&result, int(all.size()), all.data());
+    return result;
+  }
+  rt::ArgRecord TemplateRef() const { return rt::ArgComponent(kWindowId, kTemplateId, kCartoonObjectType); }
+
+  static constexpr uint32_t kTemplateId = 0x16010002;
+  std::unique_ptr<CartoonObject> tmpl_;
+};
+
+}  // namespace
+
+TEST_F(CommandsTest, EveryTableCommandIsFoundByName) {
+  for (const char* name :
+       {"GetPictureWidth", "GetPictureHeight", "CreateObject", "DestroyObjects", "DestroyAllObjects",
+        "ObjectExists", "SetObjectText", "SetObjectPicture", "SetTrend", "SetAlpha", "GetAlpha",
+        "SetLayer", "GetLayer", "SetTypeValue", "SetVisible", "SetTag", "SetPosition", "GetX",
+        "GetY", "GetWidth", "GetHeight", "SetCollision", "SetAngle", "SetZoom", "GetZoom",
+        "PlayAnimation", "FindOverlapping", "CaptureArea", "MonitorKeys", "NextFrame",
+        "SetTurnType", "GetTurnType", "ClearArea", "DrawRectangle", "IsKeyDown"})
+    EXPECT_NE(FindStageCommand(name), nullptr) << name;
+  EXPECT_EQ(FindStageCommand("Explode"), nullptr);
+}
+
+TEST_F(CommandsTest, CreateFromTemplateAndQueryWithDefaults) {
+  EXPECT_EQ(rt::AsInt(Call("GetPictureWidth", {}, kCartoonObjectType, kTemplateId)), 10);
+  const int id = rt::AsInt(Call("CreateObject", {TemplateRef(), rt::ArgDouble(12.7), ArgInt(20)}));
+  EXPECT_EQ(id, 1);
+  EXPECT_TRUE(rt::AsBool(Call("ObjectExists", {ArgInt(id)})));
+  EXPECT_EQ(rt::AsInt(Call("GetX", {ArgInt(id)})), 12);
+  EXPECT_EQ(rt::AsInt(Call("GetWidth", {ArgInt(id)})), 10);
+  EXPECT_TRUE(box().FindObject(id)->visible);  // visible defaults to true
+  // Failure values of unknown ids.
+  EXPECT_EQ(rt::AsInt(Call("GetZoom", {ArgInt(99)})), 1000);
+  EXPECT_EQ(rt::AsInt(Call("FindOverlapping", {ArgInt(99)})), -1);
+  EXPECT_EQ(rt::AsInt(Call("GetAlpha", {ArgInt(-1)})), 0);
+  EXPECT_FALSE(rt::AsBool(Call("ObjectExists", {ArgInt(0)})));
+  // SetZoom with the second value omitted zooms both axes.
+  Call("SetZoom", {ArgInt(id), ArgInt(2000), ArgAbsent()});
+  EXPECT_EQ(box().GetWidth(id), 20);
+  EXPECT_EQ(box().GetHeight(id), 20);
+}
+
+TEST_F(CommandsTest, SetPositionWithoutFourthArgumentIsAPlainMove) {
+  const int a = rt::AsInt(Call("CreateObject", {TemplateRef(), ArgInt(50), ArgInt(50)}));
+  const int b = rt::AsInt(Call("CreateObject", {TemplateRef(), ArgInt(0), ArgInt(50)}));
+  Call("SetTypeValue", {ArgInt(b), ArgInt(6)});
+  Call("SetPosition", {ArgInt(b), ArgInt(50), ArgInt(50)});
+  EXPECT_TRUE(EventsOf(kObjectCollided).empty());
+  Call("SetPosition", {ArgInt(b), ArgInt(0), ArgInt(50)});
+  Call("SetPosition", {ArgInt(b), ArgInt(50), ArgInt(50), rt::ArgBool(true)});
+  ASSERT_EQ(EventsOf(kObjectCollided).size(), 1u);
+  EXPECT_EQ(EventsOf(kObjectCollided)[0].args[3], a);
+}
+
+TEST_F(CommandsTest, DestroyObjectsTwiceSameIdAndCaptureAreaByteSet) {
+  const int a = rt::AsInt(Call("CreateObject", {TemplateRef(), ArgInt(0), ArgInt(0)}));
+  Call("DestroyObjects", {ArgInt(a), ArgInt(a)});
+  EXPECT_EQ(EventsOf(kObjectDestroying).size(), 1u);
+  rt::ArgRecord bmp = Call("CaptureArea", {ArgInt(-5), ArgInt(-5), ArgInt(10), ArgInt(8)});
+  EXPECT_EQ(bmp.type, uint32_t(rt::kTypeBytes));
+  auto bytes = rt::BytesView(rt::AsAddress(bmp));
+  ASSERT_EQ(bytes.size(), 54u + 5 * 3 * 4);
+  EXPECT_EQ(bytes[18], 5);
+  EXPECT_EQ(bytes[22], 3);
+  rt::Free(rt::AsAddress(bmp));
+  rt::ArgRecord none = Call("CaptureArea", {ArgInt(500), ArgInt(0), ArgInt(10), ArgInt(8)});
+  EXPECT_EQ(rt::AsAddress(none), nullptr);
+}
+
+TEST_F(CommandsTest, PlayAnimationAndTurnTypeClamp) {
+  const int id = rt::AsInt(Call("CreateObject", {ArgAbsent(), ArgInt(0), ArgInt(0)}));
+  Call("SetTurnType", {ArgInt(id), ArgInt(7)});
+  EXPECT_EQ(rt::AsInt(Call("GetTurnType", {ArgInt(id)})), 3);
+  Call("SetTurnType", {ArgInt(id)});
+  EXPECT_EQ(rt::AsInt(Call("GetTurnType", {ArgInt(id)})), 0);
+  Call("PlayAnimation", {ArgInt(id), ArgInt(2), rt::ArgBool(true)});
+  EXPECT_TRUE(box().FindObject(id)->playing);
+  EXPECT_TRUE(box().FindObject(id)->destroyWhenDone);
+  Call("PlayAnimation", {ArgInt(id), ArgInt(-1)});
+  EXPECT_FALSE(box().FindObject(id)->playing);
+  EXPECT_EQ(box().FindObject(id)->playsLeft, 2);
+}
