@@ -1,0 +1,40 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "platform/text.h"
+
+using namespace platform;
+
+TEST(Gbk, RoundTripsChineseText) {
+  const std::string utf8 = "图片集合\\怪物图片 主角 错误";
+  std::string g = Utf8ToGbk(utf8);
+  EXPECT_EQ(g.size(), 2u * 12 + 3) << "two bytes per character, one per ASCII byte";
+  EXPECT_EQ(GbkToUtf8(g), utf8);
+  EXPECT_EQ(gbk("主角"), std::string("\xD6\xF7\xBD\xC7"));
+}
+
+TEST(Gbk, UnconvertibleBytesPassThrough) {
+  // A lone lead byte at the end and an invalid pair in the middle survive unchanged.
+  std::string broken = std::string("ab\xFF") + "c" + "\xD6";
+  std::string utf8 = GbkToUtf8(broken);
+  EXPECT_EQ(utf8, broken);
+  // Invalid UTF-8 going the other way is kept too.
+  std::string bad = "x\xC3(y";
+  EXPECT_EQ(Utf8ToGbk(bad), bad);
+  EXPECT_EQ(GbkToUtf8(""), "");
+}
+
+TEST(HostPath, BackslashesBecomeSlashes) {
+  EXPECT_EQ(HostPath(gbk("/opt/game\\图片集合\\Damage(代用).png")),
+            "/opt/game/图片集合/Damage(代用).png");
+}
+
+TEST(HostPath, TrailByte5CIsNotABackslash) {
+  // "嘰" is 87 5C in GBK: its second byte is the backslash code.
+  std::string path = gbk("\\嘰\\x.png");
+  ASSERT_EQ(path, std::string("\\\x87\x5C\\x.png"));
+  EXPECT_EQ(HostPath(path), "/嘰/x.png");
+  // A lead byte at the very end has no trail to take with it.
+  EXPECT_EQ(HostPath(std::string("a\\\x87")), std::string("a/\x87"));
+}

@@ -1,0 +1,117 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "message_log.h"
+#include "platform/process.h"
+
+using namespace platform;
+using namespace platform::testing;
+using ::testing::ElementsAre;
+
+class Timers : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetForTesting(); }
+
+  // Records the virtual time of every tick of every timer of `h`.
+  HWND TickRecorder(std::vector<std::pair<uint32_t, uint32_t>>& ticks) {
+    return MakeTop([&ticks](HWND h, uint32_t m, uint64_t w, int64_t l) -> int64_t {
+      if (m == WM_TIMER) ticks.push_back({uint32_t(w), GetTickCount()});
+      return DefWindowProc(h, m, w, l);
+    });
+  }
+};
+
+TEST_F(Timers, TickExactlyOnVirtualTime) {
+  std::vector<std::pair<uint32_t, uint32_t>> ticks;
+  HWND top = TickRecorder(ticks);
+  SetTimer(top, 1, 15);
+  SetTimer(top, 2, 50);
+  RunMessagesUntil(100);
+  EXPECT_THAT(ticks, ElementsAre(std::pair{1u, 15u}, std::pair{1u, 30u}, std::pair{1u, 45u},
+                                 std::pair{2u, 50u}, std::pair{1u, 60u}, std::pair{1u, 75u},
+                                 std::pair{1u, 90u}, std::pair{2u, 100u}));
+}
+
+TEST_F(Timers, ExpiriesWhileBusyMergeIntoOneTick) {
+  std::vector<std::pair<uint32_t, uint32_t>> ticks;
+  HWND top = TickRecorder(ticks);
+  SetTimer(top, 1, 10);
+  RunMessagesUntil(0);
+  // The thread is busy for 55 ms: five expiries pass, one tick is owed.
+  GetHost().WaitUntil(55);
+  Drain();
+  ASSERT_EQ(ticks.size(), 1u);
+  EXPECT_EQ(ticks[0].second, 55u);
+  // The period keeps its grid: the next tick is at 60, not at 65.
+  RunMessagesUntil(60);
+  ASSERT_EQ(ticks.size(), 2u);
+  EXPECT_EQ(ticks[1].second, 60u);
+}
+
+TEST_F(Timers, PendingTickIsNotDuplicatedByLaterExpiries) {
+  HWND top = MakeTop(nullptr);
+  SetTimer(top, 4, 10);
+  RunMessagesUntil(0);
+  GetHost().WaitUntil(10);
+  Message m;
+  ASSERT_TRUE(PeekMessage(m, PM_NOREMOVE));
+  EXPECT_EQ(m.message, uint32_t(WM_TIMER));
+  GetHost().WaitUntil(35);
+  ASSERT_TRUE(PeekMessage(m, PM_REMOVE));
+  EXPECT_EQ(m.message, uint32_t(WM_TIMER));
+  EXPECT_FALSE(PeekMessage(m, PM_REMOVE));
+  EXPECT_EQ(NextTimerDeadline(), 40u);
+}
+
+TEST_F(Timers, KillStopsAndDropsThePendingTick) {
+  HWND top = MakeTop(nullptr);
+  SetTimer(top, 1, 10);
+  RunMessagesUntil(0);
+  GetHost().WaitUntil(10);
+  EXPECT_TRUE(KillTimer(top, 1));
+  EXPECT_FALSE(KillTimer(top, 1));
+  Message m;
+  EXPECT_FALSE(PeekMessage(m, PM_REMOVE));
+  EXPECT_FALSE(NextTimerDeadline().has_value());
+}
+
+TEST_F(Timers, ResettingRestartsThePeriod) {
+  std::vector<std::pair<uint32_t, uint32_t>> ticks;
+  HWND top = TickRecorder(ticks);
+  SetTimer(top, 1, 20);
+  RunMessagesUntil(15);
+  SetTimer(top, 1, 20);
+  RunMessagesUntil(40);
+  EXPECT_THAT(ticks, ElementsAre(std::pair{1u, 35u}));
+  EXPECT_FALSE(SetTimer(0x999, 1, 10)) << "no such window";
+}
+
+TEST_F(Timers, ZeroPeriodStillLetsTimePass) {
+  std::vector<std::pair<uint32_t, uint32_t>> ticks;
+  HWND top = TickRecorder(ticks);
+  SetTimer(top, 1, 0);
+  RunMessagesUntil(3);
+  EXPECT_THAT(ticks, ElementsAre(std::pair{1u, 1u}, std::pair{1u, 2u}, std::pair{1u, 3u}));
+}
+
+TEST_F(Timers, AMinuteOfVirtualTimeIsDeterministic) {
+  auto run = [] {
+    ResetForTesting();
+    std::vector<std::pair<uint32_t, uint32_t>> ticks;
+    HWND top = MakeTop([&ticks](HWND h, uint32_t m, uint64_t w, int64_t l) -> int64_t {
+      if (m == WM_TIMER) {
+        ticks.push_back({uint32_t(w), GetTickCount()});
+        if (w == 2) InvalidateRect(h, nullptr);
+      }
+      return DefWindowProc(h, m, w, l);
+    });
+    SetTimer(top, 1, 5);
+    SetTimer(top, 2, 15);
+    SetTimer(top, 3, 200);
+    RunMessagesUntil(60000);
+    return ticks;
+  };
+  auto first = run();
+  EXPECT_EQ(first.size(), 12000u + 4000u + 300u);
+  EXPECT_EQ(first, run());
+}
