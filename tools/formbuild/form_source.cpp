@@ -8,6 +8,7 @@
 #include <optional>
 #include <filesystem>
 #include <fstream>
+#include <list>
 #include <map>
 #include <sstream>
 
@@ -139,6 +140,7 @@ struct UnitDraft {
 };
 
 std::vector<uint8_t> EncodeOwnBlock(const UnitDraft& u) {
+  if (u.type->name[0] == 0) return {};  // a type the builder knows only by its code
   rt::ByteWriter w;
   w.U32(u.type->version);
   for (const Field& f : u.type->fields) {
@@ -231,10 +233,19 @@ class Builder {
     FinishUnit();
     current_ = UnitDraft{};
     current_->type = FindType(Arg(t, 1).text);
-    if (!current_->type) throw SourceError("unknown unit type '" + t[1].text + "'");
+    if (!current_->type && !std::isdigit(static_cast<unsigned char>(t[1].text[0])))
+      throw SourceError("unknown unit type '" + t[1].text + "'");
+    if (!current_->type) {
+      // A type given by its TypeCode (a library's own type the builder does not know):
+      // no settings, an empty own block, events by number or common name.
+      rawTypes_.push_back({"", uint32_t(ParseNumber(t[1])), 0, rt::kUnitVisible, {}, {}});
+      current_->type = &rawTypes_.back();
+    }
     current_->record.typeCode = current_->type->typeCode;
     current_->record.key = uint32_t(ParseNumber(Arg(t, 2)));
     if (current_->record.key == 0) throw SourceError("component id 0 names the window itself");
+    for (const auto& r : window_->records)
+      if (r.key == current_->record.key) throw SourceError("id used twice in one window");
     if (t.size() > 3) current_->record.name = Utf8ToGbk(t[3].text);
   }
 
@@ -243,8 +254,6 @@ class Builder {
     UnitDraft& u = *current_;
     if (!u.flagsGiven) u.record.SetFlags(u.type->defaultFlags);
     u.record.ownBlock = EncodeOwnBlock(u);
-    for (const auto& r : window_->records)
-      if (r.key == u.record.key) throw SourceError("id used twice in one window");
     window_->records.push_back(std::move(u.record));
     current_.reset();
   }
@@ -315,6 +324,7 @@ class Builder {
   std::vector<rt::WindowDescription> windows_;
   std::optional<rt::WindowDescription> window_;
   std::optional<UnitDraft> current_;
+  std::list<TypeInfo> rawTypes_;  // stable addresses for drafts that point at them
 };
 
 }  // namespace

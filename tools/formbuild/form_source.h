@@ -5,7 +5,8 @@
 //   window ID "Name"                  start a window; the lines after it describe the
 //                                     window's own record
 //   unit TYPE ID "Name"               start a component record (TYPE: Label, HyperLinker,
-//                                     Timer, CartoonBox, CartoonObject, window)
+//                                     Timer, CartoonBox, CartoonObject, window; or a
+//                                     TypeCode number: no settings, an empty own block)
 //   geometry LEFT TOP WIDTH HEIGHT
 //   flags visible disabled tabstop    (or a number; defaults: visible, none for Timer and
 //                                     CartoonObject)
