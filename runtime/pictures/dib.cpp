@@ -28,17 +28,17 @@ constexpr uint32_t kMaxPaletteEntries = 1u << 16;
 struct Channel {
   uint32_t mask = 0;
   int shift = 0;
-  uint32_t max = 0;
+  uint64_t max = 0;
   explicit Channel(uint32_t m) : mask(m) {
     if (m == 0) return;
     shift = std::countr_zero(m);
     max = m >> shift;
-    if ((max & (max + 1)) != 0) max = (1u << std::bit_width(max)) - 1;  // holes: round up
+    if ((max & (max + 1)) != 0) max = (uint64_t(1) << std::bit_width(max)) - 1;  // holes
   }
   uint32_t Get(uint32_t pixel) const {
     if (max == 0) return 0;
-    uint32_t v = (pixel & mask) >> shift;
-    return (v * 255 + max / 2) / max;
+    const uint64_t v = (pixel & mask) >> shift;
+    return uint32_t((v * 255 + max / 2) / max);
   }
 };
 
