@@ -58,6 +58,22 @@ TEST(AudioMixer, ConvertsAWaveToTheOutputRateAndHandsBuffersBackInOrder) {
   EXPECT_NEAR(all[2 * 20000], all[2 * 20100], 0.01);
 }
 
+TEST(AudioMixer, ABufferWrittenAfterTheQueueRanDryStillPlays) {
+  AudioMixer mixer(AudioMixer::Completion::Inline, "");
+  int done = 0;
+  auto out = mixer.OpenWaveOut({1, 1, 22050, 44100, 2, 16}, [&](void*) { ++done; });
+  ASSERT_TRUE(out);
+  Bytes tone = Sine16(22050, 1, 441, 2205, 0.5);  // 0.1 s
+  std::vector<float> block(2 * 8820);
+  for (int round = 0; round < 3; ++round) {
+    out->Write(tone.data(), tone.size(), nullptr);
+    mixer.Render(block.data(), 8820);  // 0.2 s: the tone, then silence
+    EXPECT_EQ(done, round + 1);
+    EXPECT_NEAR(Peak(block, 0, 2 * 4000), 0.5, 0.02) << round;
+    EXPECT_LT(Peak(block, 2 * 4500), 0.01) << round;
+  }
+}
+
 TEST(AudioMixer, MonoEightBitIsCentredAndResetReturnsEverything) {
   AudioMixer mixer(AudioMixer::Completion::Inline, "");
   int done = 0;
