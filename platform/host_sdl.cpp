@@ -78,7 +78,8 @@ class SdlHost final : public Host {
       rw.window = SDL_CreateWindow(GetWindowTitle(h).c_str(), SDL_WINDOWPOS_CENTERED,
                                    SDL_WINDOWPOS_CENTERED, w, hgt, SDL_WINDOW_SHOWN);
       if (!rw.window) return;
-      rw.renderer = SDL_CreateRenderer(rw.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+      // No vsync: waiting for the display inside Present would hold up the game's timers.
+      rw.renderer = SDL_CreateRenderer(rw.window, -1, SDL_RENDERER_ACCELERATED);
       if (!rw.renderer) rw.renderer = SDL_CreateRenderer(rw.window, -1, SDL_RENDERER_SOFTWARE);
       windows_[h] = rw;
       return;
@@ -234,6 +235,10 @@ bool StartVideo() {
 
 std::unique_ptr<Host> MakeSdlHost(const HostOptions& options, std::string& error) {
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+  // The GL renderer's driver would otherwise keep a shader cache in the home folder;
+  // the game writes nothing to disk unless asked to.
+  setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
+  setenv("MESA_GLSL_CACHE_DISABLE", "true", 0);
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   if (!StartVideo()) {
     error = "no display available (" + OneLine(SDL_GetError()) + "): run with --headless";
