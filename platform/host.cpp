@@ -92,7 +92,11 @@ void RunDueSchedule() {
 std::optional<uint32_t> NextScheduleDue() {
   const Schedule& s = g_schedule;
   std::optional<uint32_t> next = s.runFor;
+  // While the schedule itself is running (a screenshot's paint pumping messages), items
+  // already due wait for it to finish; offering them as deadlines would spin the wait.
+  uint32_t now = s.running ? GetHost().Now() : 0;
   auto consider = [&](uint32_t t) {
+    if (s.running && t <= now) return;
     if (!next || t < *next) next = t;
   };
   if (s.nextKey < s.keys.size()) consider(s.keys[s.nextKey].timeMs);

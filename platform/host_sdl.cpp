@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 #include <map>
@@ -120,7 +121,11 @@ class SdlHost final : public Host {
     SDL_Window* parent = nullptr;
     auto it = windows_.find(GetActiveWindow());
     if (it != windows_.end()) parent = it->second.window;
-    SDL_ShowSimpleMessageBox(flags, caption.c_str(), text.c_str(), parent);
+    if (SDL_ShowSimpleMessageBox(flags, caption.c_str(), text.c_str(), parent) != 0) {
+      // No way to show it (the display went away): the text must not be lost.
+      std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+      std::fflush(stderr);
+    }
   }
 
  private:
