@@ -101,7 +101,9 @@ std::optional<Picture> DecodeGif(std::span<const uint8_t> bytes, KeyRequest key)
   p.height = height;
   platform::Surface canvas(width, height, kTransparentWhite);
   SavedArea saved;
-  const uint64_t frameBytes = uint64_t(width) * uint64_t(height) * 4;
+  // Pixels plus a little for the frame's own bookkeeping, so that a flood of tiny
+  // frames is bounded too.
+  const uint64_t frameBytes = uint64_t(width) * uint64_t(height) * 4 + 64;
   uint64_t used = 0;
 
   for (;;) {
