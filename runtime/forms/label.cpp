@@ -251,7 +251,7 @@ std::optional<LabelSettings> ParseLabelBlock(std::span<const uint8_t> block) {
   if (block.empty()) return s;
   ByteReader r(block);
   uint32_t version = r.U32();
-  if (version > 2) return std::nullopt;
+  if (!r.Ok() || version > 2) return std::nullopt;
   // Fields missing at the end (older or shortened blocks) keep their defaults.
   for (auto& v : s.values) {
     int32_t x = r.I32();
