@@ -233,10 +233,11 @@ void LoadWindow(uint32_t windowId) {
   WindowState* w = FindWindow(windowId);
   if (!w) RuntimeErrorMessage(platform::gbk("载入启动窗口失败"));
   if (FormAlive(*w)) {
-    platform::ShowWindow(w->hwnd, true);
+    // Loading a live window again brings it back; while its Created event still runs it
+    // stays hidden until the first load shows it.
+    if (w->loaded) platform::ShowWindow(w->hwnd, true);
     return;
   }
-  if (w->loading) return;  // a Created handler loading its own window again
   w->loading = true;
 
   // The window object, hidden until its events have run.
