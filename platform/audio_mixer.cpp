@@ -8,6 +8,7 @@
 #include <cmath>
 #include <deque>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/audio.h"
@@ -189,8 +190,16 @@ void QuietFluidLog() {
 
 class Synth {
  public:
-  explicit Synth(const std::string& soundFont) {
-    if (soundFont.empty()) return;
+  Synth() = default;
+  Synth(const Synth&) = delete;
+  Synth& operator=(const Synth&) = delete;
+  void Swap(Synth& other) {
+    std::swap(settings_, other.settings_);
+    std::swap(synth_, other.synth_);
+  }
+  // Loading the General MIDI font takes a good part of a second.
+  void Load(const std::string& soundFont) {
+    if (soundFont.empty() || synth_) return;
     QuietFluidLog();
     settings_ = new_fluid_settings();
     if (!settings_) return;
@@ -234,6 +243,7 @@ class Synth {
   void SystemReset() {
     if (synth_) fluid_synth_system_reset(synth_);
   }
+  int ActiveVoices() const { return synth_ ? fluid_synth_get_active_voice_count(synth_) : 0; }
   void AddInto(float* out, size_t frames) {
     if (!synth_) return;
     float left[kScratchFrames], right[kScratchFrames];
@@ -257,12 +267,27 @@ class Synth {
 class MidiSource final : public Source, public MidiStream {
  public:
   MidiSource(ImplPtr mixer, MidiDone done)
-      : mixer_(std::move(mixer)),
-        synth_(mixer_->soundFont),
-        sink_(std::make_shared<CompletionSink>(std::move(done))) {
+      : mixer_(std::move(mixer)), sink_(std::make_shared<CompletionSink>(std::move(done))) {
+    const std::string& font = mixer_->soundFont;
+    if (mixer_->mode == AudioMixer::Completion::Inline) {
+      synth_.Load(font);  // offline: every sample must be there from the start
+    } else if (!font.empty()) {
+      // On the device the font loads beside the game, so that opening a tune does not
+      // hold up the window. The stream's clock waits for it: the tune starts late
+      // rather than without its first notes.
+      loading_ = true;
+      loader_ = std::thread([this, font] {
+        Synth loaded;
+        loaded.Load(font);
+        std::lock_guard lock(mixer_->mutex);
+        synth_.Swap(loaded);
+        loading_ = false;
+      });
+    }
     mixer_->Add(this);
   }
   ~MidiSource() override {
+    if (loader_.joinable()) loader_.join();
     mixer_->Remove(this);
     sink_->Close();
   }
@@ -301,6 +326,15 @@ class MidiSource final : public Source, public MidiStream {
   }
 
   void MixInto(float* out, size_t frames, std::deque<PendingDone>& done) override {
+    if (loading_) return;
+    // A stopped synthesiser with no voices left only renders its reverb dying away; a
+    // few seconds after that it is skipped, so an idle stream costs nothing.
+    if (!running_ && synth_.ActiveVoices() == 0) {
+      if (idleFrames_ > kIdleFrames) return;
+      idleFrames_ += frames;
+    } else {
+      idleFrames_ = 0;
+    }
     size_t produced = 0;
     while (produced < frames) {
       if (!armed_) Arm(done);
@@ -354,6 +388,8 @@ class MidiSource final : public Source, public MidiStream {
 
   ImplPtr mixer_;
   Synth synth_;
+  bool loading_ = false;
+  std::thread loader_;
   std::shared_ptr<CompletionSink> sink_;
   std::deque<Buffer> queue_;
   size_t next_ = 0;  // index of the next event in the front buffer
@@ -362,6 +398,8 @@ class MidiSource final : public Source, public MidiStream {
   double wait_ = 0;  // samples until the armed event
   uint16_t division_ = 96;
   uint32_t tempo_ = 500000;
+  size_t idleFrames_ = 0;
+  static constexpr size_t kIdleFrames = 3 * AudioMixer::kSampleRate;
 };
 
 }  // namespace

@@ -156,10 +156,19 @@ TEST(AudioDevice, DummyDriverPlaysAndShutsDownCleanly) {
   ASSERT_TRUE(out);
   out->Write(samples.data(), samples.size(), nullptr);
   EXPECT_TRUE(WaitFor([&] { return done == 1; }));
-  auto midi = platform::OpenMidiStream([](void*) {});
-  ASSERT_TRUE(midi);
   out.reset();
-  midi.reset();
+
+  // The players on the real mixer: a short tune ends by itself, a looping sound stops.
+  {
+    rt::MidiPlayer player;
+    ASSERT_TRUE(player.Play(Tune(2), false));  // one second
+    EXPECT_TRUE(player.Playing());
+    EXPECT_TRUE(WaitFor([&] { return !player.Playing(); }));
+    ASSERT_TRUE(player.Play(Tune(8), true));
+    ASSERT_TRUE(rt::PlayWave(SimpleWave(30000), 1));
+    rt::StopAllWaves(true);
+    EXPECT_EQ(rt::ActiveWaveCount(), 0u);
+  }  // closes the stream while it plays
   platform::ShutdownAudio();
   platform::ShutdownAudio();
   platform::UseAudioDeviceForTesting(false);
