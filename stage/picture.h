@@ -52,6 +52,7 @@ uint32_t FrameKey(const KeyRequest& key, const platform::Surface& frame);
 std::optional<Picture> DecodePicture(std::span<const uint8_t> bytes, KeyRequest key);
 // The stage's own GIF decoder; a GIF that ends early keeps the frames decoded so far.
 std::optional<Picture> DecodeGif(std::span<const uint8_t> bytes, KeyRequest key);
+// One frame; alpha (an alpha channel or a tRNS chunk) becomes transparency 255 - alpha.
 std::optional<Picture> DecodePng(std::span<const uint8_t> bytes, KeyRequest key);
 
 // Text picture: lines split at '\n' ("\r\n" allowed), 2 px between lines, one colour.
@@ -62,9 +63,11 @@ std::optional<Picture> RenderText(const std::string& gbkText, const platform::Lo
 // Transforms, applied in this order by the renderer.
 void FlipPicture(Picture& p, int turnType);                 // 0..3
 Picture RotatePicture(const Picture& p, int angleDegrees);  // clockwise
-// nullopt when a dimension rounds to 0 (the object then has no picture).
+// Zoom in per mille. nullopt when a dimension rounds to 0 (the object then has no
+// picture). Scaling clears every frame's key.
 std::optional<Picture> ZoomPicture(const Picture& p, int zoomX, int zoomY);
-void TintPicture(Picture& p, uint32_t trendColour, int depth);
-void BrightenPicture(Picture& p, int light);
+// Both leave pixels equal to their frame's key alone.
+void TintPicture(Picture& p, uint32_t trendColour, int depth);  // depth 1..100 percent
+void BrightenPicture(Picture& p, int light);                    // percent, may be negative
 
 }  // namespace stage
