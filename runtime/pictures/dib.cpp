@@ -222,11 +222,13 @@ bool ReadDibInfo(ByteReader& r, bool iconImage, DibInfo& info) {
 bool DecodeDibPixels(std::span<const uint8_t> pixels, const DibInfo& info,
                      platform::Surface& out, std::vector<uint8_t>* alpha) {
   if (!DimensionsValid(info.width, info.height)) return false;
-  out.Resize(info.width, info.height);
-  if (info.compression == BI_RLE8 || info.compression == BI_RLE4)
+  if (info.compression == BI_RLE8 || info.compression == BI_RLE4) {
+    out.Resize(info.width, info.height);
     return DecodeRle(pixels, info, out);
+  }
   const uint64_t stride = DibStride(info.width, info.bitCount);
-  if (stride * uint64_t(info.height) > pixels.size()) return false;
+  if (stride * uint64_t(info.height) > pixels.size()) return false;  // before allocating
+  out.Resize(info.width, info.height);
   const Channel channels[4] = {Channel(info.masks[0]), Channel(info.masks[1]),
                                Channel(info.masks[2]), Channel(info.masks[3])};
   const bool wantAlpha = alpha && info.bitCount == 32;

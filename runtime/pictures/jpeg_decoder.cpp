@@ -33,6 +33,15 @@ void OnMessage(j_common_ptr cinfo, int level) {
 
 void OutputMessage(j_common_ptr) {}
 
+// A progressive file can hold thousands of tiny scans that each walk the whole picture;
+// real encoders write about ten. Like other hardened decoders, give up past a bound.
+constexpr int kMaxScans = 500;
+
+void OnProgress(j_common_ptr cinfo) {
+  auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+  if (d->is_decompressor && d->input_scan_number > kMaxScans) OnError(cinfo);
+}
+
 // Adobe writes CMYK inverted; either way the product of ink and white gives the colour.
 uint32_t CmykToPixel(const uint8_t* p, bool inverted) {
   unsigned c = p[0], m = p[1], y = p[2], k = p[3];
@@ -45,6 +54,7 @@ uint32_t CmykToPixel(const uint8_t* p, bool inverted) {
 struct JpegState {
   jpeg_decompress_struct cinfo{};
   ErrorManager err{};
+  jpeg_progress_mgr progress{};
   platform::Surface out;
   std::vector<uint8_t> row;
 };
@@ -88,6 +98,8 @@ std::optional<platform::Surface> DecodeJpeg(std::span<const uint8_t> bytes) {
   s->err.base.emit_message = OnMessage;
   s->err.base.output_message = OutputMessage;
   jpeg_create_decompress(&s->cinfo);
+  s->progress.progress_monitor = OnProgress;
+  s->cinfo.progress = &s->progress;
   if (setjmp(s->err.jump) == 0 && Decode(*s, bytes)) {
     jpeg_destroy_decompress(&s->cinfo);
     return std::move(s->out);

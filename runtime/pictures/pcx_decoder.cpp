@@ -88,7 +88,10 @@ std::optional<platform::Surface> DecodePcx(std::span<const uint8_t> bytes) {
     runs = runs.first(runs.size() - kPaletteSize);
   }
 
+  // One run pair yields at most 63 bytes: data too short for the picture is refused
+  // before anything is allocated for it.
   const size_t lineBytes = size_t(h.bytesPerLine) * h.planes;
+  if (uint64_t(lineBytes) * uint64_t(height) > uint64_t(runs.size()) * 63) return std::nullopt;
   std::vector<uint8_t> pixels(lineBytes * size_t(height));
   ByteReader r(runs);
   if (!Unpack(r, pixels)) return std::nullopt;
