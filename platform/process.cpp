@@ -46,6 +46,10 @@ std::string ProgramFileName() {
   return slash == std::string::npos ? exe : exe.substr(slash + 1);
 }
 
+bool SetCurrentFolder(const std::string& utf8Folder) {
+  return !utf8Folder.empty() && chdir(utf8Folder.c_str()) == 0;
+}
+
 uint32_t GetTickCount() { return GetHost().Now(); }
 
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& utf8Path) {

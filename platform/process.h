@@ -13,6 +13,8 @@ namespace platform {
 // Program folder (UTF-8, no trailing slash) from the executable's real path.
 std::string ProgramFolder();
 std::string ProgramFileName();
+// Makes a folder (UTF-8 host path) the current directory. False when it cannot.
+bool SetCurrentFolder(const std::string& utf8Folder);
 // Milliseconds since the host started (virtual in the headless host).
 uint32_t GetTickCount();
 // Reads a whole file; the path is a host path (UTF-8). nullopt when it cannot be read.

@@ -17,6 +17,18 @@ TEST(Process, ProgramFolderHoldsThisExecutable) {
   EXPECT_EQ(access((folder + "/" + ProgramFileName()).c_str(), X_OK), 0);
 }
 
+TEST(Process, SetCurrentFolderChangesTheWorkingDirectory) {
+  char before[4096];
+  ASSERT_NE(getcwd(before, sizeof before), nullptr);
+  ASSERT_TRUE(SetCurrentFolder(ProgramFolder()));
+  char now[4096];
+  ASSERT_NE(getcwd(now, sizeof now), nullptr);
+  EXPECT_EQ(std::string(now), ProgramFolder());
+  EXPECT_FALSE(SetCurrentFolder("/no/such/folder"));
+  EXPECT_FALSE(SetCurrentFolder(""));
+  ASSERT_TRUE(SetCurrentFolder(before));
+}
+
 TEST(Process, ReadWholeFileReadsBytesAndRefusesFolders) {
   std::string path = testing::TempDir() + "/tolvaran_read_test.bin";
   {
