@@ -42,6 +42,7 @@ struct AudioMixer::Impl {
   std::string soundFont;
   std::mutex mutex;  // guards `sources` and every source's state
   std::vector<Source*> sources;
+  std::mutex threadMutex;  // guards `thread`
   std::unique_ptr<audio::CompletionThread> thread;
 
   void Add(Source* s) {
@@ -52,12 +53,16 @@ struct AudioMixer::Impl {
     std::lock_guard lock(mutex);
     std::erase(sources, s);
   }
-  // Hands finished buffers to their callbacks; never called with `mutex` held.
+  // Hands finished buffers to their callbacks; never called with `mutex` held. Once
+  // the completion thread has ended (audio shut down), callbacks run on the caller.
   void Deliver(std::deque<PendingDone>& done) {
     if (done.empty()) return;
-    if (thread) {
-      thread->Post(done);
-      return;
+    {
+      std::lock_guard lock(threadMutex);
+      if (thread) {
+        thread->Post(done);
+        return;
+      }
     }
     for (auto& c : done) c.sink->Deliver(c.cookie);
     done.clear();
@@ -419,9 +424,10 @@ AudioMixer::~AudioMixer() {
   // delivering what it holds.
   std::unique_ptr<audio::CompletionThread> thread;
   {
-    std::lock_guard lock(impl_->mutex);
+    std::lock_guard lock(impl_->threadMutex);
     thread = std::move(impl_->thread);
   }
+  thread.reset();  // outside the lock: its last callbacks may queue more buffers
 }
 
 std::unique_ptr<WaveOut> AudioMixer::OpenWaveOut(const WaveFormat& fmt, WaveDone done) {
