@@ -85,17 +85,21 @@ std::optional<std::vector<uint8_t>> ReadFile(const std::string& path) {
 
 std::string Json(const std::optional<stage::Picture>& p) {
   if (!p) return R"({"width":0,"height":0,"frameCount":0,"frames":[]})";
-  std::string s = "{\"width\":" + std::to_string(p->width) + ",\"height\":" +
-                  std::to_string(p->height) + ",\"frameCount\":" +
-                  std::to_string(p->frames.size()) + ",\"frames\":[";
+  char buf[96];
+  std::snprintf(buf, sizeof buf, R"({"width":%d,"height":%d,"frameCount":%zu,"frames":[)",
+                p->width, p->height, p->frames.size());
+  std::string s = buf;
   for (size_t i = 0; i < p->frames.size(); ++i) {
     const auto& f = p->frames[i];
-    char key[16] = "null";
-    if (f.key != stage::kDefaultColour) std::snprintf(key, sizeof key, "\"0x%06X\"", f.key);
-    s += (i ? "," : "") + std::string("{\"delay\":") + std::to_string(f.delayMs) +
-         ",\"key\":" + key + "}";
+    if (f.key == stage::kDefaultColour)
+      std::snprintf(buf, sizeof buf, R"(%s{"delay":%d,"key":null})", i ? "," : "", f.delayMs);
+    else
+      std::snprintf(buf, sizeof buf, R"(%s{"delay":%d,"key":"0x%06X"})", i ? "," : "",
+                    f.delayMs, f.key);
+    s += buf;
   }
-  return s + "]}";
+  s += "]}";
+  return s;
 }
 
 // The frame over an 8-pixel checkerboard, using 255 - transparency as alpha.
