@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <new>
 #include <thread>
 
 #include "platform/process.h"
@@ -364,7 +365,8 @@ void ResetRuntimeForTesting() {
     for (auto& u : w->units)
       if (u.live) s.released.push_back(std::move(u.live));
   s.released.clear();
-  s = RuntimeState{};
+  s.~RuntimeState();
+  new (&s) RuntimeState();
 }
 
 }  // namespace rt

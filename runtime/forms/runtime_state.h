@@ -1,5 +1,6 @@
 // The form runtime's one state instance, shared by the runtime's own source files only.
 #pragma once
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,7 +46,8 @@ struct RuntimeState {
   std::string programFolder, programFileName;
   std::vector<std::unique_ptr<WindowState>> windows;
   EventSource currentSource;
-  int exitCounter = 0;
+  // Also counted by EndProgram on other threads.
+  std::atomic<int> exitCounter{0};
   std::vector<IdleEntry> idle;
   std::function<void()> cleanup;
   std::thread::id mainThread;
