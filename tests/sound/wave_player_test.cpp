@@ -117,9 +117,9 @@ TEST_F(WavePlayerTest, ASoundWhoseBuffersNeverComeBackIsGivenUp) {
 
 TEST_F(WavePlayerTest, PlaysOnTheNullDeviceClock) {
   Use(1.0, false);
-  // 22,050 Hz 8-bit mono: 15,360 bytes last about 0.7 s, so the second round of
-  // buffers cannot have been asked for yet.
-  ASSERT_TRUE(rt::PlayWave(SimpleWave(kBuffer * 25, {.channels = 1, .bits = 8}), 0));
+  // 8,000 Hz 8-bit mono: 15,360 bytes last almost 2 s, so no buffer can have come
+  // back for another to be asked for yet.
+  ASSERT_TRUE(rt::PlayWave(SimpleWave(kBuffer * 25, {.channels = 1, .rate = 8000, .bits = 8}), 0));
   ASSERT_TRUE(WaitFor([this] { return WriteCount() == 20; }));
   Settle();
   EXPECT_EQ(WriteCount(), 20u);
