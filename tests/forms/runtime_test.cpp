@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <thread>
 
 #include "platform/process.h"
 #include "platform/text.h"
@@ -318,6 +319,18 @@ TEST_F(FormDeathTest, ClosingWithoutAHandlerResultEndsTheLoopAndTheNormalEndRuns
       ::testing::ExitedWithCode(0),
       ::testing::AllOf(::testing::ContainsRegex("loop-returned\ncleanup-ran"),
                        ::testing::Not(::testing::ContainsRegex("cleanup-ran[^$]*cleanup-ran"))));
+}
+
+TEST_F(FormDeathTest, EndProgramFromAnotherThreadEndsOnTheMainThreadInOrder) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        Load();
+        rt::RegisterCleanup([] { std::fprintf(stderr, "cleanup-ran main=%d\n", int(rt::IsMainThread())); });
+        std::thread([] { rt::EndProgram(7); }).detach();
+        rt::RunMessageLoop();
+      },
+      ::testing::ExitedWithCode(7), ::testing::ContainsRegex("cleanup-ran main=1"));
 }
 
 TEST_F(FormDeathTest, PropertyAndEventLookupsReportTheirRuntimeErrors) {
