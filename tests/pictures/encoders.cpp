@@ -190,7 +190,7 @@ GifBuilder& GifBuilder::Trailer() {
   return *this;
 }
 
-Bytes DibBytes(const BmpSpec& s, const std::vector<uint8_t>* andMask) {
+Bytes DibBytes(const BmpLayout& s, const std::vector<uint8_t>* andMask) {
   Bytes b;
   const int storedHeight = (andMask ? 2 * s.height : s.height) * (s.topDown ? -1 : 1);
   if (s.headerSize == 12) {
@@ -265,10 +265,10 @@ Bytes DibBytes(const BmpSpec& s, const std::vector<uint8_t>* andMask) {
   return b;
 }
 
-Bytes BmpFile(const BmpSpec& spec) {
-  const Bytes dib = DibBytes(spec);
-  const size_t stride = ((size_t(spec.width) * spec.bitCount + 31) / 32) * 4;
-  const size_t offBits = 14 + dib.size() - stride * spec.height;
+Bytes BmpFile(const BmpLayout& layout) {
+  const Bytes dib = DibBytes(layout);
+  const size_t stride = ((size_t(layout.width) * layout.bitCount + 31) / 32) * 4;
+  const size_t offBits = 14 + dib.size() - stride * layout.height;
   Bytes b = {'B', 'M'};
   Put32(b, uint32_t(14 + dib.size()));  // file size
   Put32(b, 0);                          // reserved

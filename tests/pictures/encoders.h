@@ -30,7 +30,7 @@ struct GifBuilder {
 };
 
 // ---- BMP / ICO / PCX ---------------------------------------------------------------------
-struct BmpSpec {
+struct BmpLayout {
   int width = 0, height = 0;
   int bitCount = 24;
   bool topDown = false;
@@ -40,10 +40,10 @@ struct BmpSpec {
   std::vector<uint32_t> pixels;        // top-down; palette index or 0xAARRGGBB value
   int headerSize = 40;
 };
-// The info header, colour table and rows; `iconHeight` doubles the height and appends
-// the AND mask given (top-down rows of 0/1 per pixel).
-Bytes DibBytes(const BmpSpec& spec, const std::vector<uint8_t>* andMask = nullptr);
-Bytes BmpFile(const BmpSpec& spec);
+// The info header, colour table and rows. With an AND mask (an icon image) the stored
+// height is doubled and the mask (top-down rows of 0/1 per pixel) follows the rows.
+Bytes DibBytes(const BmpLayout& spec, const std::vector<uint8_t>* andMask = nullptr);
+Bytes BmpFile(const BmpLayout& spec);
 
 struct IconEntry {
   int width, height, bitCount;

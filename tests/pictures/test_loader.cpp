@@ -7,7 +7,7 @@
 
 namespace {
 
-using testpic::BmpSpec;
+using testpic::BmpLayout;
 using testpic::Bytes;
 
 std::vector<uint32_t> Pixels(const platform::Surface& s) {
@@ -24,8 +24,8 @@ std::vector<uint32_t> Opaque(const std::vector<uint32_t>& rgb) {
   return out;
 }
 
-BmpSpec PaletteSpec(int bits) {
-  BmpSpec s;
+BmpLayout PaletteLayout(int bits) {
+  BmpLayout s;
   s.width = 3;
   s.height = 2;
   s.bitCount = bits;
@@ -38,11 +38,11 @@ BmpSpec PaletteSpec(int bits) {
 
 TEST(LoaderBmp, PaletteDepths) {
   for (int bits : {4, 8}) {
-    auto s = rt::LoadPicture(testpic::BmpFile(PaletteSpec(bits)));
+    auto s = rt::LoadPicture(testpic::BmpFile(PaletteLayout(bits)));
     ASSERT_TRUE(s) << bits;
     EXPECT_EQ(Pixels(*s), Opaque(kColours)) << bits;
   }
-  auto mono = rt::LoadPicture(testpic::BmpFile(PaletteSpec(1)));
+  auto mono = rt::LoadPicture(testpic::BmpFile(PaletteLayout(1)));
   ASSERT_TRUE(mono);
   EXPECT_EQ(Pixels(*mono), Opaque({0xFFFFFF, 0, 0xFFFFFF, 0, 0xFFFFFF, 0}));
 }
@@ -50,7 +50,7 @@ TEST(LoaderBmp, PaletteDepths) {
 TEST(LoaderBmp, TrueColourBottomUpAndTopDown) {
   for (bool topDown : {false, true}) {
     for (int bits : {24, 32}) {
-      BmpSpec s;
+      BmpLayout s;
       s.width = 3;
       s.height = 2;
       s.bitCount = bits;
@@ -64,7 +64,7 @@ TEST(LoaderBmp, TrueColourBottomUpAndTopDown) {
 }
 
 TEST(LoaderBmp, SixteenBitsDefaultAndBitfields) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 2;
   s.height = 1;
   s.bitCount = 16;
@@ -81,7 +81,7 @@ TEST(LoaderBmp, SixteenBitsDefaultAndBitfields) {
 }
 
 TEST(LoaderBmp, ThirtyTwoBitBitfieldsInV4Header) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 1;
   s.height = 1;
   s.bitCount = 32;
@@ -111,7 +111,7 @@ TEST(LoaderBmp, CaptureAreaImageReadsBack) {
 }
 
 TEST(LoaderBmp, RunLengthEightBits) {
-  BmpSpec s = PaletteSpec(8);
+  BmpLayout s = PaletteLayout(8);
   Bytes b = testpic::BmpFile(s);
   // Replace the rows with RLE8: bottom row "3 4 5", top row "0 1 2" via a run and an
   // absolute run, then end of bitmap.
@@ -128,7 +128,7 @@ TEST(LoaderBmp, RunLengthEightBits) {
 }
 
 TEST(LoaderBmp, BrokenFilesGiveNothing) {
-  Bytes b = testpic::BmpFile(PaletteSpec(8));
+  Bytes b = testpic::BmpFile(PaletteLayout(8));
   Bytes bad = b;
   bad[28] = 7;  // 7 bits per pixel
   EXPECT_FALSE(rt::LoadPicture(bad));
@@ -165,9 +165,9 @@ TEST(LoaderJpeg, CutShortGivesNothing) {
 }
 
 TEST(LoaderIcon, MaskedPartsAreWhiteAndLargestEntryWins) {
-  BmpSpec small = PaletteSpec(8);
+  BmpLayout small = PaletteLayout(8);
   small.width = 1, small.height = 1, small.pixels = {2};
-  BmpSpec big = PaletteSpec(8);  // 3 x 2, black (index 4) under the mask
+  BmpLayout big = PaletteLayout(8);  // 3 x 2, black (index 4) under the mask
   big.pixels = {0, 4, 2, 4, 4, 5};
   const std::vector<uint8_t> mask = {0, 1, 0, 1, 0, 0}, smallMask = {0};
   auto ico = testpic::IconFile({{1, 1, 8, testpic::DibBytes(small, &smallMask)},
@@ -178,7 +178,7 @@ TEST(LoaderIcon, MaskedPartsAreWhiteAndLargestEntryWins) {
 }
 
 TEST(LoaderIcon, AlphaBlendsOverWhite) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 2, s.height = 1, s.bitCount = 32;
   s.pixels = {0xFF000000, 0x80000000};  // opaque black, half-transparent black
   const std::vector<uint8_t> mask = {0, 0};
@@ -202,7 +202,7 @@ TEST(LoaderIcon, PngEntryAndCursor) {
 
 TEST(LoaderIcon, EntryOutsideTheFileGivesNothing) {
   const std::vector<uint8_t> mask(6, 0);
-  auto ico = testpic::IconFile({{3, 2, 8, testpic::DibBytes(PaletteSpec(8), &mask)}});
+  auto ico = testpic::IconFile({{3, 2, 8, testpic::DibBytes(PaletteLayout(8), &mask)}});
   ASSERT_TRUE(rt::LoadPicture(ico));
   ico[21] = 0x7F;  // image offset far beyond the end
   EXPECT_FALSE(rt::LoadPicture(ico));

@@ -30,14 +30,14 @@ Bytes SampleGif() {
 }
 
 std::vector<Sample> LoaderSamples() {
-  testpic::BmpSpec bmp8;
+  testpic::BmpLayout bmp8;
   bmp8.width = 5, bmp8.height = 3, bmp8.bitCount = 8;
   bmp8.palette = {0x102030, 0x405060, 0x708090};
   for (int i = 0; i < 15; ++i) bmp8.pixels.push_back(uint32_t(i % 3));
-  testpic::BmpSpec bmp32 = bmp8;
+  testpic::BmpLayout bmp32 = bmp8;
   bmp32.bitCount = 32, bmp32.palette.clear(), bmp32.topDown = true;
   for (auto& p : bmp32.pixels) p = 0x01020304u * (p + 1);
-  testpic::BmpSpec bmp16 = bmp32;
+  testpic::BmpLayout bmp16 = bmp32;
   bmp16.bitCount = 16, bmp16.compression = 3, bmp16.masks = {0xF800, 0x07E0, 0x001F};
   const std::vector<uint8_t> mask(15, 1);
   std::vector<uint32_t> rgb(9 * 7);

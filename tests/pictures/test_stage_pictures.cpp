@@ -71,7 +71,7 @@ TEST(StageDecode, KeyArgumentOnStills) {
             0xABCDEFu);
   EXPECT_EQ(stage::DecodePicture(png, KeyRequest::FromArgument(0xFF000000))->frames[0].key,
             stage::kDefaultColour);
-  testpic::BmpSpec bmp;
+  testpic::BmpLayout bmp;
   bmp.width = 1, bmp.height = 1, bmp.pixels = {0x445566};
   auto p = stage::DecodePicture(testpic::BmpFile(bmp), KeyRequest::FromArgument(-2));
   ASSERT_TRUE(p);
