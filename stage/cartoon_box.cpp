@@ -29,17 +29,7 @@ CartoonBox::EventSink& Sink() {
   return sink;
 }
 
-int TruncToInt(double v) {
-  if (!(v == v)) return 0;  // NaN
-  if (v >= double(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
-  if (v <= double(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
-  return int(v);  // truncation toward zero
-}
-
 }  // namespace
-
-int StageObject::IntX() const { return TruncToInt(x); }
-int StageObject::IntY() const { return TruncToInt(y); }
 
 platform::Rect StageObject::Bounds() const {
   if (!HasPicture()) return {};
@@ -79,6 +69,9 @@ std::unique_ptr<CartoonBox> CartoonBox::Create(const rt::CreateInfo& info) {
   };
   box->hwnd_ = platform::CreateWindow(p);
   if (!box->hwnd_) return nullptr;
+  const platform::Rect client = platform::GetClientRect(box->hwnd_);
+  box->clientWidth_ = client.Width();
+  box->clientHeight_ = client.Height();
 
   platform::LogFont lf;
   box->font_ = platform::CreateFont(ReadLogFont(box->s_.font, lf) ? lf : platform::DefaultGuiFont());
@@ -101,7 +94,9 @@ CartoonBox::~CartoonBox() {
 
 void CartoonBox::Teardown() {
   // The window is going: objects leave without events or sounds.
+  windowGone_ = true;
   list_.clear();
+  byId_.clear();
   pool_.Clear();
   nextId_ = 1;
   watched_.clear();
@@ -109,12 +104,8 @@ void CartoonBox::Teardown() {
   hoverId_ = pressedId_ = 0;
 }
 
-int CartoonBox::ClientWidth() const {
-  return platform::IsWindow(hwnd_) ? platform::GetClientRect(hwnd_).Width() : surface_.Width();
-}
-int CartoonBox::ClientHeight() const {
-  return platform::IsWindow(hwnd_) ? platform::GetClientRect(hwnd_).Height() : surface_.Height();
-}
+int CartoonBox::ClientWidth() const { return clientWidth_; }
+int CartoonBox::ClientHeight() const { return clientHeight_; }
 
 // ---- events ---------------------------------------------------------------------------
 
@@ -128,14 +119,13 @@ MoveResult CartoonBox::Raise(int32_t slot, std::initializer_list<int32_t> args, 
     if (ev.argCount < 5) ev.args[ev.argCount++] = a;
   }
   const std::shared_ptr<bool> alive = alive_;
-  const platform::HWND hwnd = hwnd_;
   if (Sink()) {
     Sink()(ev);
   } else {
     rt::RaiseEvent(ev);
   }
   // The handler may have closed the form: `this` must not be touched unless alive.
-  if (!*alive || !platform::IsWindow(hwnd)) return kStageGone;
+  if (!*alive || windowGone_) return kStageGone;
   if (result) *result = ev.result;
   if (resultPresent) *resultPresent = ev.resultPresent != 0;
   if (objectId > 0 && !FindObject(objectId)) return kObjectGone;
@@ -232,6 +222,12 @@ int64_t CartoonBox::Proc(platform::HWND h, uint32_t msg, uint64_t wp, int64_t lp
     case WM_DESTROY:
       Teardown();
       break;
+    case WM_SIZE: {
+      const Rect client = GetClientRect(h);
+      clientWidth_ = client.Width();
+      clientHeight_ = client.Height();
+      break;
+    }
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
@@ -253,7 +249,7 @@ void CartoonBox::Invalidate(const StageObject& o, bool force) {
 }
 
 void CartoonBox::InvalidateRect(const platform::Rect& r) {
-  if (r.Empty() || !platform::IsWindow(hwnd_)) return;
+  if (r.Empty() || windowGone_) return;
   platform::InvalidateRect(hwnd_, &r);
 }
 

@@ -47,19 +47,31 @@ enum StageProperty : int {
 // Result of every step that raises events.
 enum MoveResult : int { kGoOn = 0, kStageGone = 1, kObjectGone = 2 };
 
+// Truncation toward zero, saturated to the int range (NaN gives 0).
+inline int TruncToInt(double v) {
+  if (!(v == v)) return 0;
+  if (v >= 2147483647.0) return 2147483647;
+  if (v <= -2147483648.0) return -2147483647 - 1;
+  return int(v);
+}
+
 struct StageObject {
+  // The fields collision walks read come first, to share a cache line.
   int id = 0;
   int type = 0;
-  double x = 0, y = 0;
+  int layer = 0;
+  bool collideAllowed = false;
   bool visible = true;
+  int frameIndex = 0;
+  double x = 0, y = 0;
+  SpritePtr rendered;  // source after flip, rotation, zoom, tint and brightness
+  SpritePtr source;    // the decoded picture or rendered text
+  int lastCollided = 0;
   uint32_t expiry = 0;  // 0: never
   std::string text;     // GBK
   uint32_t textColour = 0;
   BytesPtr font;        // 60-byte LOGFONT or none
-  int frameIndex = 0;
   uint32_t frameStart = 0;  // 0: not started
-  SpritePtr rendered;
-  SpritePtr source;
   bool playing = false;
   int playsLeft = 0;
   int loopDelay = 0;
@@ -68,17 +80,14 @@ struct StageObject {
   uint32_t trendColour = 0xFFFFFF;
   int trendDepth = 0, light = 0, alpha = 0;
   int zoomX = 1000, zoomY = 1000;
-  int layer = 0;
   int angle = 0;  // 0..359
   bool rotateFollow = false;
   int turnType = 0;
   BytesPtr destroySound, collidedSound;
-  bool collideAllowed = false;
-  int lastCollided = 0;
   std::string tag;
 
-  int IntX() const;  // truncated toward zero
-  int IntY() const;
+  int IntX() const { return TruncToInt(x); }  // truncated toward zero
+  int IntY() const { return TruncToInt(y); }
   bool HasPicture() const { return rendered && rendered->Valid(); }
   // The rendered picture's rectangle at the truncated position; empty without one.
   platform::Rect Bounds() const;
@@ -169,6 +178,10 @@ class CartoonBox : public rt::Component {
   void DrawRectangle(int left, int top, int right, int bottom);
 
   // ---- engine -----------------------------------------------------------------------
+  // Benchmarks and tests: moves and overlap queries use the plain per-pixel scans
+  // instead of the solid masks (same answers, slower).
+  static void SetReferenceScans(bool on);
+
   // One 5 ms clock step (normally driven by the window timer).
   void StageTick();
   // Composes the stage area `clip` (client coordinates) into `out`, with the drawing
@@ -223,8 +236,11 @@ class CartoonBox : public rt::Component {
   platform::HWND hwnd_ = 0;
   uint32_t windowId_ = 0, componentId_ = 0;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  bool windowGone_ = false;  // set by WM_DESTROY
 
   std::vector<std::unique_ptr<StageObject>> list_;  // sorted by layer, drawing order
+  std::unordered_map<int, StageObject*> byId_;      // the same objects, found by id
+  int clientWidth_ = 0, clientHeight_ = 0;          // kept up to date by WM_SIZE
   int nextId_ = 1;
   ResourcePool pool_;
   std::vector<WatchedKey> watched_;

@@ -8,8 +8,14 @@ namespace stage {
 
 namespace {
 
-using platform::Intersect;
 using platform::Rect;
+
+// Collision runs this for every candidate; keep it inline rather than calling out.
+inline Rect ClipRect(const Rect& a, const Rect& b) {
+  const Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+               std::min(a.bottom, b.bottom)};
+  return r.Empty() ? Rect{} : r;
+}
 
 const SolidMask& MaskOf(const Placed& p) {
   return p.sprite->frames[size_t(ClampFrame(*p.sprite, p.frame))].mask;
@@ -22,7 +28,7 @@ bool SolidAt(const Placed& p, int fx, int fy) {
 }
 
 bool AnySolidReference(const Placed& p, Rect r) {  // r in frame coordinates
-  r = Intersect(r, {0, 0, p.sprite->Width(), p.sprite->Height()});
+  r = ClipRect(r, {0, 0, p.sprite->Width(), p.sprite->Height()});
   for (int y = r.top; y < r.bottom; ++y)
     for (int x = r.left; x < r.right; ++x)
       if (SolidAt(p, x, y)) return true;
@@ -36,7 +42,7 @@ struct Strips {
 };
 bool StripsOf(const Placed& p, int w, int h, Strips& s) {
   const Rect r = p.Bounds();
-  const Rect i = Intersect(r, {0, 0, w, h});
+  const Rect i = ClipRect(r, {0, 0, w, h});
   if (i.Empty()) return false;
   const Rect rows{0, i.top - p.y, 0, i.bottom - p.y};
   const Rect cols{i.left - p.x, 0, i.right - p.x, 0};
@@ -65,7 +71,7 @@ bool InsideStageWith(const Placed& p, int w, int h, AnySolidFn any) {
   const Rect stageRect{0, 0, w, h};
   if (!p.Valid()) return stageRect.Contains({p.x, p.y});
   const Rect r = p.Bounds();
-  const Rect i = Intersect(r, stageRect);
+  const Rect i = ClipRect(r, stageRect);
   if (i.Empty()) return false;
   if (i == r) return true;
   return any(i.Offset(-p.x, -p.y));
@@ -75,12 +81,16 @@ bool InsideStageWith(const Placed& p, int w, int h, AnySolidFn any) {
 
 bool PixelOverlap(const Placed& a, const Placed& b) {
   if (!a.Valid() || !b.Valid()) return false;
+  // Whole rectangles first: most candidates end here.
+  if (a.x >= b.x + b.sprite->Width() || b.x >= a.x + a.sprite->Width() ||
+      a.y >= b.y + b.sprite->Height() || b.y >= a.y + a.sprite->Height())
+    return false;
   const SolidMask& ma = MaskOf(a);
   const SolidMask& mb = MaskOf(b);
   // Rectangle first: only where both frames have solid pixels at all.
   const Rect ra = ma.SolidBounds().Offset(a.x, a.y);
   const Rect rb = mb.SolidBounds().Offset(b.x, b.y);
-  const Rect i = Intersect(ra, rb);
+  const Rect i = ClipRect(ra, rb);
   if (i.Empty()) return false;
   for (int y = i.top; y < i.bottom; ++y) {
     const int ay = y - a.y, by = y - b.y;
@@ -106,7 +116,7 @@ int BorderBits(const Placed& p, int w, int h) {
 
 bool PixelOverlapReference(const Placed& a, const Placed& b) {
   if (!a.Valid() || !b.Valid()) return false;
-  const Rect i = Intersect(a.Bounds(), b.Bounds());
+  const Rect i = ClipRect(a.Bounds(), b.Bounds());
   for (int y = i.top; y < i.bottom; ++y)
     for (int x = i.left; x < i.right; ++x)
       if (SolidAt(a, x - a.x, y - a.y) && SolidAt(b, x - b.x, y - b.y)) return true;

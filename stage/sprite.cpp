@@ -44,8 +44,16 @@ uint64_t SolidMask::Bits(int y, int x) const {
   return (lo >> shift) | (hi << (64 - shift));
 }
 
+namespace {
+inline platform::Rect ClipRect(const platform::Rect& a, const platform::Rect& b) {
+  const platform::Rect r{std::max(a.left, b.left), std::max(a.top, b.top),
+                         std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+  return r.Empty() ? platform::Rect{} : r;
+}
+}  // namespace
+
 bool SolidMask::AnySolid(platform::Rect r) const {
-  r = platform::Intersect(r, platform::Intersect(bounds_, {0, 0, width_, height_}));
+  r = ClipRect(r, ClipRect(bounds_, {0, 0, width_, height_}));
   if (r.Empty()) return false;
   for (int y = r.top; y < r.bottom; ++y) {
     const int x0 = std::max(r.left, FirstSolid(y)), x1 = std::min(r.right, LastSolid(y));

@@ -13,12 +13,7 @@ namespace stage {
 
 namespace {
 
-int Trunc(double v) {
-  if (!(v == v)) return 0;
-  if (v >= double(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
-  if (v <= double(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
-  return int(v);
-}
+int Trunc(double v) { return TruncToInt(v); }
 
 Placed PlacedOf(const StageObject& o) {
   return {o.rendered.get(), o.frameIndex, o.IntX(), o.IntY()};
@@ -26,8 +21,23 @@ Placed PlacedOf(const StageObject& o) {
 
 // One time for all stages: the clock forces pending repaints at most every 100 ms.
 uint32_t g_lastForcedRepaint = 0;
+bool g_referenceScans = false;
+
+bool Overlap(const Placed& a, const Placed& b) {
+  if (!a.Valid() || !b.Valid()) return false;
+  if (g_referenceScans) return PixelOverlapReference(a, b);
+  return BoundsTouch(a, b) && PixelOverlap(a, b);
+}
+bool Inside(const Placed& p, int w, int h) {
+  return g_referenceScans ? InsideStageReference(p, w, h) : InsideStage(p, w, h);
+}
+int Borders(const Placed& p, int w, int h) {
+  return g_referenceScans ? BorderBitsReference(p, w, h) : BorderBits(p, w, h);
+}
 
 }  // namespace
+
+void CartoonBox::SetReferenceScans(bool on) { g_referenceScans = on; }
 
 void CartoonBox::SetPosition(int id, double x, double y, bool asForwardMove) {
   if (asForwardMove) {
@@ -69,14 +79,14 @@ MoveResult CartoonBox::ForwardMove(int id, double x, double y) {
   if (o->IntX() == oldX && o->IntY() == oldY) return kGoOn;
 
   const int w = ClientWidth(), h = ClientHeight();
-  const bool inside = InsideStage(PlacedOf(*o), w, h);
+  const bool inside = Inside(PlacedOf(*o), w, h);
   if (!inside) {
     if (MoveResult r = Raise(kOutOfBorder, {id}, id); r != kGoOn) return r;
     o = Find(id);
   }
   if (!o->HasPicture()) return kGoOn;
   if (inside) {
-    if (const int bits = BorderBits(PlacedOf(*o), w, h); bits != 0) {
+    if (const int bits = Borders(PlacedOf(*o), w, h); bits != 0) {
       if (MoveResult r = Raise(kBorderHit, {id, oldX, oldY, bits}, id); r != kGoOn) return r;
       o = Find(id);
       if (!o->HasPicture()) return kGoOn;
@@ -91,7 +101,7 @@ MoveResult CartoonBox::ForwardMove(int id, double x, double y) {
       const StageObject& c = **it;
       if (c.layer < o->layer) break;
       if (&c == o || !c.collideAllowed || c.layer > o->layer || c.type == o->type) continue;
-      if (PixelOverlap(me, PlacedOf(c))) {
+      if (Overlap(me, PlacedOf(c))) {
         partner = c.id;
         break;
       }
@@ -123,7 +133,7 @@ int CartoonBox::FindOverlapping(int id, std::optional<int> x, std::optional<int>
     }
     if (&c == o) continue;
     if (tagFilter && c.tag != *tagFilter) continue;
-    if (PixelOverlap(me, PlacedOf(c))) return c.id;
+    if (Overlap(me, PlacedOf(c))) return c.id;
   }
   return -1;
 }

@@ -32,9 +32,8 @@ KeyRequest KeyFromArgument(int64_t key) {
 
 const StageObject* CartoonBox::FindObject(int id) const {
   if (id <= 0) return nullptr;
-  for (const auto& o : list_)
-    if (o->id == id) return o.get();
-  return nullptr;
+  auto it = byId_.find(id);
+  return it == byId_.end() ? nullptr : it->second;
 }
 
 StageObject* CartoonBox::Find(int id) { return const_cast<StageObject*>(FindObject(id)); }
@@ -55,6 +54,7 @@ void CartoonBox::InsertByLayer(std::unique_ptr<StageObject> o) {
   // After every object whose layer is lower or equal: within a layer, the newest is on top.
   auto at = std::upper_bound(list_.begin(), list_.end(), o->layer,
                              [](int layer, const auto& other) { return layer < other->layer; });
+  byId_[o->id] = o.get();
   list_.insert(at, std::move(o));
 }
 
@@ -153,6 +153,7 @@ MoveResult CartoonBox::DestroyObject(int id) {
   if (index < 0) return kObjectGone;
   std::unique_ptr<StageObject> o = std::move(list_[size_t(index)]);
   list_.erase(list_.begin() + index);
+  byId_.erase(id);
   Invalidate(*o);
   PlaySound(o->destroySound);
   if (hoverId_ == id) hoverId_ = 0;

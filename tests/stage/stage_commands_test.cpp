@@ -124,3 +124,24 @@ TEST_F(CommandsTest, PlayAnimationAndTurnTypeClamp) {
   EXPECT_FALSE(box().FindObject(id)->playing);
   EXPECT_EQ(box().FindObject(id)->playsLeft, 2);
 }
+
+TEST(StageRegistration, UnitTypesCarryTheirPropertyTablesAndRejectNewerBlocks) {
+  RegisterStageUnitTypes();
+  const rt::UnitType* box = rt::FindUnitType(kCartoonBoxType);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->englishName, "CartoonBox");
+  EXPECT_EQ(box->properties.size(), 21u);
+  EXPECT_EQ(box->properties[10].type, rt::kPropPicture);
+  const rt::UnitType* tmpl = rt::FindUnitType(kCartoonObjectType);
+  ASSERT_NE(tmpl, nullptr);
+  EXPECT_EQ(tmpl->properties.size(), 32u);
+  EXPECT_EQ(tmpl->properties[31].type, rt::kPropInt);
+  EXPECT_TRUE(tmpl->flags & rt::kUnitInvisibleAtRunTime);
+  // A template block of version 4 fails creation; version 3 succeeds.
+  auto block = WriteTemplateBlock({});
+  rt::CreateInfo info;
+  info.ownBlock = block;
+  EXPECT_NE(tmpl->create(info), nullptr);
+  block[0] = 4;
+  EXPECT_EQ(tmpl->create(info), nullptr);
+}

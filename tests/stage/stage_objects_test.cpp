@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/process.h"
+#include "platform/window.h"
 #include "stage/pixels.h"
 #include "stage_fixture.h"
 #include "test_pictures.h"
@@ -292,4 +293,36 @@ TEST_F(ObjectsTest, DrawRectangleThenClearAreaRestoresBackground) {
   EXPECT_EQ(bmp[inside + 1], 255);
   box().ClearArea(5, 6);
   EXPECT_EQ(box().TextCursor(), (platform::Point{5, 6}));
+}
+
+TEST_F(ObjectsTest, MouseEventsFollowTheTopmostSolidObject) {
+  auto t = Template(ShapeGif(10, 10, 2, 2, 8, 8));
+  const int a = box().CreateObject(t.get(), 20, 20);
+  const int b = box().CreateObject(t.get(), 24, 20, /*visible*/ false);  // hidden counts too
+  auto mouse = [&](uint32_t msg, int x, int y) {
+    platform::PostMouseInput(top_, msg, {x, y});
+    RunFor(5);
+  };
+  mouse(platform::WM_MOUSEMOVE, 23, 25);  // a only (b's solid part starts at 26)
+  mouse(platform::WM_MOUSEMOVE, 27, 25);  // b on top
+  mouse(platform::WM_LBUTTONDOWN, 27, 25);
+  mouse(platform::WM_MOUSEMOVE, 100, 100);  // over nothing, button down
+  mouse(platform::WM_LBUTTONUP, 100, 100);
+  std::vector<std::vector<int>> seen;
+  for (const auto& e : events) {
+    std::vector<int> row{e.slot};
+    row.insert(row.end(), e.args.begin(), e.args.end());
+    seen.push_back(row);
+  }
+  EXPECT_EQ(seen, (std::vector<std::vector<int>>{
+                      {kObjectEnter, a, 0},
+                      {kStageMouseMove, 23, 25, 0},
+                      {kObjectLeave, a, 0},
+                      {kObjectEnter, b, 0},
+                      {kStageMouseMove, 27, 25, 0},
+                      {kObjectLeftDown, b},
+                      {kObjectLeave, b, b},
+                      {kStageMouseMove, 100, 100, b},
+                      {kObjectLeftUp, 0, b},
+                  }));
 }
