@@ -42,8 +42,8 @@ struct BmpLayout {
 };
 // The info header, colour table and rows. With an AND mask (an icon image) the stored
 // height is doubled and the mask (top-down rows of 0/1 per pixel) follows the rows.
-Bytes DibBytes(const BmpLayout& spec, const std::vector<uint8_t>* andMask = nullptr);
-Bytes BmpFile(const BmpLayout& spec);
+Bytes DibBytes(const BmpLayout& layout, const std::vector<uint8_t>* andMask = nullptr);
+Bytes BmpFile(const BmpLayout& layout);
 
 struct IconEntry {
   int width, height, bitCount;
