@@ -16,6 +16,11 @@ using ::testing::HasSubstr;
 
 namespace {
 
+// CTest runs tests in parallel processes: every name carries this process's id.
+std::string Temp(const std::string& name) {
+  return testing::TempDir() + "/" + std::to_string(getpid()) + "_" + name;
+}
+
 struct Result {
   int exitCode = -1;
   std::string err;
@@ -24,7 +29,7 @@ struct Result {
 // Runs tolvaran with the arguments (each quoted), stdout to /dev/null, stderr captured.
 Result RunProgram(const std::string& prefix, const std::vector<std::string>& args,
            const std::string& env = "") {
-  std::string errFile = testing::TempDir() + "/tolvaran_cli_err.txt";
+  std::string errFile = Temp("tolvaran_cli_err.txt");
   std::string cmd = env + " " + prefix + " '" TOLVARAN_EXE "'";
   for (const std::string& a : args) cmd += " '" + a + "'";
   cmd += " >/dev/null 2>'" + errFile + "'";
@@ -39,7 +44,6 @@ Result RunProgram(const std::string& prefix, const std::vector<std::string>& arg
 
 Result Tolvaran(const std::vector<std::string>& args) { return RunProgram("", args); }
 
-std::string Temp(const std::string& name) { return testing::TempDir() + "/" + name; }
 
 void WriteFile(const std::string& path, const std::string& text) {
   std::ofstream(path) << text;

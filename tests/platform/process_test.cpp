@@ -30,7 +30,7 @@ TEST(Process, SetCurrentFolderChangesTheWorkingDirectory) {
 }
 
 TEST(Process, ReadWholeFileReadsBytesAndRefusesFolders) {
-  std::string path = testing::TempDir() + "/tolvaran_read_test.bin";
+  std::string path = testing::TempDir() + "/" + std::to_string(getpid()) + "_read_test.bin";
   {
     std::ofstream out(path, std::ios::binary);
     out << std::string("a\0b\xFF", 4);
@@ -52,7 +52,7 @@ TEST(Process, CommandLinesSplitLikeTheDesktopShellWould) {
 }
 
 TEST(Process, RunCommandLineStartsWithoutAShell) {
-  std::string marker = testing::TempDir() + "/tolvaran_run_marker";
+  std::string marker = testing::TempDir() + "/" + std::to_string(getpid()) + "_run_marker";
   std::remove(marker.c_str());
   // A shell would expand the semicolon; without one, touch gets it as a file name.
   ASSERT_TRUE(RunCommandLine("touch \"" + marker + ";x\""));
