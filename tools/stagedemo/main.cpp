@@ -70,7 +70,7 @@ void Respawn() {
 
 void OnWatchedKey(int key) {
   if (key == platform::VK_SPACE) {
-    if (g.onGround) g.vy = -12;
+    if (g.onGround) g.vy = -14;
     return;
   }
   const int dx = key == platform::VK_RIGHT ? 3 : -3;
@@ -90,6 +90,7 @@ void Gravity() {
     double ny = y;
     while (!Blocked(x, ny + 1)) ny += 1;  // settle on the surface
     g.box->SetPosition(g.hero, x, ny);
+    if (!g.onGround) Log("landed", int(x), int(ny));
     g.vy = 0;
     g.onGround = true;
     return;
