@@ -53,6 +53,7 @@ class WindowUnit : public Component {
   platform::HWND Hwnd() const override { return hwnd_; }
   const FormKeySettings* KeySettings() const override { return &keys_; }
   std::string Caption() const override { return settings_.caption; }
+  platform::Rect FrameInsets() const override { return rt::FrameInsets(settings_); }
 
   PropValue ReadProperty(int i) override;
   bool WriteProperty(int i, const PropValue& v) override;
@@ -60,7 +61,7 @@ class WindowUnit : public Component {
  private:
   // The stored rectangle is the outer one; the desktop places client areas.
   platform::Rect ClientRectFor(const platform::Rect& outer) const {
-    platform::Rect in = FrameInsets(settings_);
+    platform::Rect in = rt::FrameInsets(settings_);
     int w = std::max(0, outer.Width() - in.left - in.right);
     int h = std::max(0, outer.Height() - in.top - in.bottom);
     int x = outer.left, y = outer.top;

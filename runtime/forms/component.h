@@ -93,6 +93,9 @@ class Component {
   virtual std::string Caption() const { return {}; }
   // The window unit's keyboard settings; nullptr for every other unit.
   virtual const FormKeySettings* KeySettings() const { return nullptr; }
+  // What a frame adds around the window's client area on each side (left, top, right,
+  // bottom); the common geometry properties describe the outer rectangle.
+  virtual platform::Rect FrameInsets() const { return {}; }
 };
 
 // What the window unit tells the pre-filter about its keys.

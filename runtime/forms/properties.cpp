@@ -47,12 +47,31 @@ Component& LiveOf(const Target& t) {
   return *t.Unit().live;
 }
 
+// The unit's outer rectangle in its parent's client area (for the form: the screen),
+// from the live window when there is one, else from the record.
+platform::Rect OuterRect(const Target& t) {
+  const UnitRecord& r = t.Record();
+  platform::HWND h = t.Hwnd();
+  if (!h) return {r.left, r.top, r.left + r.width, r.top + r.height};
+  platform::Rect c = platform::GetRectInParent(h);
+  platform::Rect in = t.Unit().live->FrameInsets();
+  return {c.left - in.left, c.top - in.top, c.right + in.right, c.bottom + in.bottom};
+}
+
+void MoveOuter(const Target& t, const platform::Rect& outer) {
+  platform::Rect in = t.Unit().live->FrameInsets();
+  platform::Rect c{outer.left + in.left, outer.top + in.top, outer.right - in.right,
+                   outer.bottom - in.bottom};
+  if (c.right < c.left) c.right = c.left;
+  if (c.bottom < c.top) c.bottom = c.top;
+  platform::MoveWindow(t.Hwnd(), c);
+}
+
 PropValue ReadCommon(const Target& t, int index) {
   PropValue v;
   const UnitRecord& r = t.Record();
   platform::HWND h = t.Hwnd();
-  platform::Rect rect = h ? platform::GetRectInParent(h)
-                          : platform::Rect{r.left, r.top, r.left + r.width, r.top + r.height};
+  platform::Rect rect = OuterRect(t);
   switch (index) {
     case kPropLeft: v.i = rect.left; break;
     case kPropTop: v.i = rect.top; break;
@@ -77,15 +96,14 @@ void WriteCommon(const Target& t, int index, const PropValue& v) {
     case kPropLeft: case kPropTop: case kPropWidth: case kPropHeight: {
       int32_t value = int32_t(std::clamp<int64_t>(v.i, INT32_MIN, INT32_MAX));
       if (index == kPropWidth || index == kPropHeight) value = std::clamp(value, 0, kMaxExtent);
-      platform::Rect rect = h ? platform::GetRectInParent(h)
-                              : platform::Rect{r.left, r.top, r.left + r.width, r.top + r.height};
+      platform::Rect rect = OuterRect(t);
       int left = rect.left, top = rect.top, width = rect.Width(), height = rect.Height();
       if (index == kPropLeft) left = value;
       if (index == kPropTop) top = value;
       if (index == kPropWidth) width = value;
       if (index == kPropHeight) height = value;
       r.left = left, r.top = top, r.width = width, r.height = height;
-      if (h) platform::MoveWindow(h, {left, top, left + width, top + height});
+      if (h) MoveOuter(t, {left, top, left + width, top + height});
       break;
     }
     case kPropTag: t.Unit().tag = v.text; break;
@@ -109,7 +127,7 @@ void RefreshDescription(WindowState& w) {
     platform::HWND h = w.units[i].live->Hwnd();
     if (!h || !platform::IsWindow(h)) continue;
     UnitRecord& r = w.desc.records[i];
-    platform::Rect rect = platform::GetRectInParent(h);
+    platform::Rect rect = OuterRect({&w, i});
     r.left = rect.left, r.top = rect.top, r.width = rect.Width(), r.height = rect.Height();
     uint32_t flags = r.Flags() & ~uint32_t(kUnitVisible | kUnitDisabled);
     if (platform::GetStyle(h) & platform::WS_VISIBLE) flags |= kUnitVisible;

@@ -96,6 +96,12 @@ TEST_F(ComponentTest, TheGameWindowOpensCentredWithItsClientAreaAndColour) {
   EXPECT_EQ(GetWindowTitle(form), "Tolvaran-单机");
   EXPECT_FALSE(Handlers().createdSawVisible);
   EXPECT_EQ(CountColour({0, 0, 640, 480}, 0x203040), 640 * 480);
+  // The common geometry properties describe the outer rectangle.
+  EXPECT_EQ(rt::ReadProperty(kWindow, 0, rt::kPropWidth), 644);
+  EXPECT_EQ(rt::ReadProperty(kWindow, 0, rt::kPropHeight), 504);
+  EXPECT_EQ(rt::ReadProperty(kWindow, 0, rt::kPropLeft), client.left - 2);
+  rt::WriteProperty(kWindow, 0, rt::kPropWidth, -1, 500);
+  EXPECT_EQ(GetRectInParent(form).Width(), 496);
 }
 
 TEST_F(ComponentTest, CloseRequestedKeepsTheWindowOnlyWhenTheHandlerReturnsZero) {
