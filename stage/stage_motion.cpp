@@ -63,10 +63,20 @@ MoveResult CartoonBox::MoveObject(int id, double x, double y) {
     return r;
   if (answered && answer == 0) return kGoOn;  // vetoed
   o = Find(id);
-  Invalidate(*o);
+  const platform::Rect before = o->Bounds();
   o->x = x;
   o->y = y;
-  Invalidate(*o);
+  if (o->visible) {
+    // A short step repaints one rectangle covering both places.
+    const platform::Rect after = o->Bounds();
+    if (before.left < after.right && after.left < before.right && before.top < after.bottom &&
+        after.top < before.bottom) {
+      InvalidateRect(platform::Union(before, after));
+    } else {
+      InvalidateRect(before);
+      InvalidateRect(after);
+    }
+  }
   return Raise(kPositionChanged, {id, nx, ny}, id);
 }
 

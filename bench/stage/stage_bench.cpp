@@ -155,7 +155,7 @@ struct CollisionScene {
 
 std::vector<uint8_t> CollisionScene::MakeRingGif() {
   // 64 x 64 with a centred disc, uncompressed-literal LZW (9-bit codes, clear every 250).
-  const int n = 64;
+  constexpr int n = 64;
   std::vector<uint8_t> idx(size_t(n * n), 0);
   for (int y = 0; y < n; ++y)
     for (int x = 0; x < n; ++x) {
@@ -163,10 +163,12 @@ std::vector<uint8_t> CollisionScene::MakeRingGif() {
       const double d = dx * dx + dy * dy;
       idx[size_t(y * n + x)] = d <= 10.0 * 10.0 ? 1 : 0;
     }
-  std::vector<uint8_t> out = {'G', 'I', 'F', '8', '9', 'a', n, 0, n, 0, 0x80, 0, 0,
-                              0, 255, 0, 200, 40, 40};  // 2-entry table: green, red
-  out.insert(out.end(), {0x21, 0xF9, 4, 1, 0, 0, 0, 0});  // index 0 transparent
-  out.insert(out.end(), {0x2C, 0, 0, 0, 0, n, 0, n, 0, 0, 8});
+  static const uint8_t kHead[] = {
+      'G', 'I', 'F', '8', '9', 'a', n, 0, n, 0, 0x80, 0, 0,  // screen, 2-entry table
+      0, 255, 0, 200, 40, 40,                                 // green, red
+      0x21, 0xF9, 4, 1, 0, 0, 0, 0,                           // index 0 transparent
+      0x2C, 0, 0, 0, 0, n, 0, n, 0, 0, 8};                    // image, code size 8
+  std::vector<uint8_t> out(std::begin(kHead), std::end(kHead));
   std::vector<uint8_t> data;
   uint32_t acc = 0;
   int bits = 0, since = 0;

@@ -326,3 +326,43 @@ TEST_F(ObjectsTest, MouseEventsFollowTheTopmostSolidObject) {
                       {kObjectLeftUp, 0, b},
                   }));
 }
+
+TEST_F(ObjectsTest, CapturedBmpKeyedThenZoomedShowsItsKeyColour) {
+  // Draw a white rectangle with a black frame, capture it as a BMP and use it keyed on
+  // white: only the frame shows. Zooming clears the key, so the white shows too.
+  box().DrawRectangle(0, 0, 6, 6);
+  const auto bmp = box().CaptureArea(0, 0, 6, 6);
+  box().ClearArea();
+  const int id = box().CreateObject(nullptr, 50, 50);
+  box().SetObjectPicture(id, bmp, 0xFFFFFF);
+  ASSERT_EQ(box().GetWidth(id), 6);
+  platform::Surface out;
+  box().Compose({50, 50, 62, 62}, out, 0x0000FF);
+  EXPECT_EQ(out.At(0, 0) & 0xFFFFFFu, 0x000000u);  // frame
+  EXPECT_EQ(out.At(3, 3) & 0xFFFFFFu, 0xFF0000u);  // keyed white: background red
+  box().SetZoom(id, 2000);
+  EXPECT_EQ(box().GetWidth(id), 12);
+  box().Compose({50, 50, 62, 62}, out, 0x0000FF);
+  EXPECT_EQ(out.At(6, 6) & 0xFFFFFFu, 0xFFFFFFu);
+}
+
+TEST_F(ObjectsTest, TemplateRedecodesOnWritesAndEarlierObjectsKeepTheirPicture) {
+  auto t = Template(SolidFramesGif(4, 4, 1, 0));
+  const int before = box().CreateObject(t.get(), 0, 0);
+  rt::PropValue v;
+  v.bytes = SolidFramesGif(9, 5, 1, 0);
+  t->WriteProperty(kTplPicture, v);
+  EXPECT_EQ(t->GetPictureWidth(), 9);
+  EXPECT_EQ(t->GetPictureHeight(), 5);
+  const int after = box().CreateObject(t.get(), 0, 0);
+  EXPECT_EQ(box().GetWidth(before), 4);
+  EXPECT_EQ(box().GetWidth(after), 9);
+  rt::PropValue flip;
+  flip.i = 9;  // clamped to 3
+  t->WriteProperty(kTplTurnType, flip);
+  EXPECT_EQ(t->ReadProperty(kTplTurnType).i, 3);
+  v.bytes = {1, 2, 3};  // undecodable: the template has no picture
+  t->WriteProperty(kTplPicture, v);
+  EXPECT_EQ(t->GetPictureWidth(), 0);
+  EXPECT_EQ(box().GetWidth(box().CreateObject(t.get(), 0, 0)), 0);
+}
