@@ -1,8 +1,19 @@
 #include "app/entry.h"
+#include "app/options.h"
+#include "game/startup.h"
+#include "game/state.h"
+#include "platform/host.h"
+#include "runtime/forms/runtime.h"
 
 namespace app {
 
-// FIXME: call the game's start-up here once the form runtime can load the game form.
-int RunGame() { return RunPlaceholderWindow(); }
+int RunGame() {
+  const CommandLine& cl = GetCommandLine();
+  if (!cl.host.dumpStatePath.empty()) game::SetDumpStatePath(cl.host.dumpStatePath);
+  // --run-for ends the game as closing it would: the cleanup runs (and writes the dump).
+  platform::SetRunForHandler([] { rt::EndProgram(0); });
+  const int code = game::GameMain();
+  rt::EndProgram(code);
+}
 
 }  // namespace app
