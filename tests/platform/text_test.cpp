@@ -38,3 +38,40 @@ TEST(HostPath, TrailByte5CIsNotABackslash) {
   // A lead byte at the very end has no trail to take with it.
   EXPECT_EQ(HostPath(std::string("a\\\x87")), std::string("a/\x87"));
 }
+
+TEST(Gbk, ArbitraryBytesNeverBreakTheConverters) {
+  // Fixed seed: the same thousand inputs on every run, under the sanitizers too.
+  uint32_t state = 12345;
+  auto next = [&state] {
+    state = state * 1664525u + 1013904223u;
+    return uint8_t(state >> 24);
+  };
+  for (int round = 0; round < 1000; ++round) {
+    std::string bytes(size_t(next() % 40), '\0');
+    for (char& c : bytes) c = char(next());
+    std::string utf8 = GbkToUtf8(bytes);
+    std::string back = Utf8ToGbk(utf8);
+    EXPECT_GE(utf8.size(), bytes.size() / 2);
+    // Whatever converted comes back; whatever did not was carried through unchanged.
+    EXPECT_EQ(GbkToUtf8(back), utf8);
+    std::string host = HostPath(bytes);
+    EXPECT_GE(host.size(), bytes.size() / 2);
+  }
+}
+
+TEST(HostPath, NoWholeBackslashSurvivesInValidText) {
+  const std::string parts[] = {"图片集合", "怪物图片", "嘰", "乗", "Damage(代用).png", "a"};
+  uint32_t state = 7;
+  for (int round = 0; round < 200; ++round) {
+    std::string utf8;
+    for (int i = 0; i < 5; ++i) {
+      state = state * 1664525u + 1013904223u;
+      utf8 += "\\" + parts[(state >> 16) % 6];
+    }
+    std::string host = HostPath(gbk(utf8));
+    EXPECT_EQ(host.find('\\'), std::string::npos) << host;
+    std::string expected = utf8;
+    std::replace(expected.begin(), expected.end(), '\\', '/');
+    EXPECT_EQ(host, expected);
+  }
+}
