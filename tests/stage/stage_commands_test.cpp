@@ -145,3 +145,24 @@ TEST(StageRegistration, UnitTypesCarryTheirPropertyTablesAndRejectNewerBlocks) {
   block[0] = 4;
   EXPECT_EQ(tmpl->create(info), nullptr);
 }
+
+TEST_F(CommandsTest, SetObjectTextWithFontRecordRendersAndStopsPlayback) {
+  const int id = rt::AsInt(Call("CreateObject", {TemplateRef(), ArgInt(0), ArgInt(0)}));
+  Call("PlayAnimation", {ArgInt(id), ArgInt(0)});
+  rt::FontValue font;
+  font.size = 12;
+  font.bold = true;
+  Call("SetObjectText", {ArgInt(id), rt::ArgText("A\r\nB\n"),
+                         rt::ArgRecord{uint64_t(uintptr_t(&font)), kTypeFont}, ArgInt(0x0000FF)});
+  const StageObject* o = box().FindObject(id);
+  ASSERT_TRUE(o->HasPicture());
+  EXPECT_FALSE(o->playing);
+  EXPECT_EQ(o->textColour, 0x0000FFu);
+  // Two lines with a 2-pixel gap: taller than twice one line's height is not possible,
+  // but taller than one line plus the gap is.
+  const int twoLines = box().GetHeight(id);
+  Call("SetObjectText", {ArgInt(id), rt::ArgText("A")});
+  EXPECT_GT(twoLines, box().GetHeight(id) + 2);
+  Call("SetObjectText", {ArgInt(id), rt::ArgText("")});
+  EXPECT_EQ(box().GetWidth(id), 0);
+}

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "stage/stored_blocks.h"
 
 using namespace stage;
@@ -72,4 +74,30 @@ TEST(StoredBlocks, TemplateBlockVersions) {
   ASSERT_TRUE(v1);
   EXPECT_EQ(v1->type, 0);
   EXPECT_EQ(v1->zoom, 0);
+}
+
+TEST(StoredBlocks, EveryPrefixAndRandomFlipsAreHandled) {
+  TemplateSettings t;
+  t.text = "abc";
+  t.font.assign(60, 1);
+  t.picture.assign(40, 7);
+  const auto full = WriteTemplateBlock(t);
+  // Every proper prefix is cut short (an empty one means "no block": defaults).
+  for (size_t n = 1; n < full.size(); ++n)
+    EXPECT_FALSE(ParseTemplateBlock(std::span(full.data(), n))) << n;
+  std::mt19937 rng(5);
+  for (int round = 0; round < 3000; ++round) {
+    auto bytes = full;
+    for (int k = 0; k < 3; ++k) bytes[rng() % bytes.size()] ^= uint8_t(1u << (rng() % 8));
+    if (auto parsed = ParseTemplateBlock(bytes)) {
+      EXPECT_LE(parsed->alpha, 100);
+      EXPECT_GE(parsed->zoom, 0);
+      EXPECT_LE(parsed->picture.size(), bytes.size());
+    }
+    auto stageBytes = WriteStageBlock({});
+    stageBytes[rng() % stageBytes.size()] ^= uint8_t(rng());
+    if (auto s = ParseStageBlock(stageBytes)) {
+      EXPECT_LE(s->brushStyle, 55);
+    }
+  }
 }
