@@ -19,6 +19,15 @@ bool ParseMs(const std::string& s, uint32_t& out) {
   return ec == std::errc() && end == s.data() + s.size();
 }
 
+// The game makes its own folder the current directory at start, so a relative output
+// path is pinned to where the user started it, now.
+std::string Absolute(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  char cwd[4096];
+  if (!getcwd(cwd, sizeof cwd)) return path;
+  return std::string(cwd) + "/" + path;
+}
+
 std::string ParentFolder(const std::string& path) {
   size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -89,7 +98,7 @@ class Parser {
     if (opt == "--dump-state") {
       if (!Value(opt, v, error)) return false;
       if (auto why = CheckWritable(v)) return Fail(error, "--dump-state: " + *why);
-      h.dumpStatePath = v;
+      h.dumpStatePath = Absolute(v);
       return true;
     }
     if (opt.rfind("-", 0) == 0) return Fail(error, "unknown option '" + opt + "' (see --help)");
@@ -103,7 +112,7 @@ class Parser {
     if (colon == std::string::npos || !ParseMs(v.substr(0, colon), shot.timeMs) ||
         colon + 1 == v.size())
       return Fail(error, "--screenshot needs MS:FILE.png, not '" + v + "'");
-    shot.path = v.substr(colon + 1);
+    shot.path = Absolute(v.substr(colon + 1));
     if (auto why = CheckWritable(shot.path)) return Fail(error, "--screenshot: " + *why);
     out_.host.screenshots.push_back(shot);
     return true;

@@ -159,6 +159,17 @@ TEST(CommandLineParser, CollectsEveryOption) {
   EXPECT_EQ(cl.host.screenshots[1].path, shot);
 }
 
+TEST(CommandLineParser, RelativeOutputPathsArePinnedToTheStartingFolder) {
+  app::CommandLine cl;
+  std::string error;
+  ASSERT_TRUE(app::ParseCommandLine({"--screenshot", "5:shot.png", "--dump-state", "s.json"}, cl, error))
+      << error;
+  char cwd[4096];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  EXPECT_EQ(cl.host.screenshots[0].path, std::string(cwd) + "/shot.png");
+  EXPECT_EQ(cl.host.dumpStatePath, std::string(cwd) + "/s.json");
+}
+
 TEST(CommandLineParser, WritabilityCheck) {
   EXPECT_FALSE(app::CheckWritable(Temp("fresh_name.json")));
   EXPECT_TRUE(app::CheckWritable(testing::TempDir()));
