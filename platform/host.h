@@ -52,9 +52,11 @@ class Host {
   // Moves pending host input into the queue (PostKeyInput, PostMouseInput ...).
   virtual void PumpInput() = 0;
   // Blocks until host input arrives or `deadline` (a Now() value) is reached. The
-  // headless host instead advances its clock to the deadline or the next scripted
-  // input, whichever is first; with neither it returns false ("nothing will ever
-  // happen"), and the queue then ends the run as if the window were closed.
+  // queue passes the earliest of the next timer expiry and the next scheduled item
+  // (script key, screenshot, run-for end). The headless host instead sets its clock to
+  // the deadline at once; with no deadline it waits briefly (real time) for another
+  // thread to post, else returns false ("nothing will ever happen"), and the queue then
+  // ends the run: WM_CLOSE to the shown top-level windows, then WM_QUIT, then exit 0.
   virtual bool WaitUntil(std::optional<uint32_t> deadline) = 0;
   // A top-level window was created, shown, hidden, moved, re-titled or destroyed.
   virtual void TopLevelChanged(HWND h) = 0;
