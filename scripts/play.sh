@@ -5,6 +5,6 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 jobs=${JOBS:-$(nproc)}
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release
-cmake --build "$root/build" -j "$jobs"
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DTOLVARAN_TESTS=OFF -DTOLVARAN_BENCH=OFF
+cmake --build "$root/build" -j "$jobs" --target tolvaran
 exec "$root/build/bin/tolvaran" "$@"
