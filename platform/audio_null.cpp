@@ -131,7 +131,10 @@ class NullDevices {
         continue;
       }
       if (next->due > Clock::now()) {
-        wake_.wait_until(lock, next->due);
+        // wait_until reads its deadline again after waking, when `pending_` may have
+        // grown and moved: wait on a copy, never on the element.
+        const Clock::time_point due = next->due;
+        wake_.wait_until(lock, due);
         continue;
       }
       Pending p = std::move(*next);

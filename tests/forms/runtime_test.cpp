@@ -233,13 +233,14 @@ TEST_F(FormTest, DoEventsDeliversPendingTicksNestedInsideAHandler) {
 }
 
 TEST_F(FormTest, IdleCallbacksRunLastRegisteredFirstAndDropWithTheirWindow) {
+  static int first = 1, second = 2;
   Load();
   static std::vector<int> calls;
   calls.clear();
   rt::AddIdleCallback(rt::FormWindow(kWindow), [](void* p) { calls.push_back(*static_cast<int*>(p)); },
-                      new int(1));
+                      &first);
   rt::AddIdleCallback(rt::FormWindow(kWindow), [](void* p) { calls.push_back(*static_cast<int*>(p)); },
-                      new int(2));
+                      &second);
   TheLog().closeResult = std::nullopt;
   TheLog().onFastTick = [] {
     if (calls.size() >= 2) platform::PostCloseRequest(rt::FormWindow(kWindow));
