@@ -128,7 +128,9 @@ TEST(AssetPictures, KeyedPicturesKeepTheirArt) {
       const uint32_t key = Rgb(f, 0, 0);
       for (int y = 0; y < p->height; ++y)
         for (int x = 0; x < p->width; ++x)
-          if (Transparency(f, x, y) == 0) ASSERT_NE(Rgb(f, x, y), key) << x << "," << y;
+          if (Transparency(f, x, y) == 0) {
+            ASSERT_NE(Rgb(f, x, y), key) << x << "," << y;
+          }
     }
   }
 }
