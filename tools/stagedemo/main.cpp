@@ -1,6 +1,6 @@
 // tolvaran-stagedemo: the sprite stage on its own.
 //
-//   tolvaran-stagedemo [--scene walk|layers] [--headless] [--script FILE] [--run-for MS]
+//   tolvaran-stagedemo [--scene walk|layers|game] [--headless] [--script FILE] [--run-for MS]
 //                      [--screenshot MS:FILE.png]...
 //
 // "walk": a figure steered by watched keys (Left, Right, Space to jump) over a ground
@@ -8,6 +8,9 @@
 // collision events it meets are printed as they happen.
 // "layers": a tiled background picture under animated GIF objects on four layers with
 // alpha, tint, zoom and a text object.
+// "game": the game's own pictures: the JPEG stage background, the hero's walk, swing and
+// idle GIFs and the two monsters (read from the picture folder beside the program), on
+// several layers with alpha, tint and mirroring.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -24,6 +27,8 @@
 #include "stage/cartoon_object.h"
 #include "stage/stage_fonts.h"
 #include "demo_pictures.h"
+#include "game/assets/builtin_assets.h"
+#include "platform/text.h"
 
 using namespace stage;
 using stagedemo::MakeBmp;
@@ -257,6 +262,51 @@ void BuildLayers() {
                        0xFFFFFF);
 }
 
+// ---- game scene -------------------------------------------------------------------------
+
+std::vector<uint8_t> Bytes(std::span<const uint8_t> s) { return {s.begin(), s.end()}; }
+
+std::vector<uint8_t> ProgramFile(const char* relative) {
+  auto bytes = platform::ReadWholeFile(platform::ProgramFolder() + "/" + relative);
+  return bytes ? *bytes : std::vector<uint8_t>{};
+}
+
+void BuildGameScene() {
+  namespace assets = game::assets;
+  rt::PropValue v;
+  v.bytes = Bytes(assets::StageBackground());
+  g.box->WriteProperty(kStPic, v);
+
+  TemplateSettings s;
+  s.playGif = true;
+  s.layer = 1;
+  // The walking hero, facing left and (mirrored) right.
+  CartoonObject* walk = Template(Bytes(assets::StandPicture()), s);
+  g.box->CreateObject(walk, 250, 376);
+  const int right = g.box->CreateObject(walk, 320, 376);
+  g.box->SetTurnType(right, 1);
+  // A half-transparent, red-tinted swing and the idle pose under it on a lower layer.
+  s.layer = 2;
+  s.alpha = 40;
+  s.trendColor = 0x0000FF;
+  s.trendDepth = 45;
+  g.box->CreateObject(Template(Bytes(assets::AttackPicture()), s), 400, 367);
+  s.layer = 0;
+  s.alpha = 0;
+  s.trendDepth = 0;
+  g.box->CreateObject(Template(Bytes(assets::IdlePicture()), s), 120, 376);
+  // The monsters, when the picture folder is beside the program.
+  s.layer = 1;
+  s.alpha = 0;
+  if (auto ogre = ProgramFile("怪物图片/4-2.gif"); !ogre.empty())
+    g.box->CreateObject(Template(std::move(ogre), s), 490, 343);
+  s.alpha = 30;
+  s.trendColor = 0xFF8040;
+  s.trendDepth = 30;
+  if (auto wraith = ProgramFile("怪物图片/5-2.gif"); !wraith.empty())
+    g.box->CreateObject(Template(std::move(wraith), s), 60, 20);
+}
+
 int64_t TopProc(platform::HWND h, uint32_t msg, uint64_t wp, int64_t lp) {
   if (msg == platform::WM_TIMER && wp == kGravityTimer) {
     Gravity();
@@ -285,8 +335,9 @@ int main(int argc, char** argv) {
   std::string scene = "walk";
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] != "--scene") continue;
-    if (i + 1 >= args.size() || (args[i + 1] != "walk" && args[i + 1] != "layers")) {
-      std::fprintf(stderr, "tolvaran-stagedemo: --scene takes walk or layers\n");
+    if (i + 1 >= args.size() || (args[i + 1] != "walk" && args[i + 1] != "layers" &&
+                               args[i + 1] != "game")) {
+      std::fprintf(stderr, "tolvaran-stagedemo: --scene takes walk, layers or game\n");
       return 2;
     }
     scene = args[i + 1];
@@ -335,8 +386,10 @@ int main(int argc, char** argv) {
   CartoonBox::SetEventSink(OnStageEvent);
   if (scene == "walk") {
     BuildWalk();
-  } else {
+  } else if (scene == "layers") {
     BuildLayers();
+  } else {
+    BuildGameScene();
   }
   platform::SetFocus(g.top);
 
