@@ -115,8 +115,8 @@ TEST(LoaderBmp, RunLengthEightBits) {
   Bytes b = testpic::BmpFile(s);
   // Replace the rows with RLE8: bottom row "3 4 5", top row "0 1 2" via a run and an
   // absolute run, then end of bitmap.
-  const size_t rows = 2 * 4;
-  b.resize(b.size() - rows);
+  const ptrdiff_t rows = 2 * 4;
+  b.erase(b.end() - rows, b.end());
   const Bytes rle = {1, 3, 2, 4, 0, 0,         // 3, then 4 4 (clipped to width 3)
                      0, 3, 0, 1, 2, 0,         // absolute run of 3, padded
                      0, 1};                    // end of bitmap
