@@ -11,29 +11,6 @@
 
 namespace stage {
 
-// A bounded little-endian reader: every read can fail, nothing reads past the end.
-class BlockReader {
- public:
-  explicit BlockReader(std::span<const uint8_t> data) : data_(data) {}
-  std::optional<int32_t> Int();
-  std::optional<std::vector<uint8_t>> Block();  // int32 length, then that many bytes
-  bool AtEnd() const { return pos_ >= data_.size(); }
-
- private:
-  std::span<const uint8_t> data_;
-  size_t pos_ = 0;
-};
-
-class BlockWriter {
- public:
-  void Int(int32_t v);
-  void Block(std::span<const uint8_t> bytes);
-  std::vector<uint8_t> Take() { return std::move(out_); }
-
- private:
-  std::vector<uint8_t> out_;
-};
-
 struct StageSettings {
   int border = 0;
   uint32_t backColor = kDefaultColour;

@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "runtime/forms/byte_reader.h"
 #include "stage/stored_blocks.h"
 
 using namespace stage;
@@ -28,10 +29,10 @@ TEST(StoredBlocks, StageBlockRoundTripsAndClamps) {
 
 TEST(StoredBlocks, OldVersionsAndFailures) {
   // Version 1: version, border, BackColor, PicDrawMode, picture block.
-  BlockWriter w;
-  for (int v : {1, 2, 0xFF, 3}) w.Int(v);
-  w.Block(std::vector<uint8_t>{9, 9});
-  auto v1 = ParseStageBlock(w.Take());
+  rt::ByteWriter w;
+  for (int v : {1, 2, 0xFF, 3}) w.I32(v);
+  w.LengthPrefixed(std::vector<uint8_t>{9, 9});
+  auto v1 = ParseStageBlock(w.Data());
   ASSERT_TRUE(v1);
   EXPECT_EQ(v1->picDrawMode, 3);
   EXPECT_EQ(v1->penStyle, 1);  // default
@@ -66,11 +67,11 @@ TEST(StoredBlocks, TemplateBlockVersions) {
   EXPECT_FALSE(ParseTemplateBlock(bytes));
 
   // Version 1 has neither type nor TurnType.
-  BlockWriter w;
-  w.Int(1);
-  for (int i = 0; i < 16; ++i) w.Int(0);
-  for (int i = 0; i < 6; ++i) w.Block({});
-  auto v1 = ParseTemplateBlock(w.Take());
+  rt::ByteWriter w;
+  w.I32(1);
+  for (int i = 0; i < 16; ++i) w.I32(0);
+  for (int i = 0; i < 6; ++i) w.LengthPrefixed({});
+  auto v1 = ParseTemplateBlock(w.Data());
   ASSERT_TRUE(v1);
   EXPECT_EQ(v1->type, 0);
   EXPECT_EQ(v1->zoom, 0);
