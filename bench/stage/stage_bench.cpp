@@ -18,6 +18,7 @@
 #include "stage/collision.h"
 #include "stage/resource_pool.h"
 #include "bench_pictures.h"
+#include "tools/stagedemo/demo_pictures.h"
 
 using namespace stage;
 
@@ -154,46 +155,12 @@ struct CollisionScene {
 };
 
 std::vector<uint8_t> CollisionScene::MakeRingGif() {
-  // 64 x 64 with a centred disc, uncompressed-literal LZW (9-bit codes, clear every 250).
+  // 64 x 64 with a centred solid disc of radius 10 in a wide transparent margin.
   constexpr int n = 64;
-  std::vector<uint8_t> idx(size_t(n * n), 0);
-  for (int y = 0; y < n; ++y)
-    for (int x = 0; x < n; ++x) {
-      const double dx = x + 0.5 - n / 2.0, dy = y + 0.5 - n / 2.0;
-      const double d = dx * dx + dy * dy;
-      idx[size_t(y * n + x)] = d <= 10.0 * 10.0 ? 1 : 0;
-    }
-  static const uint8_t kHead[] = {
-      'G', 'I', 'F', '8', '9', 'a', n, 0, n, 0, 0x80, 0, 0,  // screen, 2-entry table
-      0, 255, 0, 200, 40, 40,                                 // green, red
-      0x21, 0xF9, 4, 1, 0, 0, 0, 0,                           // index 0 transparent
-      0x2C, 0, 0, 0, 0, n, 0, n, 0, 0, 8};                    // image, code size 8
-  std::vector<uint8_t> out(std::begin(kHead), std::end(kHead));
-  std::vector<uint8_t> data;
-  uint32_t acc = 0;
-  int bits = 0, since = 0;
-  auto emit = [&](int code) {
-    acc |= uint32_t(code) << bits;
-    for (bits += 9; bits >= 8; bits -= 8, acc >>= 8) data.push_back(uint8_t(acc));
-  };
-  emit(256);
-  for (uint8_t v : idx) {
-    if (since++ == 250) {
-      emit(256);
-      since = 1;
-    }
-    emit(v);
-  }
-  emit(257);
-  if (bits) data.push_back(uint8_t(acc));
-  for (size_t at = 0; at < data.size(); at += 255) {
-    const size_t k = std::min<size_t>(255, data.size() - at);
-    out.push_back(uint8_t(k));
-    out.insert(out.end(), data.begin() + ptrdiff_t(at), data.begin() + ptrdiff_t(at + k));
-  }
-  out.push_back(0);
-  out.push_back(0x3B);
-  return out;
+  return stagedemo::MakeGif(n, n, 1, 0, [](int, int x, int y) -> int64_t {
+    const double dx = x + 0.5 - n / 2.0, dy = y + 0.5 - n / 2.0;
+    return dx * dx + dy * dy <= 10.0 * 10.0 ? 0xC82828 : -1;
+  });
 }
 
 CollisionScene& Collisions() {
