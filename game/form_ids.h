@@ -1,9 +1,10 @@
-// The game form's window and component ids, and the component type codes the game
-// addresses them with.
+// The game form's window and component ids, and the component type codes they carry.
+// Game rules name the components through game/components.h; these raw ids are for the
+// layer under it, the state dump and tests.
 #pragma once
 #include <cstdint>
 
-namespace game {
+namespace game::form {
 
 inline constexpr uint32_t GameForm = 0x52010001;
 
@@ -29,6 +30,4 @@ inline constexpr uint32_t kTypeTimer = 0x10020;
 inline constexpr uint32_t kTypeCartoonBox = 0x20008;
 inline constexpr uint32_t kTypeCartoonObject = 0x20009;
 
-inline constexpr int kTimerInterval = 8;  // `Timer` property `Interval`
-
-}  // namespace game
+}  // namespace game::form

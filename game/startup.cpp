@@ -13,12 +13,15 @@ namespace game {
 
 int GameMain() {
   rt::InitRuntime(FormProgram());
+  // Positions are computed in double precision, truncated toward zero and compared with
+  // a 1e-7 tolerance; that holds only under the default environment (round to nearest,
+  // no traps), whatever a library initialised before us (a sound or video driver) left.
   std::fesetenv(FE_DFL_ENV);
   rt::RegisterCoreUnitTypes();
   stage::RegisterStageUnitTypes();
   CreateGameState();
   rt::RegisterCleanup(ReleaseGameState);
-  rt::LoadWindow(GameForm);
+  rt::LoadWindow(form::GameForm);
   rt::RunMessageLoop();
   return 0;
 }

@@ -2,32 +2,32 @@
 
 namespace game {
 
-GameState g;
+GameState state;
 
 void CreateGameState() {
-  g = GameState{};
-  g.MonsterList = nullptr;  // lists start empty: no block at all
-  g.HeroRefs = rt::NewArray(kHeroRefsSize, sizeof(int32_t));
-  g.HeroStats = rt::NewArray(kHeroStatsSize, sizeof(int32_t));
-  g.HeroFlags = rt::NewArray(kHeroFlagsSize, sizeof(int32_t));
-  g.PlatformList = nullptr;
-  g.Inventory = nullptr;
-  g.ScreenRefs = rt::NewArray(kScreenRefsSize, sizeof(int32_t));
-  g.GroundItemList = nullptr;
-  g.DamageDigitList = nullptr;
-  g.Airborne = 0;
-  g.JumpState = rt::NewArray(kJumpStateSize, sizeof(int32_t));
+  state = GameState{};
+  state.MonsterList = nullptr;  // lists start empty: no block at all
+  state.HeroRefs = rt::NewArray(kHeroRefsSize, sizeof(int32_t));
+  state.HeroStats = rt::NewArray(kHeroStatsSize, sizeof(int32_t));
+  state.HeroFlags = rt::NewArray(kHeroFlagsSize, sizeof(int32_t));
+  state.PlatformList = nullptr;
+  state.Inventory = nullptr;
+  state.ScreenRefs = rt::NewArray(kScreenRefsSize, sizeof(int32_t));
+  state.GroundItemList = nullptr;
+  state.DamageDigitList = nullptr;
+  state.Airborne = 0;
+  state.JumpState = rt::NewArray(kJumpStateSize, sizeof(int32_t));
 }
 
 namespace {
 
-template <class R, class ReleaseOwned>
-void ReleaseList(void*& list, ReleaseOwned releaseOwned) {
+template <class R>
+void ReleaseList(void*& list) {
   const int64_t n = Count(list);
   for (int64_t i = 1; i <= n; ++i) {
     R* record = rt::At<R*>(list, i);
     if (!record) continue;
-    releaseOwned(*record);
+    ReleaseOwned(*record);
     rt::Free(record);
   }
   rt::Free(list);
@@ -45,24 +45,28 @@ void FreeText(char*& text) {
 }
 }  // namespace
 
+void ReleaseOwned(Monster& m) { FreeText(m.pictureFolder); }
+void ReleaseOwned(Item& item) {
+  FreeText(item.name);
+  FreeText(item.description);
+}
+void ReleaseOwned(InventorySlot& slot) {
+  FreeText(slot.description);
+  FreeText(slot.name);
+}
+
 void ReleaseGameState() {
   WriteStateDumpIfAsked();
-  ReleaseList<Monster>(g.MonsterList, [](Monster& m) { FreeText(m.pictureFolder); });
-  ReleaseArray(g.HeroRefs);
-  ReleaseArray(g.HeroStats);
-  ReleaseArray(g.HeroFlags);
-  ReleaseList<Platform>(g.PlatformList, [](Platform&) {});
-  ReleaseList<InventorySlot>(g.Inventory, [](InventorySlot& s) {
-    FreeText(s.description);
-    FreeText(s.name);
-  });
-  ReleaseArray(g.ScreenRefs);
-  ReleaseList<Item>(g.GroundItemList, [](Item& item) {
-    FreeText(item.name);
-    FreeText(item.description);
-  });
-  ReleaseArray(g.DamageDigitList);
-  ReleaseArray(g.JumpState);
+  ReleaseList<Monster>(state.MonsterList);
+  ReleaseArray(state.HeroRefs);
+  ReleaseArray(state.HeroStats);
+  ReleaseArray(state.HeroFlags);
+  ReleaseList<Platform>(state.PlatformList);
+  ReleaseList<InventorySlot>(state.Inventory);
+  ReleaseArray(state.ScreenRefs);
+  ReleaseList<Item>(state.GroundItemList);
+  ReleaseArray(state.DamageDigitList);
+  ReleaseArray(state.JumpState);
 }
 
 }  // namespace game

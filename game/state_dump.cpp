@@ -96,7 +96,7 @@ void AppendRecords(std::string& out, void* list, const std::vector<Field>& field
 std::string DumpStateJson() {
   std::string out = "{";
   out += "\"MonsterList\":";
-  AppendRecords<Monster>(out, g.MonsterList,
+  AppendRecords<Monster>(out, state.MonsterList,
       {IntField("x", &Monster::x), IntField("y", &Monster::y),
        IntField("direction", &Monster::direction), IntField("spriteId", &Monster::spriteId),
        IntField("kind", &Monster::kind), TextField("pictureFolder", &Monster::pictureFolder),
@@ -106,23 +106,23 @@ std::string DumpStateJson() {
        IntField("attackEffectId", &Monster::attackEffectId),
        IntField("stepCounter", &Monster::stepCounter)});
   out += ",\"HeroRefs\":";
-  AppendSlots(out, g.HeroRefs, {"heroSprite", "heroBox", "attackSprite", "idleSprite",
+  AppendSlots(out, state.HeroRefs, {"heroSprite", "heroBox", "attackSprite", "idleSprite",
                                 "bladeSprite", "portraitSprite", "hpBarBack", "hpBarFill",
                                 "heroX", "heroY"});
   out += ",\"HeroStats\":";
-  AppendSlots(out, g.HeroStats, {"boxWidth", "boxHeight", "hp", "maxHp", "heroDead",
+  AppendSlots(out, state.HeroStats, {"boxWidth", "boxHeight", "hp", "maxHp", "heroDead",
                                  "gameOver", "cloakOn", "cloakTicks", "boxOffset"});
   out += ",\"HeroFlags\":";
-  AppendSlots(out, g.HeroFlags, {"walkFrameCount", "blockedRight", "blockedLeft", "reserved",
+  AppendSlots(out, state.HeroFlags, {"walkFrameCount", "blockedRight", "blockedLeft", "reserved",
                                  "platformIndex", "idleTicks", "idleShown", "attacking",
                                  "hitFlag", "flashPhase"});
   out += ",\"PlatformList\":";
-  AppendRecords<Platform>(out, g.PlatformList,
+  AppendRecords<Platform>(out, state.PlatformList,
       {IntField("left", &Platform::left), IntField("top", &Platform::top),
        IntField("right", &Platform::right), IntField("bottom", &Platform::bottom),
        IntField("spriteId", &Platform::spriteId), IntField("level", &Platform::level)});
   out += ",\"Inventory\":";
-  AppendRecords<InventorySlot>(out, g.Inventory,
+  AppendRecords<InventorySlot>(out, state.Inventory,
       {IntField("slotSpriteId", &InventorySlot::slotSpriteId),
        IntField("numberLabelId", &InventorySlot::numberLabelId),
        IntField("iconSpriteId", &InventorySlot::iconSpriteId),
@@ -132,22 +132,22 @@ std::string DumpStateJson() {
        TextField("description", &InventorySlot::description),
        TextField("name", &InventorySlot::name), IntField("inUse", &InventorySlot::inUse)});
   out += ",\"ScreenRefs\":";
-  AppendSlots(out, g.ScreenRefs, {"splashSprite", "coverSprite", "reserved"});
+  AppendSlots(out, state.ScreenRefs, {"splashSprite", "coverSprite", "reserved"});
   out += ",\"GroundItemList\":";
-  AppendRecords<Item>(out, g.GroundItemList,
+  AppendRecords<Item>(out, state.GroundItemList,
       {TextField("name", &Item::name), IntField("kind", &Item::kind),
        IntField("value", &Item::value), TextField("description", &Item::description),
        IntField("x", &Item::x), IntField("y", &Item::y), IntField("fade", &Item::fade),
        IntField("pickState", &Item::pickState), IntField("glowPhase", &Item::glowPhase),
        IntField("spriteId", &Item::spriteId)});
   out += ",\"DamageDigitList\":[";
-  for (int64_t i = 1; i <= Count(g.DamageDigitList); ++i) {
+  for (int64_t i = 1; i <= Count(state.DamageDigitList); ++i) {
     if (i > 1) out += ',';
-    out += std::to_string(rt::At<int32_t>(g.DamageDigitList, i));
+    out += std::to_string(rt::At<int32_t>(state.DamageDigitList, i));
   }
-  out += "],\"Airborne\":" + std::to_string(g.Airborne);
+  out += "],\"Airborne\":" + std::to_string(state.Airborne);
   out += ",\"JumpState\":";
-  AppendSlots(out, g.JumpState, {"riseTicks", "falling", "edgeLock", "riseLimit", "riseCut"});
+  AppendSlots(out, state.JumpState, {"riseTicks", "falling", "edgeLock", "riseLimit", "riseCut"});
   out += "}\n";
   return out;
 }

@@ -109,8 +109,8 @@ int CartoonBox::ClientHeight() const { return clientHeight_; }
 
 // ---- events ---------------------------------------------------------------------------
 
-MoveResult CartoonBox::Raise(int32_t slot, std::initializer_list<int32_t> args, int objectId,
-                             int64_t* result, bool* resultPresent) {
+MoveResult CartoonBox::RaiseArgs(StageEvent slot, std::span<const int32_t> args, int objectId,
+                                 int64_t* result, bool* resultPresent) {
   rt::EventRecord ev;
   ev.windowId = windowId_;
   ev.componentId = componentId_;
@@ -301,7 +301,7 @@ MoveResult CartoonBox::MouseLeft() {
   hoverId_ = 0;
   tracking_ = false;
   if (old <= 0) return kGoOn;
-  return Raise(kObjectLeave, {old, pressedId_});
+  return Raise(kObjectLeave, ObjectPressEvent{old, pressedId_});
 }
 
 void CartoonBox::OnMouse(uint32_t msg, platform::Point p) {
@@ -313,31 +313,31 @@ void CartoonBox::OnMouse(uint32_t msg, platform::Point p) {
         const int old = hoverId_;
         hoverId_ = under;
         tracking_ = under > 0;
-        if (old > 0 && Raise(kObjectLeave, {old, pressedId_}) == kStageGone) return;
-        if (under > 0 && Raise(kObjectEnter, {under, pressedId_}) == kStageGone) return;
+        if (old > 0 && Raise(kObjectLeave, ObjectPressEvent{old, pressedId_}) == kStageGone) return;
+        if (under > 0 && Raise(kObjectEnter, ObjectPressEvent{under, pressedId_}) == kStageGone) return;
       }
-      Raise(kStageMouseMove, {p.x, p.y, pressedId_});
+      Raise(kStageMouseMove, StageMouseMoveEvent{p.x, p.y, pressedId_});
       return;
     }
     case WM_LBUTTONDOWN:
       pressedId_ = under > 0 ? under : -1;
-      Raise(kObjectLeftDown, {under});
+      Raise(kObjectLeftDown, ObjectEvent{under});
       return;
     case WM_LBUTTONUP: {
       const int pressed = pressedId_;
-      if (Raise(kObjectLeftUp, {under, pressed}) == kStageGone) return;
+      if (Raise(kObjectLeftUp, ObjectPressEvent{under, pressed}) == kStageGone) return;
       pressedId_ = 0;
       return;
     }
     case WM_LBUTTONDBLCLK:
       pressedId_ = under > 0 ? under : -1;
-      Raise(kObjectDoubleClick, {under});
+      Raise(kObjectDoubleClick, ObjectEvent{under});
       return;
     case WM_RBUTTONDOWN:
-      Raise(kObjectRightDown, {under});
+      Raise(kObjectRightDown, ObjectEvent{under});
       return;
     case WM_RBUTTONUP:
-      Raise(kObjectRightUp, {under});
+      Raise(kObjectRightUp, ObjectEvent{under});
       return;
     default:
       return;

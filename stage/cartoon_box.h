@@ -21,6 +21,7 @@
 #include "platform/surface.h"
 #include "runtime/forms/component.h"
 #include "stage/resource_pool.h"
+#include "stage/stage_events.h"
 #include "stage/stored_blocks.h"
 
 namespace stage {
@@ -28,14 +29,6 @@ namespace stage {
 class CartoonObject;
 
 inline constexpr uint32_t kCartoonBoxType = 0x20008;
-
-// The stage's events, in slot order.
-enum StageEvent : int32_t {
-  kObjectLeftDown, kObjectRightDown, kObjectLeftUp, kObjectRightUp, kObjectDoubleClick,
-  kObjectEnter, kObjectLeave, kStageMouseMove, kPositionChanging, kPositionChanged,
-  kObjectDestroying, kObjectCollided, kBorderHit, kOutOfBorder, kAutoForwardStopped,
-  kAutoRotateStopped, kAnimationFinished, kWatchedKeyDown,
-};
 
 // Own property indexes (property index - 8).
 enum StageProperty : int {
@@ -213,8 +206,14 @@ class CartoonBox : public rt::Component {
   void ReleasePictures(StageObject& o);
   void PlaySound(const BytesPtr& sound);
   // Raises an event; afterwards kStageGone / kObjectGone (for objectId > 0) / kGoOn.
-  MoveResult Raise(int32_t slot, std::initializer_list<int32_t> args, int objectId = 0,
-                   int64_t* result = nullptr, bool* resultPresent = nullptr);
+  template <class Event>
+  MoveResult Raise(StageEvent slot, const Event& e, int objectId = 0, int64_t* result = nullptr,
+                   bool* resultPresent = nullptr) {
+    const auto args = e.Args();
+    return RaiseArgs(slot, args, objectId, result, resultPresent);
+  }
+  MoveResult RaiseArgs(StageEvent slot, std::span<const int32_t> args, int objectId,
+                       int64_t* result, bool* resultPresent);
   MoveResult DestroyObject(int id);
   MoveResult AnimationStep(int id, uint32_t now);
   void Teardown();

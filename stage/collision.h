@@ -7,6 +7,7 @@
 // they must agree with.
 #pragma once
 #include "stage/sprite.h"
+#include "stage/stage_events.h"
 
 namespace stage {
 
@@ -20,8 +21,6 @@ struct Placed {
                    : platform::Rect{};
   }
 };
-
-enum BorderBit : int { kBorderLeft = 1, kBorderTop = 2, kBorderRight = 4, kBorderBottom = 8 };
 
 bool PixelOverlap(const Placed& a, const Placed& b);
 // The cheap first step of PixelOverlap, inline for walks over many candidates.

@@ -5,6 +5,7 @@
 
 #include "platform/text.h"
 #include "runtime/forms/component.h"
+#include "runtime/values/arg_list.h"
 #include "stage/cartoon_box.h"
 #include "stage/cartoon_object.h"
 #include "stage/stage_fonts.h"
@@ -13,60 +14,28 @@ namespace stage {
 
 namespace {
 
-using rt::ArgRecord;
-
-// The arguments after the component reference, with absent records beyond argc.
-class Args {
- public:
-  Args(int argc, ArgRecord* args) : argc_(argc), args_(args) {}
-  int Count() const { return argc_ > 0 ? argc_ - 1 : 0; }
-  const ArgRecord& operator[](int i) const {
-    static const ArgRecord kAbsent{};
-    return (i >= 0 && i + 1 < argc_) ? args_[i + 1] : kAbsent;
-  }
-  bool Has(int i) const { return rt::Present((*this)[i]); }
-  int Int(int i, int fallback = 0) const { return Has(i) ? rt::IntArg((*this)[i]) : fallback; }
-  std::optional<int> OptInt(int i) const {
-    return Has(i) ? std::optional<int>(rt::IntArg((*this)[i])) : std::nullopt;
-  }
-  double Number(int i) const { return Has(i) ? rt::NumberArg((*this)[i]) : 0.0; }
-  bool Bool(int i, bool fallback = false) const { return Has(i) ? rt::AsBool((*this)[i]) : fallback; }
-  std::string Text(int i) const { return Has(i) ? std::string(rt::AsText((*this)[i])) : std::string(); }
-  std::span<const uint8_t> Bytes(int i) const {
-    return Has(i) ? rt::BytesView(rt::AsAddress((*this)[i])) : std::span<const uint8_t>();
-  }
-  const ArgRecord& This() const { return args_[0]; }
-  bool HasThis() const { return argc_ > 0; }
-
- private:
-  int argc_;
-  ArgRecord* args_;
-};
-
 [[noreturn]] void NoSuchComponent() {
   rt::RuntimeErrorMessage(platform::gbk("指定窗口或窗口组件不存在或尚未载入"));
 }
 
-CartoonBox& StageOf(const Args& a) {
-  if (!a.HasThis()) NoSuchComponent();
-  CartoonBox* box = CartoonBox::Find(a.This().Low(), a.This().High());
-  if (!box) NoSuchComponent();
-  return *box;
-}
+using rt::ArgRecord;
 
-CartoonObject& TemplateOf(const Args& a) {
-  if (!a.HasThis()) NoSuchComponent();
-  CartoonObject* t = CartoonObject::Find(a.This().Low(), a.This().High());
-  if (!t) NoSuchComponent();
-  return *t;
-}
+// The arguments after the component reference.
+struct StageArgs : rt::ArgList {
+  StageArgs(int argc, const ArgRecord* args)
+      : rt::ArgList(rt::ArgList(argc, args).From(1)), self(rt::ArgList(argc, args)[0]) {}
+  const ArgRecord& self;  // the reference itself; absent when there was none
+};
+
+CartoonBox& StageOf(const StageArgs& a) { return StageComponent(a.self.Low(), a.self.High()); }
+CartoonObject& TemplateOf(const StageArgs& a) { return TemplateComponent(a.self.Low(), a.self.High()); }
 
 void SetInt(ArgRecord* r, int v) { *r = rt::ArgInt(v); }
 void SetBool(ArgRecord* r, bool v) { *r = rt::ArgBool(v); }
 
 #define STAGE_COMMAND(name) void name(ArgRecord* result, int argc, ArgRecord* args)
 #define STAGE_ARGS    \
-  const Args a(argc, args); \
+  const StageArgs a(argc, args); \
   (void)result
 
 STAGE_COMMAND(GetPictureWidth) { STAGE_ARGS; SetInt(result, TemplateOf(a).GetPictureWidth()); }
@@ -77,7 +46,7 @@ STAGE_COMMAND(CreateObject) {
   CartoonBox& box = StageOf(a);
   const CartoonObject* tmpl = nullptr;
   if (a.Has(0)) tmpl = CartoonObject::Find(a[0].Low(), a[0].High());
-  SetInt(result, box.CreateObject(tmpl, a.Number(1), a.Number(2), a.Bool(3, true), a.Text(4)));
+  SetInt(result, box.CreateObject(tmpl, a.Number(1), a.Number(2), a.Bool(3, true), std::string(a.Text(4))));
 }
 
 STAGE_COMMAND(DestroyObjects) {
@@ -99,7 +68,7 @@ STAGE_COMMAND(SetObjectText) {
   if (a.Has(2) && a[2].type == kTypeFont && rt::AsAddress(a[2]))
     font = LogFontFromValue(*static_cast<const rt::FontValue*>(rt::AsAddress(a[2])));
   const uint32_t colour = a.Has(3) ? uint32_t(rt::IntArg(a[3])) : kDefaultColour;
-  box.SetObjectText(a.Int(0), a.Text(1), font ? &*font : nullptr, colour);
+  box.SetObjectText(a.Int(0), std::string(a.Text(1)), font ? &*font : nullptr, colour);
 }
 
 STAGE_COMMAND(SetObjectPicture) {
@@ -118,7 +87,7 @@ STAGE_COMMAND(SetLayer) { STAGE_ARGS; StageOf(a).SetLayer(a.Int(0), a.Int(1)); }
 STAGE_COMMAND(GetLayer) { STAGE_ARGS; SetInt(result, StageOf(a).GetLayer(a.Int(0))); }
 STAGE_COMMAND(SetTypeValue) { STAGE_ARGS; StageOf(a).SetTypeValue(a.Int(0), a.Int(1)); }
 STAGE_COMMAND(SetVisible) { STAGE_ARGS; StageOf(a).SetVisible(a.Int(0), a.Bool(1, true)); }
-STAGE_COMMAND(SetTag) { STAGE_ARGS; StageOf(a).SetTag(a.Int(0), a.Text(1)); }
+STAGE_COMMAND(SetTag) { STAGE_ARGS; StageOf(a).SetTag(a.Int(0), std::string(a.Text(1))); }
 
 STAGE_COMMAND(SetPosition) {
   STAGE_ARGS;
@@ -149,7 +118,7 @@ STAGE_COMMAND(PlayAnimation) {
 STAGE_COMMAND(FindOverlapping) {
   STAGE_ARGS;
   std::optional<std::string> tag;
-  if (a.Has(3)) tag = a.Text(3);
+  if (a.Has(3)) tag = std::string(a.Text(3));
   SetInt(result, StageOf(a).FindOverlapping(a.Int(0), a.OptInt(1), a.OptInt(2), tag, a.Bool(4)));
 }
 
@@ -188,6 +157,18 @@ STAGE_COMMAND(IsKeyDown) { STAGE_ARGS; SetBool(result, CartoonBox::IsKeyDown(a.I
 #undef STAGE_COMMAND
 
 }  // namespace
+
+CartoonBox& StageComponent(uint32_t windowId, uint32_t componentId) {
+  CartoonBox* box = CartoonBox::Find(windowId, componentId);
+  if (!box) NoSuchComponent();
+  return *box;
+}
+
+CartoonObject& TemplateComponent(uint32_t windowId, uint32_t componentId) {
+  CartoonObject* t = CartoonObject::Find(windowId, componentId);
+  if (!t) NoSuchComponent();
+  return *t;
+}
 
 const std::vector<StageCommand>& StageCommands() {
   static const std::vector<StageCommand> table = {

@@ -34,7 +34,16 @@
 
 namespace stage {
 
+class CartoonBox;
+class CartoonObject;
+
 inline constexpr uint32_t kTypeFont = 0x10004;
+
+// The typed cores of these commands are CartoonBox's and CartoonObject's own methods;
+// a command finds its component here. A stage or template that is not loaded is the
+// runtime error "指定窗口或窗口组件不存在或尚未载入", as for every component command.
+CartoonBox& StageComponent(uint32_t windowId, uint32_t componentId);
+CartoonObject& TemplateComponent(uint32_t windowId, uint32_t componentId);
 
 struct StageCommand {
   const char* englishName;

@@ -59,7 +59,7 @@ MoveResult CartoonBox::MoveObject(int id, double x, double y) {
   }
   int64_t answer = 0;
   bool answered = false;
-  if (MoveResult r = Raise(kPositionChanging, {id, nx, ny}, id, &answer, &answered); r != kGoOn)
+  if (MoveResult r = Raise(kPositionChanging, PositionEvent{id, nx, ny}, id, &answer, &answered); r != kGoOn)
     return r;
   if (answered && answer == 0) return kGoOn;  // vetoed
   o = Find(id);
@@ -77,7 +77,7 @@ MoveResult CartoonBox::MoveObject(int id, double x, double y) {
       InvalidateRect(after);
     }
   }
-  return Raise(kPositionChanged, {id, nx, ny}, id);
+  return Raise(kPositionChanged, PositionEvent{id, nx, ny}, id);
 }
 
 MoveResult CartoonBox::ForwardMove(int id, double x, double y) {
@@ -91,13 +91,13 @@ MoveResult CartoonBox::ForwardMove(int id, double x, double y) {
   const int w = ClientWidth(), h = ClientHeight();
   const bool inside = Inside(PlacedOf(*o), w, h);
   if (!inside) {
-    if (MoveResult r = Raise(kOutOfBorder, {id}, id); r != kGoOn) return r;
+    if (MoveResult r = Raise(kOutOfBorder, ObjectEvent{id}, id); r != kGoOn) return r;
     o = Find(id);
   }
   if (!o->HasPicture()) return kGoOn;
   if (inside) {
     if (const int bits = Borders(PlacedOf(*o), w, h); bits != 0) {
-      if (MoveResult r = Raise(kBorderHit, {id, oldX, oldY, bits}, id); r != kGoOn) return r;
+      if (MoveResult r = Raise(kBorderHit, BorderHitEvent{id, oldX, oldY, bits}, id); r != kGoOn) return r;
       o = Find(id);
       if (!o->HasPicture()) return kGoOn;
     }
@@ -120,7 +120,7 @@ MoveResult CartoonBox::ForwardMove(int id, double x, double y) {
       if (partner == o->lastCollided) return kGoOn;  // still the same contact
       o->lastCollided = partner;
       PlaySound(o->collidedSound);
-      return Raise(kObjectCollided, {id, oldX, oldY, partner}, id);
+      return Raise(kObjectCollided, CollisionEvent{id, oldX, oldY, partner}, id);
     }
   }
   o->lastCollided = 0;
@@ -172,7 +172,7 @@ MoveResult CartoonBox::AnimationStep(int id, uint32_t now) {
     if (o->playsLeft > 0 && --o->playsLeft == 0) {
       o->playing = false;
       Invalidate(*o);
-      if (MoveResult r = Raise(kAnimationFinished, {id}, id); r != kGoOn) return r;
+      if (MoveResult r = Raise(kAnimationFinished, ObjectEvent{id}, id); r != kGoOn) return r;
       o = Find(id);
       if (o->destroyWhenDone) return DestroyObject(id);
     }
@@ -198,7 +198,7 @@ void CartoonBox::StageTick() {
     if (keyNow - k.lastReport < uint32_t(k.interval) || !IsKeyDown(k.key)) continue;
     k.lastReport = keyNow;
     const int key = k.key;
-    if (Raise(kWatchedKeyDown, {key, platform::GetModifiers()}) == kStageGone) return;
+    if (Raise(kWatchedKeyDown, WatchedKeyEvent{key, platform::GetModifiers()}) == kStageGone) return;
     break;
   }
 

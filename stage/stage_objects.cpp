@@ -148,7 +148,7 @@ int CartoonBox::CreateObject(const CartoonObject* tmpl, double x, double y, bool
 }
 
 MoveResult CartoonBox::DestroyObject(int id) {
-  if (MoveResult r = Raise(kObjectDestroying, {id}, id); r != kGoOn) return r;
+  if (MoveResult r = Raise(kObjectDestroying, ObjectEvent{id}, id); r != kGoOn) return r;
   const int index = IndexOf(id);  // the handler may have reshaped the list
   if (index < 0) return kObjectGone;
   std::unique_ptr<StageObject> o = std::move(list_[size_t(index)]);

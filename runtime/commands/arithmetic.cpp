@@ -1,12 +1,14 @@
 // Mod, Abs and the random generator. The generator is the classic linear congruential
 // one (214013, 2531011, 15 bits out) because the game's random choices are tuned to it.
-#include <atomic>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <vector>
 
 #include "platform/process.h"
 #include "platform/text.h"
 #include "runtime/commands/commands.h"
+#include "runtime/values/arg_list.h"
 
 namespace rt {
 namespace {
@@ -21,37 +23,27 @@ uint32_t NextRandom() {
   return (t_randomState >> 16) & 0x7FFF;
 }
 
-const ArgRecord* OptionalArg(int argc, const ArgRecord* args, int i) {
-  return i < argc && Present(args[i]) ? &args[i] : nullptr;
-}
-
 }  // namespace
 
 uint32_t RandomState() { return t_randomState; }
 
-namespace commands {
-
-void Mod(ArgRecord* result, int argc, ArgRecord* args) {
-  double r = argc > 0 ? NumberArg(args[0]) : 0.0;
-  for (int i = 1; i < argc; ++i) {
-    const double y = NumberArg(args[i]);
+double Mod(double x, std::span<const double> divisors) {
+  double r = x;
+  for (const double y : divisors) {
     if (y == 0) {
       static const std::string message = platform::gbk("不能求余数于零");
       RuntimeErrorMessage(message);
     }
     r = std::fmod(r, y);
   }
-  *result = ArgDouble(r);
+  return r;
 }
 
-void Abs(ArgRecord* result, int argc, ArgRecord* args) {
-  const double x = argc > 0 ? NumberArg(args[0]) : 0.0;
-  *result = ArgDouble(x < 0 ? -x : x);
-}
+double Abs(double x) { return x < 0 ? -x : x; }
 
-void SetRandomSeed(ArgRecord*, int argc, ArgRecord* args) {
-  if (const ArgRecord* seed = OptionalArg(argc, args, 0)) {
-    t_randomState = uint32_t(IntArg(*seed));
+void SetRandomSeed(std::optional<uint32_t> seed) {
+  if (seed) {
+    t_randomState = *seed;
     return;
   }
   const uint32_t t = platform::GetTickCount() + g_seedCounter.load();
@@ -59,18 +51,36 @@ void SetRandomSeed(ArgRecord*, int argc, ArgRecord* args) {
   t_randomState = t;
 }
 
-void Random(ArgRecord* result, int argc, ArgRecord* args) {
-  const ArgRecord* minArg = OptionalArg(argc, args, 0);
-  const ArgRecord* maxArg = OptionalArg(argc, args, 1);
-  int64_t lo = minArg ? std::max(IntArg(*minArg), 0) : 0;
-  int64_t hi = maxArg ? std::max(IntArg(*maxArg), 0) : 2147483647;
+int32_t Random(std::optional<int32_t> min, std::optional<int32_t> max) {
+  int64_t lo = min ? std::max(*min, 0) : 0;
+  int64_t hi = max ? std::max(*max, 0) : 2147483647;
   if (lo > hi) std::swap(lo, hi);
-  if (lo == hi) {
-    *result = ArgInt(int32_t(lo));
-    return;
-  }
+  if (lo == hi) return int32_t(lo);
   const int64_t range = std::min<int64_t>(hi - lo, 2147483646);
-  *result = ArgInt(int32_t(lo + int64_t(NextRandom()) % (range + 1)));
+  return int32_t(lo + int64_t(NextRandom()) % (range + 1));
+}
+
+namespace commands {
+
+void Mod(ArgRecord* result, int argc, ArgRecord* args) {
+  const ArgList a(argc, args);
+  std::vector<double> divisors;
+  for (int i = 1; i < a.Count(); ++i) divisors.push_back(NumberArg(a[i]));
+  *result = ArgDouble(rt::Mod(a.Number(0), divisors));
+}
+
+void Abs(ArgRecord* result, int argc, ArgRecord* args) {
+  *result = ArgDouble(rt::Abs(ArgList(argc, args).Number(0)));
+}
+
+void SetRandomSeed(ArgRecord*, int argc, ArgRecord* args) {
+  const auto seed = ArgList(argc, args).OptInt(0);
+  rt::SetRandomSeed(seed ? std::optional<uint32_t>(uint32_t(*seed)) : std::nullopt);
+}
+
+void Random(ArgRecord* result, int argc, ArgRecord* args) {
+  const ArgList a(argc, args);
+  *result = ArgInt(rt::Random(a.OptInt(0), a.OptInt(1)));
 }
 
 }  // namespace commands

@@ -7,8 +7,9 @@
 
 #include "platform/text.h"
 #include "runtime/commands/commands.h"
+#include "runtime/values/arg_list.h"
 
-namespace rt::commands {
+namespace rt {
 namespace {
 
 // Full-width forms the game's texts may carry (typed with a Chinese input method)
@@ -92,54 +93,57 @@ std::string NumericArrayText(const void* block, uint32_t elementType) {
 
 }  // namespace
 
-void ToInt(ArgRecord* result, int argc, ArgRecord* args) {
+int32_t ToInt(const ArgRecord& a) {
   int32_t v = 0;
-  if (argc > 0) {
-    const ArgRecord& a = args[0];
-    switch (a.type) {
-      case kTypeText: v = ParseDecimal(FoldFullWidth(TextView(AsText(a)))); break;
-      case kTypeByte: v = uint8_t(a.Low()); break;
-      case kTypeShort: v = int16_t(a.Low()); break;
-      case kTypeInt: case kTypeBool: case kTypeInt64: case kTypeSubroutine: v = AsInt(a); break;
-      case kTypeFloat: v = DoubleToInt32(AsFloat(a)); break;
-      case kTypeDouble: v = DoubleToInt32(AsDouble(a)); break;
-      default: break;
-    }
+  switch (a.type) {
+    case kTypeText: v = ParseDecimal(FoldFullWidth(TextView(AsText(a)))); break;
+    case kTypeByte: v = uint8_t(a.Low()); break;
+    case kTypeShort: v = int16_t(a.Low()); break;
+    case kTypeInt: case kTypeBool: case kTypeInt64: case kTypeSubroutine: v = AsInt(a); break;
+    case kTypeFloat: v = DoubleToInt32(AsFloat(a)); break;
+    case kTypeDouble: v = DoubleToInt32(AsDouble(a)); break;
+    default: break;
   }
-  *result = ArgInt(v);
+  return v;
 }
+
+std::string ToText(const ArgRecord& a) {
+  std::string s;
+  switch (a.type) {
+    case kTypeByte: s = Format("%u", unsigned(uint8_t(a.Low()))); break;
+    case kTypeShort: s = Format("%d", int(int16_t(a.Low()))); break;
+    case kTypeInt: s = Format("%d", AsInt(a)); break;
+    case kTypeInt64: s = Format("%lld", static_cast<long long>(AsInt64(a))); break;
+    // A float prints with the six significant digits it reliably holds.
+    case kTypeFloat: s = Format("%.6g", double(AsFloat(a))); break;
+    case kTypeDouble: s = Format("%.13g", AsDouble(a)); break;
+    case kTypeBool: {
+      static const std::string yes = platform::gbk("真"), no = platform::gbk("假");
+      s = AsBool(a) ? yes : no;
+      break;
+    }
+    case kTypeDateTime: s = FormatDateTime(AsDouble(a)); break;
+    case kTypeText: s = TextView(AsText(a)); break;
+    case kTypeBytes: {
+      const auto bytes = BytesView(AsAddress(a));
+      const std::string_view view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+      s = view.substr(0, view.find('\0'));
+      break;
+    }
+    default:
+      if (IsArrayType(a.type)) s = NumericArrayText(AsAddress(a), ElementTypeOf(a.type));
+      break;
+  }
+  return s;
+}
+
+namespace commands {
+
+void ToInt(ArgRecord* result, int argc, ArgRecord* args) { *result = ArgInt(rt::ToInt(ArgList(argc, args)[0])); }
 
 void ToText(ArgRecord* result, int argc, ArgRecord* args) {
-  std::string s;
-  if (argc > 0) {
-    const ArgRecord& a = args[0];
-    switch (a.type) {
-      case kTypeByte: s = Format("%u", unsigned(uint8_t(a.Low()))); break;
-      case kTypeShort: s = Format("%d", int(int16_t(a.Low()))); break;
-      case kTypeInt: s = Format("%d", AsInt(a)); break;
-      case kTypeInt64: s = Format("%lld", static_cast<long long>(AsInt64(a))); break;
-      // A float prints with the six significant digits it reliably holds.
-      case kTypeFloat: s = Format("%.6g", double(AsFloat(a))); break;
-      case kTypeDouble: s = Format("%.13g", AsDouble(a)); break;
-      case kTypeBool: {
-        static const std::string yes = platform::gbk("真"), no = platform::gbk("假");
-        s = AsBool(a) ? yes : no;
-        break;
-      }
-      case kTypeDateTime: s = FormatDateTime(AsDouble(a)); break;
-      case kTypeText: s = TextView(AsText(a)); break;
-      case kTypeBytes: {
-        const auto bytes = BytesView(AsAddress(a));
-        const std::string_view view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        s = view.substr(0, view.find('\0'));
-        break;
-      }
-      default:
-        if (IsArrayType(a.type)) s = NumericArrayText(AsAddress(a), ElementTypeOf(a.type));
-        break;
-    }
-  }
-  *result = ArgText(MakeText(s));
+  *result = ArgText(MakeText(rt::ToText(ArgList(argc, args)[0])));
 }
 
-}  // namespace rt::commands
+}  // namespace commands
+}  // namespace rt

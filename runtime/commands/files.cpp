@@ -3,6 +3,7 @@
 #include "platform/process.h"
 #include "platform/text.h"
 #include "runtime/commands/commands.h"
+#include "runtime/values/arg_list.h"
 
 namespace rt {
 namespace {
@@ -21,23 +22,25 @@ void SetRunDirectory(std::string_view gbkFolder) {
   g_runDirectorySet = true;
 }
 
-const std::string& GetRunDirectory() {
+const std::string& RunDirectory() {
   if (!g_runDirectorySet) SetRunDirectory(platform::Utf8ToGbk(platform::ProgramFolder()));
   return g_runDirectory;
 }
 
+std::vector<uint8_t> ReadFileBytes(std::string_view gbkPath) {
+  if (gbkPath.empty()) return {};
+  auto data = platform::ReadWholeFile(platform::HostPath(gbkPath));
+  // An empty file, like one too big for a byte set, reads as the empty byte set.
+  if (!data || data->size() > size_t(INT32_MAX)) return {};
+  return std::move(*data);
+}
+
 namespace commands {
 
-void RunDirectory(ArgRecord* result, int, ArgRecord*) { *result = ArgText(MakeText(GetRunDirectory())); }
+void RunDirectory(ArgRecord* result, int, ArgRecord*) { *result = ArgText(MakeText(rt::RunDirectory())); }
 
 void ReadFileBytes(ArgRecord* result, int argc, ArgRecord* args) {
-  *result = ArgBytes(nullptr);
-  const std::string_view path = argc > 0 ? TextView(AsText(args[0])) : std::string_view();
-  if (path.empty()) return;
-  const auto data = platform::ReadWholeFile(platform::HostPath(path));
-  if (!data) return;
-  // An empty file, like one too big for a byte set, reads as the empty byte set.
-  *result = ArgBytes(MakeBytes(*data));
+  *result = ArgBytes(MakeBytes(rt::ReadFileBytes(ArgList(argc, args).Text(0))));
 }
 
 }  // namespace commands

@@ -3,32 +3,40 @@
 // loading it as a device-independent bitmap from disk: one pass answers both ways.
 #include <optional>
 
-#include "platform/process.h"
-#include "platform/text.h"
 #include "runtime/commands/commands.h"
 #include "runtime/pictures/picture_loader.h"
+#include "runtime/values/arg_list.h"
 
-namespace rt::commands {
+namespace rt {
 namespace {
 
-std::optional<platform::Surface> LoadPictureFile(int argc, const ArgRecord* args) {
-  const std::string_view path = argc > 0 ? TextView(AsText(args[0])) : std::string_view();
-  if (path.empty()) return std::nullopt;
-  const auto data = platform::ReadWholeFile(platform::HostPath(path));
-  if (!data || data->empty()) return std::nullopt;
-  return LoadPicture(*data);
+std::optional<platform::Surface> LoadPictureFile(std::string_view gbkPath) {
+  const std::vector<uint8_t> data = ReadFileBytes(gbkPath);
+  if (data.empty()) return std::nullopt;
+  return LoadPicture(data);
 }
 
 }  // namespace
 
+int32_t PictureWidth(std::string_view gbkPath) {
+  const auto picture = LoadPictureFile(gbkPath);
+  return picture ? picture->Width() : 0;
+}
+
+int32_t PictureHeight(std::string_view gbkPath) {
+  const auto picture = LoadPictureFile(gbkPath);
+  return picture ? picture->Height() : 0;
+}
+
+namespace commands {
+
 void PictureWidth(ArgRecord* result, int argc, ArgRecord* args) {
-  const auto picture = LoadPictureFile(argc, args);
-  *result = ArgInt(picture ? picture->Width() : 0);
+  *result = ArgInt(rt::PictureWidth(ArgList(argc, args).Text(0)));
 }
 
 void PictureHeight(ArgRecord* result, int argc, ArgRecord* args) {
-  const auto picture = LoadPictureFile(argc, args);
-  *result = ArgInt(picture ? picture->Height() : 0);
+  *result = ArgInt(rt::PictureHeight(ArgList(argc, args).Text(0)));
 }
 
-}  // namespace rt::commands
+}  // namespace commands
+}  // namespace rt

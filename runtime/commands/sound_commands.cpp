@@ -1,25 +1,29 @@
 // PlaySound: built-in sound bytes, or a sound file by name, handed to the sound player.
-#include "platform/process.h"
-#include "platform/text.h"
 #include "runtime/commands/commands.h"
 #include "runtime/sound/sound.h"
+#include "runtime/values/arg_list.h"
 
-namespace rt::commands {
+namespace rt {
 
-void PlaySound(ArgRecord* result, int argc, ArgRecord* args) {
-  *result = ArgBool(false);
-  if (argc < 1) return;
-  const int loop = argc > 1 && Present(args[1]) ? IntArg(args[1]) : 0;
-  const ArgRecord& sound = args[0];
-  if (sound.type == kTypeBytes) {
-    const auto bytes = BytesView(AsAddress(sound));
-    if (!bytes.empty()) *result = ArgBool(PlaySoundData(bytes, loop));
-  } else if (sound.type == kTypeText) {
-    const std::string_view name = TextView(AsText(sound));
-    if (name.empty()) return;
-    const auto data = platform::ReadWholeFile(platform::HostPath(name));
-    if (data && !data->empty()) *result = ArgBool(PlaySoundData(*data, loop));
-  }
+bool PlaySound(std::span<const uint8_t> data, int32_t loop) {
+  return !data.empty() && PlaySoundData(data, loop);
 }
 
-}  // namespace rt::commands
+bool PlaySoundFile(std::string_view gbkPath, int32_t loop) {
+  return PlaySound(ReadFileBytes(gbkPath), loop);
+}
+
+namespace commands {
+
+// Any argument that is neither a byte set nor a file name plays nothing.
+void PlaySound(ArgRecord* result, int argc, ArgRecord* args) {
+  const ArgList a(argc, args);
+  const int32_t loop = a.Int(1);
+  const uint32_t type = a[0].type;
+  *result = ArgBool(type == kTypeBytes  ? rt::PlaySound(a.Bytes(0), loop)
+                    : type == kTypeText ? rt::PlaySoundFile(a.Text(0), loop)
+                                        : false);
+}
+
+}  // namespace commands
+}  // namespace rt

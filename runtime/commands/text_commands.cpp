@@ -4,14 +4,10 @@
 #include <algorithm>
 
 #include "runtime/commands/commands.h"
+#include "runtime/values/arg_list.h"
 
-namespace rt::commands {
+namespace rt {
 namespace {
-
-std::string_view TextArg(int argc, const ArgRecord* args, int i) {
-  return i < argc ? TextView(AsText(args[i])) : std::string_view();
-}
-int32_t IntArgAt(int argc, const ArgRecord* args, int i) { return i < argc ? IntArg(args[i]) : 0; }
 
 bool IsLeadByte(uint8_t b) { return b >= 0x80; }
 uint8_t FoldAscii(uint8_t b) { return b >= 'A' && b <= 'Z' ? uint8_t(b - 'A' + 'a') : b; }
@@ -37,51 +33,29 @@ bool MatchesAt(std::string_view text, size_t at, std::string_view what, bool ign
 
 }  // namespace
 
-void TextLength(ArgRecord* result, int argc, ArgRecord* args) {
-  *result = ArgInt(int32_t(std::min<size_t>(TextArg(argc, args, 0).size(), INT32_MAX)));
+int32_t TextLength(std::string_view s) { return int32_t(std::min<size_t>(s.size(), INT32_MAX)); }
+
+std::string LeftText(std::string_view s, int32_t n) {
+  return n <= 0 ? std::string() : std::string(s.substr(0, size_t(n)));
 }
 
-void LeftText(ArgRecord* result, int argc, ArgRecord* args) {
-  const std::string_view s = TextArg(argc, args, 0);
-  const int32_t n = IntArgAt(argc, args, 1);
-  *result = ArgText(n <= 0 ? nullptr : MakeText(s.substr(0, size_t(n))));
-}
-
-void RightText(ArgRecord* result, int argc, ArgRecord* args) {
-  const std::string_view s = TextArg(argc, args, 0);
-  const int32_t n = IntArgAt(argc, args, 1);
-  if (n <= 0) {
-    *result = ArgText(nullptr);
-    return;
-  }
+std::string RightText(std::string_view s, int32_t n) {
+  if (n <= 0) return {};
   const size_t take = std::min(size_t(n), s.size());
-  *result = ArgText(MakeText(s.substr(s.size() - take)));
+  return std::string(s.substr(s.size() - take));
 }
 
-void MidText(ArgRecord* result, int argc, ArgRecord* args) {
-  const std::string_view s = TextArg(argc, args, 0);
-  const int64_t p = int64_t(IntArgAt(argc, args, 1)) - 1;
-  const int32_t n = IntArgAt(argc, args, 2);
-  if (p < 0 || p >= int64_t(s.size()) || n <= 0) {
-    *result = ArgText(nullptr);
-    return;
-  }
-  *result = ArgText(MakeText(s.substr(size_t(p), size_t(n))));
+std::string MidText(std::string_view s, int32_t start, int32_t n) {
+  const int64_t p = int64_t(start) - 1;
+  if (p < 0 || p >= int64_t(s.size()) || n <= 0) return {};
+  return std::string(s.substr(size_t(p), size_t(n)));
 }
 
-void FindTextReverse(ArgRecord* result, int argc, ArgRecord* args) {
-  const std::string_view s = TextArg(argc, args, 0);
-  const std::string_view what = TextArg(argc, args, 1);
+int32_t FindTextReverse(std::string_view s, std::string_view what, std::optional<int32_t> start,
+                        bool ignoreCase) {
   size_t region = s.size();
-  if (argc > 2 && Present(args[2])) {
-    const int64_t start = IntArg(args[2]);
-    region = start <= 1 ? 0 : std::min(size_t(start - 1), s.size());
-  }
-  const bool ignoreCase = argc > 3 && Present(args[3]) && IntArg(args[3]) == 1;
-  if (what.empty()) {
-    *result = ArgInt(region > 0 ? 1 : -1);
-    return;
-  }
+  if (start) region = *start <= 1 ? 0 : std::min(size_t(*start - 1), s.size());
+  if (what.empty()) return region > 0 ? 1 : -1;
   int32_t found = -1;
   for (size_t at = 0; at < region && region - at >= what.size(); ++at) {
     if (MatchesAt(s, at, what, ignoreCase)) found = int32_t(at + 1);
@@ -91,7 +65,34 @@ void FindTextReverse(ArgRecord* result, int argc, ArgRecord* args) {
       ++at;
     }
   }
-  *result = ArgInt(found);
+  return found;
 }
 
-}  // namespace rt::commands
+namespace commands {
+
+void TextLength(ArgRecord* result, int argc, ArgRecord* args) {
+  *result = ArgInt(rt::TextLength(ArgList(argc, args).Text(0)));
+}
+
+void LeftText(ArgRecord* result, int argc, ArgRecord* args) {
+  const ArgList a(argc, args);
+  *result = ArgText(MakeText(rt::LeftText(a.Text(0), a.Int(1))));
+}
+
+void RightText(ArgRecord* result, int argc, ArgRecord* args) {
+  const ArgList a(argc, args);
+  *result = ArgText(MakeText(rt::RightText(a.Text(0), a.Int(1))));
+}
+
+void MidText(ArgRecord* result, int argc, ArgRecord* args) {
+  const ArgList a(argc, args);
+  *result = ArgText(MakeText(rt::MidText(a.Text(0), a.Int(1), a.Int(2))));
+}
+
+void FindTextReverse(ArgRecord* result, int argc, ArgRecord* args) {
+  const ArgList a(argc, args);
+  *result = ArgInt(rt::FindTextReverse(a.Text(0), a.Text(1), a.OptInt(2), a.Int(3) == 1));
+}
+
+}  // namespace commands
+}  // namespace rt

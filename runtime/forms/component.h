@@ -139,6 +139,14 @@ inline std::vector<PropertyInfo> PropertyTable(std::initializer_list<int> ownTyp
 void RegisterUnitType(UnitType type);
 const UnitType* FindUnitType(uint32_t typeCode);
 
+// A component as a command names it: the form's window id, the component's id and its
+// type code (the record's low half, high half and type).
+struct ComponentRef {
+  uint32_t windowId = 0;
+  uint32_t componentId = 0;
+  uint32_t typeCode = 0;
+};
+
 // ---- events ---------------------------------------------------------------------------
 struct EventRecord {
   uint32_t windowId = 0;

@@ -34,19 +34,19 @@ rt::Handler HandlerFor(const rt::UnitRecord& r, int32_t eventIndex) {
 
 TEST(GameForm, HoldsTheWindowAndFourteenComponentsInStoredOrder) {
   const auto& w = GameWindow();
-  EXPECT_EQ(w.windowId, game::GameForm);
+  EXPECT_EQ(w.windowId, game::form::GameForm);
   ASSERT_EQ(w.records.size(), 15u);
-  const uint32_t keys[] = {game::GameForm, game::HomeLink, game::HelpLabel, game::UseItemTimer,
-                           game::PickUpTimer, game::ItemTimer, game::HeroFlashTimer,
-                           game::CollisionTimer, game::MonsterTimer, game::IdleTimer,
-                           game::JumpTimer, game::BlockTemplate, game::SpriteTemplate,
-                           game::ScratchStage, game::MainStage};
-  const uint32_t types[] = {game::kTypeWindow, game::kTypeHyperLinker, game::kTypeLabel,
-                            game::kTypeTimer, game::kTypeTimer, game::kTypeTimer,
-                            game::kTypeTimer, game::kTypeTimer, game::kTypeTimer,
-                            game::kTypeTimer, game::kTypeTimer, game::kTypeCartoonObject,
-                            game::kTypeCartoonObject, game::kTypeCartoonBox,
-                            game::kTypeCartoonBox};
+  const uint32_t keys[] = {game::form::GameForm, game::form::HomeLink, game::form::HelpLabel, game::form::UseItemTimer,
+                           game::form::PickUpTimer, game::form::ItemTimer, game::form::HeroFlashTimer,
+                           game::form::CollisionTimer, game::form::MonsterTimer, game::form::IdleTimer,
+                           game::form::JumpTimer, game::form::BlockTemplate, game::form::SpriteTemplate,
+                           game::form::ScratchStage, game::form::MainStage};
+  const uint32_t types[] = {game::form::kTypeWindow, game::form::kTypeHyperLinker, game::form::kTypeLabel,
+                            game::form::kTypeTimer, game::form::kTypeTimer, game::form::kTypeTimer,
+                            game::form::kTypeTimer, game::form::kTypeTimer, game::form::kTypeTimer,
+                            game::form::kTypeTimer, game::form::kTypeTimer, game::form::kTypeCartoonObject,
+                            game::form::kTypeCartoonObject, game::form::kTypeCartoonBox,
+                            game::form::kTypeCartoonBox};
   for (size_t i = 0; i < 15; ++i) {
     EXPECT_EQ(w.records[i].key, keys[i]) << i;
     EXPECT_EQ(w.records[i].typeCode, types[i]) << i;

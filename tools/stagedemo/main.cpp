@@ -111,27 +111,29 @@ void Gravity() {
 bool OnStageEvent(rt::EventRecord& ev) {
   switch (ev.eventIndex) {
     case kWatchedKeyDown:
-      OnWatchedKey(ev.args[0]);
+      OnWatchedKey(WatchedKeyEvent::From(ev).key);
       return true;
     case kObjectCollided: {
-      const int partner = ev.args[3];
-      Log("collided", ev.args[0], partner);
-      if (g.box->FindObject(partner) && g.box->FindObject(partner)->type == 3) {
-        const int ids[] = {partner};
+      const CollisionEvent e = CollisionEvent::From(ev);
+      Log("collided", e.object, e.other);
+      if (g.box->FindObject(e.other) && g.box->FindObject(e.other)->type == 3) {
+        const int ids[] = {e.other};
         g.box->DestroyObjects(ids);  // destroyed inside the collision event
         ++g.collected;
       }
       return true;
     }
-    case kBorderHit:
+    case kBorderHit: {
+      const BorderHitEvent e = BorderHitEvent::From(ev);
       ++g.borderHits;
-      Log("border-hit", ev.args[0], ev.args[3]);
+      Log("border-hit", e.object, e.borders);
       // Stay inside: go back to where the move started.
-      g.box->SetPosition(ev.args[0], ev.args[1], g.box->FindObject(ev.args[0])->y);
+      g.box->SetPosition(e.object, e.oldX, g.box->FindObject(e.object)->y);
       return true;
+    }
     case kOutOfBorder:
       ++g.outOfBorder;
-      Log("out-of-border", ev.args[0]);
+      Log("out-of-border", ObjectEvent::From(ev).object);
       Respawn();
       return true;
     default:
