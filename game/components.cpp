@@ -1,5 +1,8 @@
 #include "game/components.h"
 
+#include <unordered_map>
+
+#include "game/rules.h"
 #include "platform/text.h"
 #include "runtime/commands/commands.h"
 #include "runtime/forms/runtime.h"
@@ -88,6 +91,7 @@ void Stage::SetZoom(int id, int perMilleX, int perMilleY) const { Box(id_).SetZo
 int Stage::Zoom(int id) const { return Box(id_).GetZoom(id); }
 void Stage::SetFlip(int id, int turnType) const { Box(id_).SetTurnType(id, turnType); }
 int Stage::Flip(int id) const { return Box(id_).GetTurnType(id); }
+void Stage::SetAngle(int id, int degrees) const { Box(id_).SetAngle(id, degrees); }
 
 // ---- animation and overlap ------------------------------------------------------------
 
@@ -97,6 +101,9 @@ void Stage::Play(int id, int plays, bool destroyWhenDone) const {
 void Stage::NextFrame(int id) const { Box(id_).NextFrame(id); }
 int Stage::FindOverlapping(int id, std::string_view gbkTag, std::optional<int> x, std::optional<int> y) const {
   return Box(id_).FindOverlapping(id, x, y, std::string(gbkTag), false);
+}
+int Stage::FindAnyOverlapping(int id, std::optional<int> x, std::optional<int> y) const {
+  return Box(id_).FindOverlapping(id, x, y, std::nullopt, false);
 }
 
 // ---- drawing surface ------------------------------------------------------------------
@@ -147,5 +154,17 @@ Bytes ReadProgramFile(std::string_view utf8RelativePath) {
 int PictureFileWidth(std::string_view utf8RelativePath) { return rt::PictureWidth(ProgramFile(utf8RelativePath)); }
 int PictureFileHeight(std::string_view utf8RelativePath) { return rt::PictureHeight(ProgramFile(utf8RelativePath)); }
 void PlaySound(std::span<const uint8_t> wave) { rt::PlaySound(wave); }
+
+}  // namespace game
+
+namespace game {
+
+const std::string& Gbk(std::string_view utf8) {
+  // Node-based, so references handed out stay valid as the map grows.
+  static std::unordered_map<std::string, std::string> converted;
+  auto it = converted.find(std::string(utf8));
+  if (it == converted.end()) it = converted.emplace(std::string(utf8), platform::gbk(utf8)).first;
+  return it->second;
+}
 
 }  // namespace game

@@ -86,6 +86,7 @@ class Stage {
   int Zoom(int id) const;  // horizontal, per mille
   void SetFlip(int id, int turnType) const;
   int Flip(int id) const;
+  void SetAngle(int id, int degrees) const;  // the object's forward direction
 
   // ---- animation ------------------------------------------------------------------
   // plays 0 loops for ever.
@@ -97,6 +98,9 @@ class Stage {
   // collision rules); -1 when there is none.
   int FindOverlapping(int id, std::string_view gbkTag, std::optional<int> x = std::nullopt,
                       std::optional<int> y = std::nullopt) const;
+  // The same among all objects, whatever their tag.
+  int FindAnyOverlapping(int id, std::optional<int> x = std::nullopt,
+                         std::optional<int> y = std::nullopt) const;
 
   // ---- drawing surface ------------------------------------------------------------
   // With the stage's pen and brush (the game's: a white area in a black frame).

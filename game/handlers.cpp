@@ -1,10 +1,12 @@
-// The game's event handlers as the form wires them. Closing the window ends the game;
-// the play handlers arrive with the level, the hero and the monsters, and until then
-// tolerate running with empty lists and zero ids by doing nothing.
+// The game's event handlers as the form wires them: each reads its event's arguments and
+// hands over to the game's routines.
 #include <cstdint>
 #include <optional>
 
+#include "game/rules.h"
+#include "game/state.h"
 #include "runtime/forms/runtime.h"
+#include "stage/stage_events.h"
 #include "tv_game_form.h"
 
 namespace game {
@@ -14,22 +16,58 @@ using Result = std::optional<int64_t>;
 // `GameForm` `CloseRequested` (also raised by Esc): the program ends here, in order.
 Result EndGame(const rt::EventRecord&) { rt::EndProgram(0); }
 
-// FIXME: the splash, the level, the hero's moves, the monsters, the items and the HUD
-// fill these in; each is wired so that the form and its timers run as they will.
-Result StartSplash(const rt::EventRecord&) { return std::nullopt; }
-Result HeroKeyDown(const rt::EventRecord&) { return std::nullopt; }
-Result HeroKeyUp(const rt::EventRecord&) { return std::nullopt; }
-Result StageAnimationFinished(const rt::EventRecord&) { return std::nullopt; }
+Result StartSplash(const rt::EventRecord&) {
+  ShowSplash();
+  return std::nullopt;
+}
+
+Result HeroKeyDown(const rt::EventRecord& ev) {
+  OnWatchedKeyDown(stage::WatchedKeyEvent::From(ev).key);
+  return std::nullopt;
+}
+
+// `KeyUp` is a common event; its one argument is the key code.
+Result HeroKeyUp(const rt::EventRecord& ev) {
+  OnKeyUp(ev.args[0]);
+  return std::nullopt;
+}
+
+Result StageAnimationFinished(const rt::EventRecord& ev) {
+  const int id = stage::ObjectEvent::From(ev).object;
+  if (id != 0 && id == state[ScreenRef::splashSprite]) OnSplashFinished();
+  return std::nullopt;
+}
+
 Result IgnoreCollision(const rt::EventRecord&) { return std::nullopt; }
 Result IgnoreBorderHit(const rt::EventRecord&) { return std::nullopt; }
-Result StageOutOfBorder(const rt::EventRecord&) { return std::nullopt; }
+
+Result StageOutOfBorder(const rt::EventRecord& ev) {
+  GameOver(stage::ObjectEvent::From(ev).object);
+  return std::nullopt;
+}
+
+// FIXME: jumping, the hurt flash, combat, the monsters and the idle pose come with the
+// hero's moves; their ticks find nothing to do until then.
 Result JumpStep(const rt::EventRecord&) { return std::nullopt; }
 Result HeroFlashStep(const rt::EventRecord&) { return std::nullopt; }
-Result ItemUseDone(const rt::EventRecord&) { return std::nullopt; }
-Result PickUpStep(const rt::EventRecord&) { return std::nullopt; }
-Result ItemGlowStep(const rt::EventRecord&) { return std::nullopt; }
 Result ContactStep(const rt::EventRecord&) { return std::nullopt; }
 Result MonsterStep(const rt::EventRecord&) { return std::nullopt; }
 Result IdleStep(const rt::EventRecord&) { return std::nullopt; }
+
+Result ItemUseDone(const rt::EventRecord&) {
+  FinishItemUse();
+  return std::nullopt;
+}
+
+Result PickUpStep(const rt::EventRecord&) {
+  FlyPickedItems();
+  DriftDamageFigures();
+  return std::nullopt;
+}
+
+Result ItemGlowStep(const rt::EventRecord&) {
+  BobAndGlowItems();
+  return std::nullopt;
+}
 
 }  // namespace game

@@ -4,7 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "game/form_ids.h"
 #include "game/state.h"
+#include "runtime/forms/runtime.h"
+#include "runtime/forms/timer.h"
+#include "stage/cartoon_box.h"
 #include "platform/text.h"
 
 namespace game {
@@ -91,6 +95,50 @@ void AppendRecords(std::string& out, void* list, const std::vector<Field>& field
   out += ']';
 }
 
+// The main stage's objects in drawing order, its watched keys and the timers' intervals:
+// what the rules did to the stage, beside the globals they keep.
+void AppendStageAndTimers(std::string& out) {
+  const stage::CartoonBox* box = stage::CartoonBox::Find(form::GameForm, form::MainStage);
+  if (!box) return;
+  out += ",\"MainStage\":[";
+  bool first = true;
+  for (const int id : box->ObjectIdsInOrder()) {
+    const stage::StageObject& o = *box->FindObject(id);
+    if (!first) out += ',';
+    first = false;
+    const platform::Rect r = o.Bounds();
+    out += "{\"id\":" + std::to_string(id) + ",\"x\":" + std::to_string(o.IntX()) +
+           ",\"y\":" + std::to_string(o.IntY()) + ",\"width\":" + std::to_string(r.right - r.left) +
+           ",\"height\":" + std::to_string(r.bottom - r.top) + ",\"layer\":" + std::to_string(o.layer) +
+           ",\"alpha\":" + std::to_string(o.alpha) + ",\"visible\":" + (o.visible ? "true" : "false") +
+           ",\"type\":" + std::to_string(o.type) + ",\"flip\":" + std::to_string(o.turnType) +
+           ",\"zoom\":" + std::to_string(o.zoomX) + ",\"tint\":" + std::to_string(o.trendDepth) + ",\"tag\":";
+    AppendText(out, o.tag.c_str());
+    out += ",\"text\":";
+    AppendText(out, o.text.c_str());
+    out += '}';
+  }
+  out += "],\"WatchedKeys\":[";
+  for (size_t i = 0; i < box->WatchedKeys().size(); ++i) {
+    if (i > 0) out += ',';
+    out += std::to_string(box->WatchedKeys()[i].key);
+  }
+  out += "],\"Timers\":{";
+  const std::pair<const char*, uint32_t> timers[] = {
+      {"UseItemTimer", form::UseItemTimer}, {"PickUpTimer", form::PickUpTimer},
+      {"ItemTimer", form::ItemTimer}, {"HeroFlashTimer", form::HeroFlashTimer},
+      {"CollisionTimer", form::CollisionTimer}, {"MonsterTimer", form::MonsterTimer},
+      {"IdleTimer", form::IdleTimer}, {"JumpTimer", form::JumpTimer}};
+  for (const auto& [name, id] : timers) {
+    if (name != timers[0].first) out += ',';
+    AppendQuoted(out, name);
+    out += ':' + std::to_string(rt::FindComponent(form::GameForm, id)
+                                    ? rt::ReadProperty(form::GameForm, id, rt::kTimerInterval)
+                                    : 0);
+  }
+  out += '}';
+}
+
 }  // namespace
 
 std::string DumpStateJson() {
@@ -148,6 +196,7 @@ std::string DumpStateJson() {
   out += "],\"Airborne\":" + std::to_string(state.Airborne);
   out += ",\"JumpState\":";
   AppendSlots(out, state.JumpState, {"riseTicks", "falling", "edgeLock", "riseLimit", "riseCut"});
+  AppendStageAndTimers(out);
   out += "}\n";
   return out;
 }

@@ -187,6 +187,7 @@ class CartoonBox : public rt::Component {
   std::vector<int> ObjectIdsInOrder() const;
   const ResourcePool& Pool() const { return pool_; }
   const platform::Surface& DrawingSurface() const { return surface_; }
+  const std::vector<WatchedKey>& WatchedKeys() const { return watched_; }
   platform::Point TextCursor() const { return textCursor_; }
   const StageSettings& Settings() const { return s_; }
   int ClientWidth() const;

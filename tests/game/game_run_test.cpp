@@ -55,6 +55,28 @@ TEST(GameRun, EscapeClosesTheWindowWithExitCodeZero) {
   std::remove(dump.c_str());
 }
 
+// The scripted player presses Enter on the splash: the level is built once, the game keys
+// are watched and the idle timer runs; the dump shows the globals and the stage.
+TEST(GameRun, EnterOnTheSplashStartsTheLevel) {
+  const std::string script = TempPath("enter.txt"), dump = TempPath("enter.json");
+  std::ofstream(script) << "400 down Return\n450 up Return\n900 down Return\n950 up Return\n";
+  EXPECT_EQ(RunTolvaran("--headless --script " + script + " --run-for 2000 --dump-state " + dump), 0);
+  const std::string json = ReadAll(dump);
+  EXPECT_NE(json.find("\"PlatformList\":[{\"left\":0,\"top\":473,\"right\":640,\"bottom\":480,"),
+            std::string::npos) << json;
+  EXPECT_NE(json.find("{\"left\":544,\"top\":320,\"right\":640,\"bottom\":336,"), std::string::npos);
+  EXPECT_NE(json.find("\"WatchedKeys\":[32,37,39,90,88,49,50,51,52,53]"), std::string::npos);
+  EXPECT_NE(json.find("\"IdleTimer\":1000"), std::string::npos);
+  EXPECT_NE(json.find("\"heroX\":0,\"heroY\":376"), std::string::npos);
+  // One hero: the second Enter found the splash gone.
+  const std::string heroTag = "\"tag\":\"主角\"";
+  const size_t first = json.find(heroTag);
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_EQ(json.find(heroTag, first + 1), std::string::npos);
+  std::remove(script.c_str());
+  std::remove(dump.c_str());
+}
+
 TEST(GameRun, BadOptionIsOneLineAndExitCodeTwo) {
   EXPECT_EQ(RunTolvaran("--no-such-option"), 2);
   EXPECT_EQ(RunTolvaran("--headless --dump-state /nonexistent-dir/x.json"), 2);

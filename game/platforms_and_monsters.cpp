@@ -1,0 +1,94 @@
+// Platforms the hero stands on and the monsters turn at, the monsters themselves with the
+// kind-4 monster's two-piece health bar, and the bar's redraw after damage.
+#include "game/components.h"
+#include "game/rules.h"
+#include "game/state.h"
+#include "runtime/commands/commands.h"
+
+namespace game {
+namespace {
+
+constexpr int kBarWidth = 58;  // the bar background's picture width the bar centres by
+
+}  // namespace
+
+void CreatePlatform(double x, double y, int level) {
+  const int id = MainStage.Create(BlockTemplate, x, y);
+  MainStage.SetCollision(id, false);
+  MainStage.SetLayer(id, 0);
+  MainStage.SetTypeValue(id, 0);
+  Platform& p = state.Platforms().Append();
+  p.left = MainStage.X(id);
+  p.top = MainStage.Y(id);
+  p.right = p.left + MainStage.Width(id);
+  p.bottom = p.top + MainStage.Height(id);
+  p.spriteId = id;
+  p.level = level;
+}
+
+// A probe the size of the area, drawn and captured on the scratch stage, placed at
+// (x, y) on the main stage: does it overlap anything there?
+bool IsAreaOccupied(double x, double y, int height, int width) {
+  ScratchStage.DrawRectangle(0, 0, width, height);
+  SpriteTemplate.SetPicture(ScratchStage.Capture(0, 0, width, height));
+  SpriteTemplate.SetTypeValue(12);
+  const int probe = MainStage.Create(SpriteTemplate, 0, 0, /*visible=*/false);
+  MainStage.SetAlpha(probe, 99);
+  MainStage.Show(probe);
+  ScratchStage.ClearArea(0, 0, width, height);
+  SpriteTemplate.SetTypeValue(0);
+  const int found = MainStage.FindAnyOverlapping(probe, Trunc(x), Trunc(y));
+  MainStage.Destroy(probe);
+  return found > 0;
+}
+
+void CreateMonster(double x, double y, const std::string& gbkPicturePath, int kind) {
+  Monster m{};
+  m.spriteId = MainStage.CreatePlain(x, y);
+  MainStage.SetPicture(m.spriteId, rt::ReadFileBytes(gbkPicturePath));
+  MainStage.SetTypeValue(m.spriteId, kind + 2);
+  MainStage.SetCollision(m.spriteId, true);
+  m.kind = kind;
+  if (kind == 4) m.hp = m.maxHp = 200;
+  m.state = Walking;
+  m.x = Trunc(x);
+  m.y = Trunc(y);
+  const int32_t slash = rt::FindTextReverse(gbkPicturePath, "\\");
+  m.pictureFolder = rt::MakeText(rt::LeftText(gbkPicturePath, slash));
+
+  // The initial heading: away from anything in the way and from the stage edges.
+  const double W = MainStage.StageWidth();
+  const int w = MainStage.Width(m.spriteId), h = MainStage.Height(m.spriteId);
+  if (rt::Random(1, 2) == 1) {
+    MainStage.SetAngle(m.spriteId, 90);
+    if (IsAreaOccupied(x + 20, y, 20, w) || x + w + 20 - W >= -1e-7) MainStage.SetAngle(m.spriteId, 270);
+  } else {
+    MainStage.SetAngle(m.spriteId, 270);
+    // The probe is as wide as the monster is high: kept, since headings depend on it.
+    if (IsAreaOccupied(x - 20, y, 20, h) || x - 20 <= 1e-7) MainStage.SetAngle(m.spriteId, 90);
+  }
+
+  if (kind == 4) {
+    m.barBackId = MainStage.CreatePlain(0, 0);
+    MainStage.SetPicture(m.barBackId, ReadProgramFile("\\图片集合\\怪物进度底图.png"));
+    m.barFillId = MainStage.CreatePlain(0, 0);
+    MainStage.SetPicture(m.barFillId, ReadProgramFile("\\图片集合\\怪物进度条.png"));
+    MainStage.Move(m.barBackId, Trunc(MainStage.X(m.spriteId) + (w - kBarWidth) / 2.0), MainStage.Y(m.spriteId));
+    MainStage.Move(m.barFillId, MainStage.X(m.barBackId) + 1, MainStage.Y(m.barBackId));
+    MainStage.SetLayer(m.barBackId, kLayerBarBack);
+    MainStage.SetLayer(m.barFillId, kLayerBarFill);
+  }
+  m.stepCounter = 1;
+  state.Monsters().Append() = m;
+}
+
+void UpdateMonsterHealthBar(int64_t monsterIndex) {
+  Monster& m = state.Monsters()[monsterIndex];
+  ScratchStage.Resize(53, 10);
+  const int full = ScratchStage.CreatePlain(0, 0);
+  ScratchStage.SetPicture(full, ReadProgramFile("\\图片集合\\怪物进度条.png"));
+  const int w = Trunc(double(ScratchStage.StageWidth()) / m.maxHp * m.hp);
+  MainStage.SetPicture(m.barFillId, ScratchStage.Capture(0, 0, w, 10));
+}
+
+}  // namespace game

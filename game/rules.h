@@ -1,0 +1,64 @@
+// The game's routines, one group per file of game/, and the few helpers they share.
+// Handlers (game/handlers.cpp) call these; the routines call each other as the rules do.
+#pragma once
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace game {
+
+// ---- splash and level start (splash.cpp) ---------------------------------------------
+void ShowSplash();                 // `GameForm` Created
+void OnSplashFinished();           // the splash's one play has ended
+void SkipSplash();                 // Enter released during the splash
+// ---- the level (world.cpp) -------------------------------------------------------------
+void WorldSetUp();
+// ---- platforms, monsters and their bars (platforms_and_monsters.cpp) -----------------
+void CreatePlatform(double x, double y, int level);
+void CreateMonster(double x, double y, const std::string& gbkPicturePath, int kind);
+bool IsAreaOccupied(double x, double y, int height, int width);
+void UpdateMonsterHealthBar(int64_t monsterIndex);
+// ---- damage figures (damage_figures.cpp) ----------------------------------------------
+void ShowDamageFigure(int targetSpriteId, int amount, int row);
+void DriftDamageFigures();         // every `PickUpTimer` tick
+// ---- ground items (items.cpp) ----------------------------------------------------------
+void CreateItem(double x, double y, std::string_view utf8Name, int kind, int value,
+                std::string_view utf8Description, const std::string& gbkPicturePath);
+void StartPickUp();
+void BobAndGlowItems();            // every `ItemTimer` tick
+void FlyPickedItems();             // every `PickUpTimer` tick
+// ---- inventory (inventory.cpp) ---------------------------------------------------------
+void CreateInventoryBar();
+void UseInventorySlot(int slot);
+void FinishItemUse();              // `UseItemTimer` tick
+// ---- heads-up display and game over (hud.cpp) ------------------------------------------
+void RefreshHeroBar();
+void GameOver(int objectId);       // `MainStage` OutOfBorder
+// ---- hero keys (hero_keys.cpp) ---------------------------------------------------------
+void OnWatchedKeyDown(int key);
+void OnKeyUp(int key);
+
+// ---- shared helpers ----------------------------------------------------------------------
+// Positions are computed in double precision and passed on truncated toward zero.
+inline int Trunc(double v) { return int(std::trunc(v)); }
+// Comparisons of computed positions allow for 1e-7 of rounding.
+inline bool Same(double a, double b) { return std::fabs(a - b) <= 1e-7; }
+
+// Key codes of the game.
+enum Key : int {
+  kKeyEnter = 13, kKeySpace = 32, kKeyLeft = 37, kKeyRight = 39, kKeyDigit0 = 48,
+  kKeyX = 88, kKeyZ = 90,
+};
+
+// Layers of the game's sprites above the play field.
+enum Layer : int {
+  kLayerHud = 10000, kLayerItems = 10001, kLayerLabels = 10002, kLayerBarBack = 10002,
+  kLayerBarFill = 10003,
+  kLayerDigits = 10004, kLayerCover = 10005, kLayerSplash = 10006,
+};
+
+// The game's texts in the runtime's GBK (sprite tags and the like), converted once.
+const std::string& Gbk(std::string_view utf8);
+
+}  // namespace game
