@@ -95,8 +95,8 @@ void Stage::SetAngle(int id, int degrees) const { Box(id_).SetAngle(id, degrees)
 
 // ---- animation and overlap ------------------------------------------------------------
 
-void Stage::Play(int id, int plays, bool destroyWhenDone) const {
-  Box(id_).PlayAnimation(id, plays, destroyWhenDone);
+void Stage::Play(int id, int plays, bool destroyWhenDone, int loopDelayMs) const {
+  Box(id_).PlayAnimation(id, plays, destroyWhenDone, 0, loopDelayMs);
 }
 void Stage::NextFrame(int id) const { Box(id_).NextFrame(id); }
 int Stage::FindOverlapping(int id, std::string_view gbkTag, std::optional<int> x, std::optional<int> y) const {

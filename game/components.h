@@ -89,8 +89,8 @@ class Stage {
   void SetAngle(int id, int degrees) const;  // the object's forward direction
 
   // ---- animation ------------------------------------------------------------------
-  // plays 0 loops for ever.
-  void Play(int id, int plays, bool destroyWhenDone = false) const;
+  // plays 0 loops for ever; loopDelayMs is added before each repetition's first frame.
+  void Play(int id, int plays, bool destroyWhenDone = false, int loopDelayMs = 0) const;
   void NextFrame(int id) const;
 
   // ---- overlap --------------------------------------------------------------------

@@ -32,9 +32,12 @@ Result HeroKeyUp(const rt::EventRecord& ev) {
   return std::nullopt;
 }
 
+// The splash, the hero's swing and the monsters' one-time animations end here.
 Result StageAnimationFinished(const rt::EventRecord& ev) {
   const int id = stage::ObjectEvent::From(ev).object;
   if (id != 0 && id == state[ScreenRef::splashSprite]) OnSplashFinished();
+  OnAttackFinished(id);
+  OnMonsterAnimationFinished(id);
   return std::nullopt;
 }
 
@@ -46,13 +49,30 @@ Result StageOutOfBorder(const rt::EventRecord& ev) {
   return std::nullopt;
 }
 
-// FIXME: jumping, the hurt flash, combat, the monsters and the idle pose come with the
-// hero's moves; their ticks find nothing to do until then.
-Result JumpStep(const rt::EventRecord&) { return std::nullopt; }
-Result HeroFlashStep(const rt::EventRecord&) { return std::nullopt; }
-Result ContactStep(const rt::EventRecord&) { return std::nullopt; }
-Result MonsterStep(const rt::EventRecord&) { return std::nullopt; }
-Result IdleStep(const rt::EventRecord&) { return std::nullopt; }
+Result JumpStep(const rt::EventRecord&) {
+  OnJumpTick();
+  return std::nullopt;
+}
+
+Result HeroFlashStep(const rt::EventRecord&) {
+  OnHeroFlashTick();
+  return std::nullopt;
+}
+
+Result ContactStep(const rt::EventRecord&) {
+  OnContactTick();
+  return std::nullopt;
+}
+
+Result MonsterStep(const rt::EventRecord&) {
+  OnMonsterTick();
+  return std::nullopt;
+}
+
+Result IdleStep(const rt::EventRecord&) {
+  OnIdleTick();
+  return std::nullopt;
+}
 
 Result ItemUseDone(const rt::EventRecord&) {
   FinishItemUse();
@@ -62,11 +82,13 @@ Result ItemUseDone(const rt::EventRecord&) {
 Result PickUpStep(const rt::EventRecord&) {
   FlyPickedItems();
   DriftDamageFigures();
+  DeathExit();
   return std::nullopt;
 }
 
 Result ItemGlowStep(const rt::EventRecord&) {
   BobAndGlowItems();
+  CoolDownMonsters();
   return std::nullopt;
 }
 

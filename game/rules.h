@@ -3,6 +3,7 @@
 #pragma once
 #include <cmath>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -38,12 +39,34 @@ void GameOver(int objectId);       // `MainStage` OutOfBorder
 // ---- hero keys (hero_keys.cpp) ---------------------------------------------------------
 void OnWatchedKeyDown(int key);
 void OnKeyUp(int key);
+// ---- jump and fall (jump.cpp) ----------------------------------------------------------
+void StartJump();
+void StartFall();
+void OnJumpTick();                 // `JumpTimer` tick
+// ---- attack and hurt flash (attack.cpp) ------------------------------------------------
+void HeroAttack(int flip, std::span<const uint8_t> attackPicture,
+                std::span<const uint8_t> bladePicture, int x, int y);
+void OnAttackFinished(int objectId);
+void OnHeroFlashTick();            // `HeroFlashTimer` tick
+// ---- monsters (monster_timer.cpp) ------------------------------------------------------
+void OnMonsterTick();              // `MonsterTimer` tick
+void OnMonsterAnimationFinished(int objectId);
+// ---- combat and the cloak (combat.cpp) -------------------------------------------------
+void OnContactTick();              // `CollisionTimer` tick
+void CoolDownMonsters();           // every `ItemTimer` tick, after the items
+// ---- idle pose and death exit (idle_and_death.cpp) -------------------------------------
+void OnIdleTick();                 // `IdleTimer` tick
+void DeathExit();                  // every `PickUpTimer` tick, after items and figures
 
 // ---- shared helpers ----------------------------------------------------------------------
 // Positions are computed in double precision and passed on truncated toward zero.
 inline int Trunc(double v) { return int(std::trunc(v)); }
 // Comparisons of computed positions allow for 1e-7 of rounding.
 inline bool Same(double a, double b) { return std::fabs(a - b) <= 1e-7; }
+inline bool Above(double a, double b) { return a - b > 1e-7; }         // a > b
+inline bool AtLeast(double a, double b) { return a - b >= -1e-7; }     // a >= b
+inline bool Below(double a, double b) { return a - b < -1e-7; }        // a < b
+inline bool AtMost(double a, double b) { return a - b <= 1e-7; }       // a <= b
 
 // Key codes of the game.
 enum Key : int {

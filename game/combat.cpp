@@ -1,0 +1,140 @@
+// Contact handling every 50 ms: depth layers for the hero and the ogre, a monster's
+// attack effect landing on the hero, the hero's blade hitting a monster, and the
+// invisibility cloak running down. The monsters' hit cool-down runs on the item timer.
+#include "game/assets/builtin_assets.h"
+#include "game/components.h"
+#include "game/rules.h"
+#include "game/state.h"
+#include "runtime/commands/commands.h"
+
+namespace game {
+namespace {
+
+using enum HeroRef;
+using enum HeroStat;
+using enum HeroFlag;
+
+constexpr int kCloakTicks = 300;
+constexpr uint32_t kYellow = 0x00FFFF;
+
+// The hero's body as shown: the swing, else the idle pose, else the hero sprite.
+HeroRef ShownBody() {
+  if (state[attacking] == 1) return attackSprite;
+  if (state[idleShown] == 1) return idleSprite;
+  return heroSprite;
+}
+
+const std::string& TagOf(HeroRef body) {
+  return Gbk(body == attackSprite ? "主角攻击" : body == idleSprite ? "主角待机" : "主角");
+}
+
+// Whoever stands lower is drawn in front.
+void SortDepths(int body) {
+  MainStage.SetLayer(body, Trunc(state[heroY] + double(state[boxHeight])));
+  RecordList<Monster> monsters = state.Monsters();
+  for (int64_t i = 1; i <= monsters.Count(); ++i) {
+    const Monster& m = monsters[i];
+    if (m.kind != 4) continue;
+    MainStage.SetLayer(m.spriteId, m.y + MainStage.Height(m.spriteId));
+    if (m.state == Attacking) MainStage.SetLayer(m.attackEffectId, MainStage.Layer(body));
+  }
+}
+
+void HurtHero() {
+  state[hitFlag] = 1;
+  HeroFlashTimer.Start(20);
+  const int d = rt::Random(5, 30);
+  state[hp] -= d;
+  ShowDamageFigure(state[heroBox], d, 0);
+  if (state[hp] < 1) {
+    state[hp] = 0;
+    state[heroDead] = 1;
+    if (state[idleShown] == 1) {
+      MainStage.Destroy(state[idleSprite]);
+      MainStage.SetPicture(state[heroSprite], assets::StandPicture());
+      MainStage.Show(state[heroSprite]);
+      state[idleShown] = 0;
+    }
+  }
+  RefreshHeroBar();
+}
+
+enum class BladeHit { None, Hurt, Killed };
+
+// Kind 5 only flinches; the ogre loses 5 to 30 and dies below 1.
+BladeHit HurtMonster(int64_t index) {
+  Monster& m = state.Monsters()[index];
+  const std::string hurt = std::string(rt::TextView(m.pictureFolder)) + rt::ToText(m.kind) + "-1.gif";
+  MainStage.SetPicture(m.spriteId, rt::ReadFileBytes(hurt));
+  if (m.kind == 4) {
+    const int d = rt::Random(5, 30);
+    m.hp -= d;
+    UpdateMonsterHealthBar(index);
+    ShowDamageFigure(m.spriteId, d, 0);
+    if (m.hp < 1) {
+      m.state = Dying;
+      MainStage.Play(m.spriteId, 1);
+      return BladeHit::Killed;
+    }
+  }
+  MainStage.Play(m.spriteId, 1);
+  m.state = Hurt;
+  m.hitCooldown = 1;
+  return BladeHit::Hurt;
+}
+
+void RunDownCloak() {
+  if (state[cloakOn] != 1) return;
+  state[cloakTicks] += 1;
+  const bool over = state[cloakTicks] == kCloakTicks;
+  for (HeroRef s : {heroSprite, attackSprite, idleSprite, bladeSprite})
+    if (MainStage.Exists(state[s])) MainStage.SetAlpha(state[s], over ? 0 : 50);
+  if (!over) return;
+  state[cloakTicks] = 0;
+  state[cloakOn] = 0;
+}
+
+}  // namespace
+
+void OnContactTick() {
+  const HeroRef body = ShownBody();
+  SortDepths(state[body]);
+
+  // The first contact in list order is the only one handled on this tick.
+  RecordList<Monster> monsters = state.Monsters();
+  for (int64_t i = 1; i <= monsters.Count(); ++i) {
+    const Monster& m = monsters[i];
+    if (m.state == Attacking && state[hitFlag] == 0 &&
+        MainStage.FindOverlapping(m.attackEffectId, TagOf(body)) == state[body]) {
+      HurtHero();
+      break;
+    }
+    if (m.state == Walking && m.hitCooldown == 0 &&
+        MainStage.FindOverlapping(m.spriteId, Gbk("刀光")) == state[bladeSprite]) {
+      // A kill ends the tick: the cloak misses this one.
+      if (HurtMonster(i) == BladeHit::Killed) return;
+      break;
+    }
+  }
+  RunDownCloak();
+}
+
+// A hurt monster pulses yellow, 20 to 70 percent every two seconds, and can be hurt
+// again after 30 item ticks.
+void CoolDownMonsters() {
+  RecordList<Monster> monsters = state.Monsters();
+  for (int64_t i = 1; i <= monsters.Count(); ++i) {
+    Monster& m = monsters[i];
+    if (m.hitCooldown <= 0) continue;
+    m.hitCooldown += 1;
+    if (m.hitCooldown == 31) {
+      m.hitCooldown = 0;
+      MainStage.Tint(m.spriteId, kYellow, 0);
+      continue;
+    }
+    const int u = m.hitCooldown % 10;
+    MainStage.Tint(m.spriteId, kYellow, u < 6 ? u * 10 + 20 : 100 - u * 10 + 30);
+  }
+}
+
+}  // namespace game

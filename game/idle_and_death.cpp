@@ -1,0 +1,59 @@
+// Two timed hero effects outside the keys: the idle pose after five quiet seconds, and
+// the dead hero's exit (squeezed thin and white, then lifted off the stage).
+#include "game/assets/builtin_assets.h"
+#include "game/components.h"
+#include "game/rules.h"
+#include "game/state.h"
+
+namespace game {
+namespace {
+
+using enum HeroRef;
+using enum HeroStat;
+using enum HeroFlag;
+
+constexpr int kQuietTicks = 5;
+constexpr int kIdleType = 3;
+
+}  // namespace
+
+void OnIdleTick() {
+  if (state[heroDead] != 0 || state.Airborne != 0) return;
+  if (state[idleTicks] < kQuietTicks) {
+    state[idleTicks] += 1;
+    return;
+  }
+  if (state[idleShown] != 0) return;
+  MainStage.Hide(state[heroSprite]);
+  const int box = state[heroBox];
+  state[idleSprite] = MainStage.CreatePlain(Trunc(MainStage.X(box) - state[boxOffset] - 10.0),
+                                            Trunc(MainStage.Y(box) + 12.0));
+  const int idle = state[idleSprite];
+  MainStage.SetPicture(idle, assets::IdlePicture());
+  MainStage.SetTypeValue(idle, kIdleType);
+  MainStage.SetCollision(idle, true);
+  MainStage.SetTag(idle, Gbk("主角待机"));
+  MainStage.SetFlip(idle, MainStage.Flip(state[heroSprite]));
+  MainStage.Play(idle, 0);
+  if (state[cloakOn] == 1) MainStage.SetAlpha(idle, 50);
+  SpriteTemplate.SetPlayGIF(false);
+  state[idleShown] = 1;
+}
+
+// 90 ticks of squeeze from 1000 to 100 per mille, whitening as it goes; then up 10
+// pixels a tick by forward moves, until the box has left the stage and the game ends.
+void DeathExit() {
+  if (state[heroDead] != 1 || state[gameOver] != 0) return;
+  const int sprite = state[heroSprite];
+  const int z = MainStage.Zoom(sprite);
+  if (z == 100) {
+    state[heroY] -= 10;
+    MainStage.MoveForward(state[heroBox], state[heroX], state[heroY]);
+    MainStage.MoveForward(sprite, state[heroX], state[heroY]);
+    return;
+  }
+  MainStage.SetZoom(sprite, z - 10, 1000);
+  MainStage.Tint(sprite, 0xFFFFFF, Trunc((1000 - MainStage.Zoom(sprite)) / 10.0));
+}
+
+}  // namespace game
