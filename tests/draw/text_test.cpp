@@ -243,6 +243,25 @@ TEST(Text, DamagedGbkStillDrawsAndMeasures) {
   EXPECT_GT(CountInk(s, kWhite), 0);
 }
 
+TEST(Text, Byte80DoesNotSwallowTheLetterAfterIt) {
+  Surface s(200, 30, ToPixel(kWhite));
+  DC dc(&s);
+  dc.SelectFont(CreateFont(Face("黑体", -16)));
+  const int alone = dc.GetTextExtent("\x80").x, letter = dc.GetTextExtent("W").x;
+  EXPECT_EQ(dc.GetTextExtent("\x80" "W").x, alone + letter);
+  // The 'W' is drawn where it would be after any one-character prefix.
+  dc.SetBkMode(TRANSPARENT);
+  dc.TextOut(0, 0, "\x80" "W");
+  const int wInk = CountInk(s, kWhite, {alone, 0, alone + letter, 30});
+  Surface ref(200, 30, ToPixel(kWhite));
+  DC refDc(&ref);
+  refDc.SelectFont(CreateFont(Face("黑体", -16)));
+  refDc.SetBkMode(TRANSPARENT);
+  refDc.TextOut(alone, 0, "W");
+  EXPECT_EQ(wInk, CountInk(ref, kWhite));
+  EXPECT_GT(wInk, 20);
+}
+
 TEST(Text, HugeAndNegativeSizesAreTamed) {
   Surface s(50, 50, ToPixel(kWhite));
   DC dc(&s);

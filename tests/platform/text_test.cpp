@@ -39,6 +39,19 @@ TEST(HostPath, TrailByte5CIsNotABackslash) {
   EXPECT_EQ(HostPath(std::string("a\\\x87")), std::string("a/\x87"));
 }
 
+TEST(Gbk, Byte80IsACharacterOfItsOwn) {
+  // Whatever 0x80 becomes, the ASCII byte after it stays itself.
+  for (const char* text : {"\x80" "A", "\x80\\", "x\x80" "9y"}) {
+    const std::string g = text, utf8 = GbkToUtf8(g);
+    EXPECT_EQ(utf8.substr(utf8.size() - (g.size() - g.find('\x80') - 1)),
+              g.substr(g.find('\x80') + 1)) << g;
+  }
+  // So a backslash after it separates folders.
+  const std::string host = HostPath("a\x80\\b\\c");
+  EXPECT_EQ(host.find('\\'), std::string::npos) << host;
+  EXPECT_EQ(host.substr(host.size() - 4), "/b/c");
+}
+
 TEST(Gbk, ArbitraryBytesNeverBreakTheConverters) {
   // Fixed seed: the same thousand inputs on every run, under the sanitizers too.
   uint32_t state = 12345;
