@@ -8,6 +8,11 @@
 # CTest (test fuzz_replay_NAME) replays under the sanitizers: INPUTS, the seeds the build
 # writes to <build>/fuzz/corpus/NAME, and fuzz/corpus/NAME in the tree when it exists
 # (the place for inputs that once crashed, so they stay regression tests).
+# libFuzzer steers by the coverage of the code under test, so every library is
+# instrumented, not only the targets' own files.
+if(TOLVARAN_LIBFUZZER)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
 set(TOLVARAN_FUZZ_SEED_DIR ${CMAKE_BINARY_DIR}/fuzz/seeds CACHE INTERNAL "generated fuzz seeds")
 
 function(tolvaran_fuzz_target name)

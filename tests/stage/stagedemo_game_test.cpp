@@ -155,7 +155,7 @@ TEST_F(StageDemoGame, ObjectsShowTheirPicturesTintedAndBlended) {
     for (int py = 0; py < o.picture.height; ++py)
       for (int px = 0; px < o.picture.width; ++px) {
         const int x = o.x + px, y = o.y + py;
-        uint32_t src;
+        uint32_t src = 0;
         if (x >= shot_.width || y >= shot_.height || CoveredByAnother(&o, x, y) ||
             !SteadyPixel(o, px, py, src))
           continue;
