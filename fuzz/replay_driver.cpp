@@ -33,5 +33,7 @@ int main(int argc, char** argv) {
     }
   }
   std::printf("replayed %d input(s)\n", replayed);
-  return failed ? 1 : 0;
+  // An empty or missing corpus would otherwise pass without having tested anything.
+  if (replayed == 0) std::fprintf(stderr, "no input to replay\n");
+  return failed || replayed == 0 ? 1 : 0;
 }

@@ -11,6 +11,11 @@ std::string Utf8ToGbk(std::string_view utf8);
 // Short helper for literals in source code: gbk("主角").
 inline std::string gbk(std::string_view utf8) { return Utf8ToGbk(utf8); }
 
+// Whether `b` starts a two-byte GBK character. 0x80 (the euro sign of code page 936)
+// and 0xFF stand alone, so the byte after them is always a character of its own; every
+// place that walks a text character by character takes its rule from here.
+inline bool IsGbkLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+
 // A path as the game builds it (GBK, backslashes) to a host path (UTF-8, slashes).
 // Backslashes are recognised only as whole characters, never as the second byte of a
 // two-byte GBK character.

@@ -19,7 +19,7 @@ struct Timer {
   uint64_t due = 0;       // next expiry
   bool pending = false;   // a WM_TIMER waits to be taken
   uint64_t expiry = 0;    // when the pending tick expired
-  uint64_t seq = 0;       // creation order, to break ties
+  uint64_t seq = 0;       // creation order, for ticks that expire together
 };
 
 std::vector<Timer>& Timers() {
@@ -53,6 +53,10 @@ void KillWindowTimers(HWND h) {
   std::erase_if(Timers(), [h](const Timer& t) { return t.hwnd == h; });
 }
 
+// Of the pending ticks, the one that expired first is delivered first; ticks that expired
+// at the same moment go in the order their timers were created (setting an existing
+// timer again keeps its place). Game timers that share a period then always run in the
+// order the game started them, on every run and with either host.
 bool TakeTimerMessage(Message& out, bool remove) {
   uint64_t now = Now();
   CheckExpiries(now);

@@ -228,6 +228,19 @@ TEST(FindTextReverse, EmptyWhatAndIgnoredCase) {
   EXPECT_EQ(FindLast("\x81\x41", "\x81\x41", {ArgAbsent(), ArgBool(true)}), 1);
 }
 
+TEST(FindTextReverse, Bytes80AndFFAreCharactersOfTheirOwn) {
+  // Neither starts a two-byte character, so the byte after them is searched like any other.
+  EXPECT_EQ(FindLast("a\x80\\b", "\\"), 3);
+  EXPECT_EQ(FindLast("a\xFF\\b", "\\"), 3);
+  EXPECT_EQ(FindLast("\x80\\\x80\\", "\\"), 4);
+  // Case folding reaches the letter after 0x80 but not the second byte of a real pair.
+  EXPECT_EQ(FindLast("x\x80" "A", "\x80" "a", {ArgAbsent(), ArgBool(true)}), 2);
+  EXPECT_EQ(FindLast("x\x81" "A", "\x81" "a", {ArgAbsent(), ArgBool(true)}), -1);
+  // Slicing counts bytes whatever they are.
+  EXPECT_EQ(TakeText(Call(&LeftText, {ArgText("\x80" "A"), ArgInt(1)})), "\x80");
+  EXPECT_EQ(TakeText(Call(&MidText, {ArgText("\x80" "AB"), ArgInt(2), ArgInt(1)})), "A");
+}
+
 // ---- conversions ----------------------------------------------------------------------
 
 TEST(ToInt, TextsWithFullWidthCharacters) {

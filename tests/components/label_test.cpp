@@ -6,6 +6,7 @@
 #include "platform/window.h"
 #include "runtime/forms/label.h"
 #include "runtime/forms/runtime.h"
+#include "runtime/forms/text_layout.h"
 
 namespace comptest {
 namespace {
@@ -33,6 +34,25 @@ TEST(LabelBlock, RoundTripsAndShortBlocksKeepDefaults) {
     EXPECT_TRUE(rt::ParseLabelBlock(std::vector<uint8_t>(bytes.begin(), bytes.begin() + long(n))));
   bytes[0] = 3;
   EXPECT_FALSE(rt::ParseLabelBlock(bytes));
+}
+
+// A label's text is walked by character for mnemonics and wrapping: 0x80 and 0xFF are
+// characters of their own, so the ASCII byte after them is never swallowed as a second byte.
+TEST(LabelText, SingleByte80AndFFStandAlone) {
+  EXPECT_EQ(rt::GbkCharLength("\x80" "A"), 1u);
+  EXPECT_EQ(rt::GbkCharLength("\xFF" "A"), 1u);
+  EXPECT_EQ(rt::GbkCharLength("\x81" "A"), 2u);
+  EXPECT_EQ(rt::GbkCharLength("\xFE" "A"), 2u);
+  // The '&' after 0x80 is a mnemonic marker; after a real lead byte it is a second byte.
+  EXPECT_EQ(rt::StripMnemonics("\x80&A"), "\x80" "A");
+  EXPECT_EQ(rt::StripMnemonics("\x81&A"), "\x81&A");
+  // Too narrow for anything: one character per line.
+  Surface s(10, 10);
+  DC dc(&s);
+  EXPECT_EQ(rt::LayoutLines(dc, "\x80" "A\xFF" "B", 1, true),
+            (std::vector<std::string>{"\x80", "A", "\xFF", "B"}));
+  EXPECT_EQ(rt::LayoutLines(dc, gbk("中") + "\x80" "A", 1, true),
+            (std::vector<std::string>{gbk("中"), "\x80", "A"}));
 }
 
 TEST_F(ComponentTest, LabelDrawsItsTextInItsColoursAndATransparentOneShowsTheForm) {

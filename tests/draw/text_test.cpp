@@ -10,6 +10,7 @@
 namespace {
 
 using namespace platform;
+using drawtest::ColourAt;
 using drawtest::CountInk;
 using drawtest::Face;
 using drawtest::Gbk;
@@ -243,6 +244,25 @@ TEST(Text, DamagedGbkStillDrawsAndMeasures) {
   EXPECT_GT(CountInk(s, kWhite), 0);
 }
 
+TEST(Text, Byte80DoesNotSwallowTheLetterAfterIt) {
+  Surface s(200, 30, ToPixel(kWhite));
+  DC dc(&s);
+  dc.SelectFont(CreateFont(Face("黑体", -16)));
+  const int alone = dc.GetTextExtent("\x80").x, letter = dc.GetTextExtent("W").x;
+  EXPECT_EQ(dc.GetTextExtent("\x80" "W").x, alone + letter);
+  // The 'W' is drawn where it would be after any one-character prefix.
+  dc.SetBkMode(TRANSPARENT);
+  dc.TextOut(0, 0, "\x80" "W");
+  const int wInk = CountInk(s, kWhite, {alone, 0, alone + letter, 30});
+  Surface ref(200, 30, ToPixel(kWhite));
+  DC refDc(&ref);
+  refDc.SelectFont(CreateFont(Face("黑体", -16)));
+  refDc.SetBkMode(TRANSPARENT);
+  refDc.TextOut(alone, 0, "W");
+  EXPECT_EQ(wInk, CountInk(ref, kWhite));
+  EXPECT_GT(wInk, 20);
+}
+
 TEST(Text, HugeAndNegativeSizesAreTamed) {
   Surface s(50, 50, ToPixel(kWhite));
   DC dc(&s);
@@ -278,15 +298,30 @@ TEST(Text, NoFontsAtAllDrawNothingAndStillMeasure) {
       ::testing::ExitedWithCode(0), "");
 }
 
+// The sample picture (kept as draw_text_sample.png for a human eye) checked by its ink:
+// every line inside its measured box, spanning it, in its colour; the two faces drawing
+// the same text differently; the styled line red and underlined.
 TEST(Text, SamplePictureOfBothFaces) {
-  Surface s(360, 180, ToPixel(GetSysColor(COLOR_BTNFACE)));
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  Surface s(360, 180, ToPixel(face));
   DC dc(&s);
   dc.SetBkMode(TRANSPARENT);
+  const std::string sample = Gbk("英雄 Hero 123 血量：200");
+  const int kEms[] = {12, 16, 24};
+  Rect boxes[2][3];  // the sample text's cell, per face and size
+  std::vector<Rect> all;
   int y = 4;
-  for (const char* face : {"宋体", "黑体"}) {
-    for (int em : {12, 16, 24}) {
-      dc.SelectFont(CreateFont(Face(face, -em)));
-      dc.TextOut(4, y, Gbk(std::string(face) + " 英雄 Hero 123 血量：200"));
+  const char* faces[] = {"宋体", "黑体"};
+  for (int f = 0; f < 2; ++f) {
+    for (int e = 0; e < 3; ++e) {
+      dc.SelectFont(CreateFont(Face(faces[f], -kEms[e])));
+      const Point ext = dc.GetTextExtent(sample);
+      dc.TextOut(4, y, sample);
+      boxes[f][e] = {4, y, 4 + ext.x, y + ext.y};
+      const Point name = dc.GetTextExtent(Gbk(faces[f]));
+      dc.TextOut(4 + ext.x + 8, y, Gbk(faces[f]));
+      all.push_back(boxes[f][e]);
+      all.push_back({4 + ext.x + 8, y, 4 + ext.x + 8 + name.x, y + name.y});
       y += dc.GetTextExtent("Hy").y + 2;
     }
   }
@@ -295,9 +330,76 @@ TEST(Text, SamplePictureOfBothFaces) {
   bold.underline = 1;
   dc.SelectFont(CreateFont(bold));
   dc.SetTextColor(Rgb(160, 0, 0));
-  dc.TextOut(4, y, Gbk("粗斜体 Bold Italic"));
+  const std::string styled = Gbk("粗斜体 Bold Italic");
+  const Point styledExt = dc.GetTextExtent(styled);
+  dc.TextOut(4, y, styled);
+  const Rect styledBox{4, y, 4 + styledExt.x, y + styledExt.y};
   const std::string path = drawtest::OutputPath("draw_text_sample.png");
   ASSERT_TRUE(WritePng(s, path)) << path;
+  ASSERT_LE(styledBox.bottom, s.Height());
+
+  // Nothing outside the boxes (the slanted line may lean a few pixels past its cell).
+  int stray = 0;
+  for (int py = 0; py < s.Height(); ++py)
+    for (int px = 0; px < s.Width(); ++px) {
+      bool inside = Rect{styledBox.left, styledBox.top, styledBox.right + 4, styledBox.bottom}
+                        .Contains({px, py});
+      for (const Rect& r : all) inside = inside || r.Contains({px, py});
+      stray += !inside && ColourAt(s, px, py) != face;
+    }
+  EXPECT_EQ(stray, 0);
+
+  for (int f = 0; f < 2; ++f) {
+    for (int e = 0; e < 3; ++e) {
+      const Rect b = boxes[f][e];
+      SCOPED_TRACE(std::string(faces[f]) + " " + std::to_string(kEms[e]) + " px");
+      // Ink from the first character to the last, black or grey on the grey face.
+      int left = b.right, right = b.left, darkest = 255, coloured = 0;
+      for (int py = b.top; py < b.bottom; ++py)
+        for (int px = b.left; px < b.right; ++px) {
+          const COLORREF c = ColourAt(s, px, py);
+          if (c == face) continue;
+          left = std::min(left, px);
+          right = std::max(right, px);
+          const int r = c & 0xFF, g = (c >> 8) & 0xFF, bl = (c >> 16) & 0xFF;
+          darkest = std::min(darkest, r);
+          coloured += r != g || g != bl;
+        }
+      EXPECT_LT(left - b.left, kEms[e] / 2);
+      EXPECT_LT(b.right - 1 - right, kEms[e] / 2);
+      EXPECT_LT(darkest, 64);
+      EXPECT_EQ(coloured, 0);
+      EXPECT_GT(CountInk(s, face, b), b.Width() * b.Height() / 12);
+    }
+  }
+  // The same text in the two faces: at each size the ink differs in many places.
+  for (int e = 0; e < 3; ++e) {
+    const Rect song = boxes[0][e], hei = boxes[1][e];
+    int differing = 0;
+    for (int dy = 0; dy < std::min(song.Height(), hei.Height()); ++dy)
+      for (int dx = 0; dx < std::min(song.Width(), hei.Width()); ++dx)
+        differing += ColourAt(s, song.left + dx, song.top + dy) != ColourAt(s, hei.left + dx, hei.top + dy);
+    EXPECT_GT(differing, CountInk(s, face, song) / 4) << kEms[e] << " px";
+  }
+  // The styled line: red ink only, and one row of it running under the whole text.
+  int red = 0, other = 0, longestRun = 0;
+  for (int py = styledBox.top; py < styledBox.bottom; ++py) {
+    int run = 0;
+    for (int px = styledBox.left; px < styledBox.right + 4; ++px) {
+      const COLORREF c = ColourAt(s, px, py);
+      if (c == Rgb(160, 0, 0)) {
+        ++red;
+        longestRun = std::max(longestRun, ++run);
+      } else {
+        run = 0;
+        const int r = c & 0xFF, g = (c >> 8) & 0xFF;
+        other += c != face && g > r;  // blends of red over grey keep red on top
+      }
+    }
+  }
+  EXPECT_GT(red, 100);
+  EXPECT_EQ(other, 0);
+  EXPECT_GE(longestRun, styledExt.x * 9 / 10);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/text.h"
 
@@ -37,6 +38,18 @@ TEST(HostPath, TrailByte5CIsNotABackslash) {
   EXPECT_EQ(HostPath(path), "/嘰/x.png");
   // A lead byte at the very end has no trail to take with it.
   EXPECT_EQ(HostPath(std::string("a\\\x87")), std::string("a/\x87"));
+}
+
+TEST(Gbk, Byte80IsACharacterOfItsOwn) {
+  // Whatever 0x80 becomes, it becomes that alone: what follows converts as if on its own.
+  const std::string euro = GbkToUtf8("\x80");
+  EXPECT_FALSE(euro.empty());
+  for (const std::string& after : std::vector<std::string>{"A", "\\", "9y", "\x80", gbk("中文")})
+    EXPECT_EQ(GbkToUtf8("\x80" + after), euro + GbkToUtf8(after)) << after;
+  // So a backslash after it separates folders.
+  const std::string host = HostPath("a\x80\\b\\c");
+  EXPECT_EQ(host.find('\\'), std::string::npos) << host;
+  EXPECT_EQ(host.substr(host.size() - 4), "/b/c");
 }
 
 TEST(Gbk, ArbitraryBytesNeverBreakTheConverters) {

@@ -86,6 +86,28 @@ TEST_F(Timers, ResettingRestartsThePeriod) {
   EXPECT_FALSE(SetTimer(0x999, 1, 10)) << "no such window";
 }
 
+TEST_F(Timers, TicksDueTogetherComeInCreationOrder) {
+  // (window, timer id) per tick; the ids run against creation order on purpose.
+  std::vector<std::pair<HWND, uint32_t>> order;
+  auto record = [&order](HWND h, uint32_t m, uint64_t w, int64_t l) -> int64_t {
+    if (m == WM_TIMER) order.push_back({h, uint32_t(w)});
+    return DefWindowProc(h, m, w, l);
+  };
+  HWND a = MakeTop(record), b = MakeTop(record);
+  SetTimer(a, 3, 10);
+  SetTimer(b, 1, 10);
+  SetTimer(a, 2, 20);
+  RunMessagesUntil(20);
+  EXPECT_THAT(order, ElementsAre(std::pair{a, 3u}, std::pair{b, 1u},    // at 10
+                                 std::pair{a, 3u}, std::pair{b, 1u}, std::pair{a, 2u}));  // at 20
+  // Setting an existing timer again keeps its place; so do ticks owed while busy.
+  order.clear();
+  SetTimer(a, 3, 10);
+  GetHost().WaitUntil(45);
+  Drain();
+  EXPECT_THAT(order, ElementsAre(std::pair{a, 3u}, std::pair{b, 1u}, std::pair{a, 2u}));
+}
+
 TEST_F(Timers, ZeroPeriodStillLetsTimePass) {
   std::vector<std::pair<uint32_t, uint32_t>> ticks;
   HWND top = TickRecorder(ticks);

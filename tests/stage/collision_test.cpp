@@ -51,6 +51,27 @@ TEST(Collision, BorderBitsFollowSolidPixelsOnly) {
   EXPECT_FALSE(InsideStage({nullptr, 0, -1, 5}, 100, 100));
 }
 
+// Each strip starts exactly at its edge: the stage's last column or row is inside, the
+// first one past it is outside. The 2-pixel margin of FramedSquare puts its first solid
+// column or row at frame offset 2 and its last at 7.
+TEST(Collision, BorderStripsStartExactlyAtTheEdge) {
+  auto a = FramedSquare();
+  const int w = 100, h = 80;
+  struct Case {
+    int x, y, bits;
+  } cases[] = {
+      {w - 8, 30, 0},  {w - 7, 30, kBorderRight},   // last solid column on w - 1, then on w
+      {-2, 30, 0},     {-3, 30, kBorderLeft},       // first solid column on 0, then on -1
+      {40, h - 8, 0},  {40, h - 7, kBorderBottom},  // last solid row on h - 1, then on h
+      {40, -2, 0},     {40, -3, kBorderTop},        // first solid row on 0, then on -1
+  };
+  for (const Case& c : cases) {
+    const Placed p{a.get(), 0, c.x, c.y};
+    EXPECT_EQ(BorderBits(p, w, h), c.bits) << "at " << c.x << "," << c.y;
+    EXPECT_EQ(BorderBitsReference(p, w, h), c.bits) << "at " << c.x << "," << c.y;
+  }
+}
+
 TEST(Collision, MasksAgreeWithPlainScanOnRandomPictures) {
   std::mt19937 rng(99);
   int overlaps = 0;

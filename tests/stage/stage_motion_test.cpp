@@ -73,6 +73,23 @@ TEST_F(MotionTest, SolidPixelsCrossingLeftAndTopGiveBits3) {
   EXPECT_EQ(EventsOf(kBorderHit)[0].args[3], 4 | 8);
 }
 
+TEST_F(MotionTest, BorderHitStartsAtTheFirstColumnPastTheEdge) {
+  // The solid 6 x 6 centre spans frame columns 2..7; the stage is 200 wide.
+  const int id = Make(100, 50);
+  box().SetPosition(id, 192, 50, true);  // last solid column on 199: still inside
+  box().SetPosition(id, 100, 50, true);
+  box().SetPosition(id, -2, 50, true);   // first solid column on 0
+  EXPECT_TRUE(EventsOf(kBorderHit).empty());
+  box().SetPosition(id, 100, 50, true);
+  box().SetPosition(id, 193, 50, true);  // one column on 200
+  box().SetPosition(id, 100, 50, true);
+  box().SetPosition(id, -3, 50, true);   // one column on -1
+  const auto hits = EventsOf(kBorderHit);
+  ASSERT_EQ(hits.size(), 2u);
+  EXPECT_EQ(hits[0].args, (std::vector<int>{id, 100, 50, 4}));
+  EXPECT_EQ(hits[1].args, (std::vector<int>{id, 100, 50, 1}));
+}
+
 TEST_F(MotionTest, EqualTypesDifferentLayersAndDisabledNeverCollide) {
   const int same = Make(40, 40, 1);
   const int off = Make(80, 40, 2, /*collide*/ false);

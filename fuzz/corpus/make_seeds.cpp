@@ -1,0 +1,241 @@
+// tolvaran-fuzz-seeds OUT_DIR ASSET_DIR: writes the seed inputs of the fuzz targets,
+// one folder per target under OUT_DIR (<build>/fuzz/seeds), made with the tests' encoders so that no binary
+// sample lives in the tree. The generated assets already cover the everyday files (GIF
+// animations, RGBA PNGs, JPEGs, one WAVE, one tune); the seeds add the variants the game
+// does not use: other BMP depths, icons, cursors, PCX, interlaced and disposing GIFs,
+// palette and 16-bit PNGs, other WAVE layouts and MIDI event kinds. The stage target reads
+// five transform bytes before the picture, so its seeds are assets with such a prefix.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tests/pictures/encoders.h"
+#include "tests/sound/test_data.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+fs::path g_out;
+bool g_failed = false;
+
+void Write(const std::string& target, const std::string& name, const Bytes& bytes) {
+  const fs::path dir = g_out / target;
+  fs::create_directories(dir);
+  std::ofstream out(dir / name, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  if (!out) {
+    std::fprintf(stderr, "tolvaran-fuzz-seeds: cannot write %s\n", (dir / name).c_str());
+    g_failed = true;
+  }
+}
+
+Bytes Read(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "tolvaran-fuzz-seeds: cannot read %s\n", path.c_str());
+    g_failed = true;
+    return {};
+  }
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Indices 0..n-1 in a pattern that gives the LZW coder both runs and noise.
+std::vector<uint8_t> Pattern(int count, int colours) {
+  std::vector<uint8_t> out(static_cast<size_t>(count));
+  uint32_t state = 1;
+  for (int i = 0; i < count; ++i) {
+    state = state * 1103515245u + 12345u;
+    out[size_t(i)] = uint8_t(((i / 7) % 3 == 0 ? i % colours : (state >> 16) % uint32_t(colours)));
+  }
+  return out;
+}
+
+testpic::BmpLayout Layout(int w, int h, int bits) {
+  testpic::BmpLayout l;
+  l.width = w;
+  l.height = h;
+  l.bitCount = bits;
+  if (bits <= 8) {
+    for (int i = 0; i < (1 << bits); ++i) l.palette.push_back(uint32_t(i * 0x010203 * 37) & 0xFFFFFF);
+    for (int i = 0; i < w * h; ++i) l.pixels.push_back(uint32_t(i % (1 << bits)));
+  } else {
+    for (int i = 0; i < w * h; ++i) l.pixels.push_back(0x80000000u | uint32_t(i * 0x0A1B2C));
+  }
+  return l;
+}
+
+void PictureLoaderSeeds() {
+  const std::string t = "fuzz_pictures_loader";
+  for (int bits : {1, 4, 8, 24, 32}) Write(t, "bmp" + std::to_string(bits) + ".bmp", testpic::BmpFile(Layout(5, 3, bits)));
+  testpic::BmpLayout topDown = Layout(4, 2, 8);
+  topDown.topDown = true;
+  Write(t, "bmp8_top_down.bmp", testpic::BmpFile(topDown));
+  testpic::BmpLayout fields = Layout(3, 2, 16);
+  fields.compression = 3;
+  fields.masks = {0xF800, 0x07E0, 0x001F};
+  Write(t, "bmp16_bitfields.bmp", testpic::BmpFile(fields));
+  testpic::BmpLayout core = Layout(3, 2, 24);
+  core.headerSize = 12;
+  Write(t, "bmp24_core_header.bmp", testpic::BmpFile(core));
+
+  const std::vector<uint8_t> mask{0, 1, 1, 0, 0, 0};
+  testpic::BmpLayout icon = Layout(3, 2, 32);
+  const Bytes png = testpic::PngFile(2, 1, 6, 8, {0, 255, 0, 0, 255, 0, 0, 255, 128});
+  Write(t, "icon.ico", testpic::IconFile({{3, 2, 32, testpic::DibBytes(icon, &mask)},
+                                          {3, 2, 8, testpic::DibBytes(Layout(3, 2, 8), &mask)}}));
+  Write(t, "icon_png.ico", testpic::IconFile({{2, 1, 32, png}}));
+  Write(t, "cursor.cur", testpic::IconFile({{3, 2, 4, testpic::DibBytes(Layout(3, 2, 4), &mask)}}, 2));
+  Write(t, "pcx8.pcx", testpic::PcxFile(7, 3, 8, Pattern(21, 5), {0xFF0000, 0x00FF00, 0x0000FF, 0x808080, 0xFFFFFF}));
+  Write(t, "pcx1.pcx", testpic::PcxFile(9, 2, 1, {1, 0, 1, 1, 0, 0, 1, 0, 1, 0, 1, 0, 0, 1, 1, 1, 0, 0}));
+  Write(t, "grey.jpg", testpic::JpegFile(8, 8, std::vector<uint32_t>(64, 0x808080), 90, true));
+}
+
+void GifSeeds() {
+  const std::string t = "fuzz_pictures_gif";
+  const std::vector<uint32_t> table{0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
+  // Two frames that dispose to the background and to the previous frame, with a
+  // transparent index, a loop count and a comment.
+  auto anim = testpic::GifBuilder(6, 5, table);
+  anim.Netscape(3).Comment("seed")
+      .Control(2, true, 7, 3).Image(0, 0, 6, 5, Pattern(30, 4))
+      .Control(3, false, 12, 0).Image(2, 1, 3, 3, Pattern(9, 4))
+      .Control(1, true, 0, 0).Image(1, 1, 2, 2, {1, 2, 3, 0})
+      .Trailer();
+  Write(t, "disposal.gif", anim.bytes);
+  // Interlaced, with a local table and no global one, in the older signature.
+  auto inter = testpic::GifBuilder(5, 9, {}, "GIF87a");
+  inter.Image(0, 0, 5, 9, Pattern(45, 8), true,
+              {0x000000, 0x202020, 0x404040, 0x606060, 0x808080, 0xA0A0A0, 0xC0C0C0, 0xE0E0E0})
+      .Trailer();
+  Write(t, "interlaced_local_table.gif", inter.bytes);
+  // Enough noise in 256 colours for the code width to reach 12 bits and the table to reset.
+  std::vector<uint32_t> full(256);
+  for (size_t i = 0; i < full.size(); ++i) full[i] = uint32_t(i * 0x010101);
+  auto wide = testpic::GifBuilder(96, 64, full);
+  wide.Image(0, 0, 96, 64, Pattern(96 * 64, 256)).Trailer();
+  Write(t, "code_width_reset.gif", wide.bytes);
+  // A frame larger than the screen and one cut off before its trailer.
+  auto odd = testpic::GifBuilder(2, 2, table);
+  odd.Image(1, 1, 3, 3, Pattern(9, 4));
+  Write(t, "frame_past_screen_no_trailer.gif", odd.bytes);
+}
+
+void PngSeeds() {
+  const std::string t = "fuzz_pictures_png";
+  // Colour type 3 with tRNS, 2 bits per pixel: 5 pixels pack into two bytes per row.
+  Write(t, "palette_trns.png",
+        testpic::PngFile(5, 2, 3, 2, {0x1B, 0x40, 0xE4, 0x00}, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF},
+                         {0, 128}));
+  Write(t, "grey16.png", testpic::PngFile(2, 2, 0, 16, {0x12, 0x34, 0xFF, 0xFF, 0x00, 0x00, 0x80, 0x01}));
+  Write(t, "grey_alpha.png", testpic::PngFile(2, 1, 4, 8, {10, 0, 200, 255}));
+  Write(t, "rgb.png", testpic::PngFile(2, 1, 2, 8, {1, 2, 3, 250, 251, 252}));
+  Write(t, "rgba16.png", testpic::PngFile(1, 1, 6, 16, {0xFF, 0, 0x80, 0, 0, 0xFF, 0x7F, 0xFF}));
+}
+
+void StageSeeds(const fs::path& assets) {
+  const std::string t = "fuzz_pictures_stage";
+  // turn, angle / 3, (zoom - 100) / 8, depth + 20, light; then the picture.
+  const struct {
+    const char* file;
+    Bytes params;
+  } seeds[] = {
+      {"builtin/StandPicture.gif", {1, 30, 112, 70, 20}},
+      {"builtin/PortraitPicture.png", {2, 0, 50, 120, 0xF0}},
+      {"builtin/AttackPicture.gif", {3, 90, 200, 0, 0}},
+      {"图片集合/鸡腿.png", {0, 15, 12, 100, 40}},
+  };
+  int n = 0;
+  for (const auto& s : seeds) {
+    Bytes bytes = s.params;
+    const Bytes picture = Read(assets / s.file);
+    bytes.insert(bytes.end(), picture.begin(), picture.end());
+    Write(t, "asset" + std::to_string(++n) + ".bin", bytes);
+  }
+}
+
+void WaveSeeds() {
+  using namespace sound_test;
+  const std::string t = "fuzz_sound_wave";
+  Write(t, "pcm8_mono.wav", SimpleWave(33, {1, 1, 11025, 8}));
+  Write(t, "pcm16_stereo.wav", SimpleWave(64));
+  // A chunk before the format, an odd-sized one (padded) between format and data.
+  Bytes list;
+  Put(list, "LIST");
+  Le32(list, 5);
+  Put(list, "INFOx");
+  list.push_back(0);
+  Write(t, "chunks_around.wav", Riff({list, FmtChunk({1, 1, 8000, 16}), list, DataChunk(Ramp(20))}));
+  // WAVE_FORMAT_EXTENSIBLE: a 40-byte format with the PCM sub-format.
+  Bytes ext;
+  Put(ext, "fmt ");
+  Le32(ext, 40);
+  Le16(ext, 0xFFFE);
+  Le16(ext, 2);
+  Le32(ext, 44100);
+  Le32(ext, 44100 * 4);
+  Le16(ext, 4);
+  Le16(ext, 16);
+  Le16(ext, 22);
+  Le16(ext, 16);
+  Le32(ext, 3);
+  const uint8_t pcmGuid[16] = {1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+  ext.insert(ext.end(), std::begin(pcmGuid), std::end(pcmGuid));
+  Write(t, "extensible.wav", Riff({ext, DataChunk(Ramp(16))}));
+  // The data chunk claims more than the file holds.
+  Bytes cut = SimpleWave(40, {1, 2, 22050, 8});
+  cut.resize(cut.size() - 25);
+  Write(t, "data_cut_short.wav", cut);
+}
+
+void MidiSeeds() {
+  using namespace sound_test;
+  const std::string t = "fuzz_sound_midi";
+  Write(t, "tune.mid", Tune(6));
+  // One track: running status, a system exclusive message, text and tempo meta events,
+  // controllers, pitch bend and a note left sounding at the end.
+  Write(t, "format0_events.mid",
+        Smf(0, 120,
+            {Track({{0, {0xFF, 0x01, 0x04, 't', 'e', 'x', 't'}},
+                    {0, Tempo(400000)},
+                    {0, {0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7}},
+                    {0, {0xB0, 0x07, 100}},
+                    {0, {0xC1, 0x19}},
+                    {0, {0x91, 64, 90}},
+                    {30, {67, 90}},          // running status
+                    {30, {64, 0}},
+                    {10, {0xE1, 0x00, 0x50}},
+                    {60, {0xF7, 0x02, 0x01, 0x02}},  // an escape sequence
+                    {0, {0x81, 67, 0}},
+                    {0, {0x92, 72, 80}},
+                    {0, EndOfTrack()}})}));
+  // Time in SMPTE frames (25 fps, 40 ticks per frame), two tracks of format 1.
+  Write(t, "smpte_division.mid",
+        Smf(1, 0xE728, {Track({{0, Tempo(600000)}, {0, EndOfTrack()}}),
+                        Track({{0, {0x90, 60, 100}}, {1000, {0x80, 60, 0}}, {0, EndOfTrack()}})}));
+  // A track whose length runs past the end of the file.
+  Bytes cut = Tune(3);
+  cut.resize(cut.size() - 6);
+  Write(t, "track_cut_short.mid", cut);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: tolvaran-fuzz-seeds OUT_DIR ASSET_DIR\n");
+    return 2;
+  }
+  g_out = argv[1];
+  PictureLoaderSeeds();
+  GifSeeds();
+  PngSeeds();
+  StageSeeds(argv[2]);
+  WaveSeeds();
+  MidiSeeds();
+  return g_failed ? 1 : 0;
+}
