@@ -18,7 +18,7 @@ std::string FoldFullWidth(std::string_view s) {
   out.reserve(s.size());
   for (size_t i = 0; i < s.size(); ++i) {
     const uint8_t b = uint8_t(s[i]);
-    if (b < 0x80 || i + 1 >= s.size()) {
+    if (!platform::IsGbkLeadByte(b) || i + 1 >= s.size()) {
       out += char(b);
       continue;
     }

@@ -3,6 +3,7 @@
 // characters, so that it never finds a '\' that is really the second half of one.
 #include <algorithm>
 
+#include "platform/text.h"
 #include "runtime/commands/commands.h"
 
 namespace rt::commands {
@@ -13,7 +14,6 @@ std::string_view TextArg(int argc, const ArgRecord* args, int i) {
 }
 int32_t IntArgAt(int argc, const ArgRecord* args, int i) { return i < argc ? IntArg(args[i]) : 0; }
 
-bool IsLeadByte(uint8_t b) { return b >= 0x80; }
 uint8_t FoldAscii(uint8_t b) { return b >= 'A' && b <= 'Z' ? uint8_t(b - 'A' + 'a') : b; }
 
 // Compares `what` with the text at `at`; two-byte characters compare as units, exactly,
@@ -22,7 +22,7 @@ bool MatchesAt(std::string_view text, size_t at, std::string_view what, bool ign
   if (!ignoreCase) return text.compare(at, what.size(), what) == 0;
   for (size_t i = 0; i < what.size(); ++i) {
     const uint8_t a = uint8_t(text[at + i]), b = uint8_t(what[i]);
-    if (IsLeadByte(b)) {
+    if (platform::IsGbkLeadByte(b)) {
       if (a != b) return false;
       if (i + 1 < what.size()) {
         ++i;
@@ -85,7 +85,7 @@ void FindTextReverse(ArgRecord* result, int argc, ArgRecord* args) {
   int32_t found = -1;
   for (size_t at = 0; at < region && region - at >= what.size(); ++at) {
     if (MatchesAt(s, at, what, ignoreCase)) found = int32_t(at + 1);
-    if (IsLeadByte(uint8_t(s[at]))) {
+    if (platform::IsGbkLeadByte(uint8_t(s[at]))) {
       // s[at + 1] exists: at most it is the terminating zero, which ends the walk.
       if (at + 1 >= s.size()) break;
       ++at;

@@ -1,12 +1,11 @@
 #include "runtime/forms/text_layout.h"
 
+#include "platform/text.h"
+
 namespace rt {
 
 size_t GbkCharLength(std::string_view s) {
-  if (s.size() >= 2) {
-    auto lead = static_cast<unsigned char>(s[0]);
-    if (lead >= 0x81 && lead <= 0xFE) return 2;
-  }
+  if (s.size() >= 2 && platform::IsGbkLeadByte(uint8_t(s[0]))) return 2;
   return s.empty() ? 0 : 1;
 }
 
