@@ -10,7 +10,7 @@
 #include "stage/cartoon_box.h"
 #include "stage/cartoon_object.h"
 #include "stage/stage_commands.h"
-#include "stage/stage_fonts.h"
+#include "runtime/forms/font_value.h"
 
 namespace game {
 namespace {
@@ -71,7 +71,7 @@ void Stage::SetPicture(int id, std::span<const uint8_t> bytes, int64_t key) cons
 }
 void Stage::SetText(int id, std::string_view gbkText, const rt::FontValue* font, uint32_t colour) const {
   if (font) {
-    const platform::LogFont lf = stage::LogFontFromValue(*font);
+    const platform::LogFont lf = rt::LogFontFromFont(*font);
     Box(id_).SetObjectText(id, std::string(gbkText), &lf, colour);
   } else {
     Box(id_).SetObjectText(id, std::string(gbkText), nullptr, colour);

@@ -5,8 +5,10 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/surface.h"
 #include "platform/types.h"
@@ -60,7 +62,12 @@ struct LogFont {
 };
 #pragma pack(pop)
 static_assert(sizeof(LogFont) == 60);
+// The record to and from its stored bytes, field by field in little-endian order.
 bool LogFontFromBytes(const uint8_t* data, size_t size, LogFont& out);  // size must be 60
+inline bool LogFontFromBytes(std::span<const uint8_t> bytes, LogFont& out) {
+  return LogFontFromBytes(bytes.data(), bytes.size(), out);
+}
+std::vector<uint8_t> LogFontToBytes(const LogFont& lf);
 LogFont DefaultGuiFont();   // the desktop's default user-interface font (9 pt "宋体")
 
 // A realised font: FreeType face found through fontconfig. "宋体" maps to AR PL UMing,

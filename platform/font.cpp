@@ -12,6 +12,7 @@
 #include <map>
 
 #include "platform/font_internal.h"
+#include "platform/text.h"
 
 namespace platform {
 
@@ -22,6 +23,10 @@ namespace {
 int32_t ReadLe32(const uint8_t* p) {
   return int32_t(uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
                  (uint32_t(p[3]) << 24));
+}
+
+void WriteLe32(uint8_t* p, int32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = uint8_t(uint32_t(v) >> (8 * i));
 }
 
 constexpr char kSongTi[] = "\xCB\xCE\xCC\xE5";  // 宋体 in GBK
@@ -48,6 +53,26 @@ bool LogFontFromBytes(const uint8_t* data, size_t size, LogFont& out) {
   std::memcpy(lf.faceName, data + 28, sizeof(lf.faceName));
   out = lf;
   return true;
+}
+
+std::vector<uint8_t> LogFontToBytes(const LogFont& lf) {
+  std::vector<uint8_t> out(sizeof(LogFont));
+  uint8_t* data = out.data();
+  WriteLe32(data + 0, lf.height);
+  WriteLe32(data + 4, lf.width);
+  WriteLe32(data + 8, lf.escapement);
+  WriteLe32(data + 12, lf.orientation);
+  WriteLe32(data + 16, lf.weight);
+  data[20] = lf.italic;
+  data[21] = lf.underline;
+  data[22] = lf.strikeOut;
+  data[23] = lf.charSet;
+  data[24] = lf.outPrecision;
+  data[25] = lf.clipPrecision;
+  data[26] = lf.quality;
+  data[27] = lf.pitchAndFamily;
+  std::memcpy(data + 28, lf.faceName, sizeof(lf.faceName));
+  return out;
 }
 
 LogFont DefaultGuiFont() {
@@ -98,7 +123,7 @@ std::string HostFamily(std::string_view gbkName) {
   for (const auto& [from, to] : kAliases) {
     if (gbkName == from) return std::string(to);
   }
-  return EncodeUtf8(DecodeGbk(gbkName));
+  return CodePointsToUtf8(GbkToCodePoints(gbkName));
 }
 
 struct FaceChoice {

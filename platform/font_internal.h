@@ -73,9 +73,4 @@ class Font {
   bool linkTried_ = false;
 };
 
-// GBK (read as GB18030, its superset) to Unicode; a byte that starts no valid character
-// becomes U+FFFD, so damaged text still shows where it is damaged.
-std::u32string DecodeGbk(std::string_view gbk);
-std::string EncodeUtf8(std::u32string_view text);
-
 }  // namespace platform

@@ -3,6 +3,7 @@
 
 #include "platform/draw.h"
 #include "platform/font_internal.h"
+#include "platform/text.h"
 
 namespace platform {
 
@@ -29,7 +30,7 @@ inline uint32_t Blend(uint32_t dest, uint32_t colour, uint32_t a) {
 
 Point DC::GetTextExtent(std::string_view gbk) {
   const std::shared_ptr<Font> font = GetFont();
-  const std::u32string text = DecodeGbk(gbk);
+  const std::u32string text = GbkToCodePoints(gbk);
   auto lock = font->Lock();
   return {Advance(*font, text), font->Ascent() + font->Descent()};
 }
@@ -37,7 +38,7 @@ Point DC::GetTextExtent(std::string_view gbk) {
 void DC::TextOut(int x, int y, std::string_view gbk) {
   if (!target_) return;
   const std::shared_ptr<Font> font = GetFont();
-  const std::u32string text = DecodeGbk(gbk);
+  const std::u32string text = GbkToCodePoints(gbk);
   auto lock = font->Lock();
   const int width = Advance(*font, text), height = font->Ascent() + font->Descent();
   const Point cell{x + origin_.x, y + origin_.y};

@@ -1,5 +1,6 @@
-// GBK <-> UTF-8 through iconv. Bytes that do not convert are kept as they are, so a
-// damaged name still names the same file and a round trip loses nothing it had.
+// GBK conversions through iconv. Lenient conversions keep bytes that do not convert as
+// they are, so a damaged name still names the same file and a round trip loses nothing
+// it had.
 #include "platform/text.h"
 
 #include <iconv.h>
@@ -10,18 +11,30 @@ namespace platform {
 
 namespace {
 
+// The texts are GBK (code page 936) and are written under that name, so they are read
+// under it too: every conversion then has the same table both ways. GB18030 decodes
+// GBK's two-byte characters alike but also accepts its four-byte sequences and the
+// user-defined areas, which no text of ours holds; damaged bytes that happened to form
+// one would draw as some character instead of showing as damage. Under "GBK" the
+// single byte 0x80 is the euro sign, as in code page 936, and never a lead byte.
+constexpr const char* kGbk = "GBK";
+
 class Converter {
  public:
   Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
   ~Converter() {
-    if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
+    if (Usable()) iconv_close(cd_);
   }
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
 
-  std::string Run(std::string_view in) {
+  bool Usable() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+  // With `exact`, nullopt at the first byte that does not convert; otherwise that byte
+  // is copied and the conversion goes on after it.
+  std::optional<std::string> Run(std::string_view in, bool exact) {
+    if (!Usable()) return exact ? std::nullopt : std::optional<std::string>(in);
     std::string out;
-    if (cd_ == reinterpret_cast<iconv_t>(-1)) return std::string(in);
     out.reserve(in.size() * 3 / 2 + 4);
     iconv(cd_, nullptr, nullptr, nullptr, nullptr);
     char* src = const_cast<char*>(in.data());
@@ -34,13 +47,27 @@ class Converter {
       out.append(buffer, size_t(dst - buffer));
       if (r != size_t(-1)) continue;
       if (errno == E2BIG) continue;
-      // EILSEQ or a sequence cut off at the end: keep the byte and go on after it.
+      // EILSEQ or a sequence cut off at the end.
+      if (exact) return std::nullopt;
       out.push_back(*src);
       ++src;
       --srcLeft;
       iconv(cd_, nullptr, nullptr, nullptr, nullptr);
     }
     return out;
+  }
+
+  // Exactly `bytes` to one UTF-32 code point; nullopt when they are not one character.
+  std::optional<char32_t> One(std::string_view bytes) {
+    if (!Usable()) return std::nullopt;
+    char32_t ch = 0;
+    char* in = const_cast<char*>(bytes.data());
+    size_t inLeft = bytes.size(), outLeft = sizeof ch;
+    char* o = reinterpret_cast<char*>(&ch);
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd_, &in, &inLeft, &o, &outLeft) == size_t(-1) || inLeft != 0 || outLeft != 0)
+      return std::nullopt;
+    return ch;
   }
 
  private:
@@ -53,27 +80,85 @@ bool IsAscii(std::string_view s) {
   return true;
 }
 
+Converter& GbkToUtf8Converter() {
+  thread_local Converter converter("UTF-8", kGbk);
+  return converter;
+}
+
+Converter& Utf8ToGbkConverter() {
+  thread_local Converter converter(kGbk, "UTF-8");
+  return converter;
+}
+
 }  // namespace
 
 std::string GbkToUtf8(std::string_view gbk) {
   if (IsAscii(gbk)) return std::string(gbk);
-  thread_local Converter converter("UTF-8", "GBK");
-  return converter.Run(gbk);
+  return *GbkToUtf8Converter().Run(gbk, false);
 }
 
 std::string Utf8ToGbk(std::string_view utf8) {
   if (IsAscii(utf8)) return std::string(utf8);
-  thread_local Converter converter("GBK", "UTF-8");
-  return converter.Run(utf8);
+  return *Utf8ToGbkConverter().Run(utf8, false);
+}
+
+std::optional<std::string> Utf8ToGbkExact(std::string_view utf8) {
+  if (IsAscii(utf8)) return std::string(utf8);
+  return Utf8ToGbkConverter().Run(utf8, true);
+}
+
+std::u32string GbkToCodePoints(std::string_view gbk) {
+  thread_local Converter converter("UTF-32LE", kGbk);
+  std::u32string out;
+  out.reserve(gbk.size());
+  size_t i = 0;
+  while (i < gbk.size()) {
+    const uint8_t b = uint8_t(gbk[i]);
+    if (b < 0x80) {  // ASCII needs no converter
+      out.push_back(b);
+      ++i;
+      continue;
+    }
+    // A character is one byte or a lead byte and its trail; a lead byte whose pair does
+    // not convert is damage of one byte, and the byte after it is read afresh.
+    const size_t len = IsGbkLeadByte(b) ? 2 : 1;
+    std::optional<char32_t> ch;
+    if (i + len <= gbk.size()) ch = converter.One(gbk.substr(i, len));
+    out.push_back(ch ? *ch : U'\uFFFD');
+    i += ch ? len : 1;
+  }
+  return out;
+}
+
+std::string CodePointsToUtf8(std::u32string_view text) {
+  std::string out;
+  for (char32_t c : text) {
+    if (c < 0x80) {
+      out.push_back(char(c));
+    } else if (c < 0x800) {
+      out.push_back(char(0xC0 | (c >> 6)));
+      out.push_back(char(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(char(0xE0 | (c >> 12)));
+      out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(char(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(char(0xF0 | (c >> 18)));
+      out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(char(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
 }
 
 std::string HostPath(std::string_view gbkPath) {
   std::string slashed(gbkPath);
   for (size_t i = 0; i < slashed.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(slashed[i]);
+    const uint8_t c = static_cast<uint8_t>(slashed[i]);
     // A lead byte takes the next byte with it: its trail may be 0x5C, which is not a
     // backslash there but half of a character such as "数".
-    if (c >= 0x81 && c <= 0xFE && i + 1 < slashed.size()) {
+    if (IsGbkLeadByte(c) && i + 1 < slashed.size()) {
       ++i;
       continue;
     }

@@ -8,9 +8,9 @@
 #include <map>
 
 #include "platform/window.h"
+#include "runtime/forms/font_value.h"
 #include "stage/blit.h"
 #include "stage/collision.h"
-#include "stage/stage_fonts.h"
 
 namespace stage {
 
@@ -74,7 +74,8 @@ std::unique_ptr<CartoonBox> CartoonBox::Create(const rt::CreateInfo& info) {
   box->clientHeight_ = client.Height();
 
   platform::LogFont lf;
-  box->font_ = platform::CreateFont(ReadLogFont(box->s_.font, lf) ? lf : platform::DefaultGuiFont());
+  box->font_ = platform::CreateFont(
+      platform::LogFontFromBytes(box->s_.font, lf) ? lf : platform::DefaultGuiFont());
   box->ApplyBorderStyle();
   box->BuildSurface();
   platform::SetTimer(box->hwnd_, kClockTimerId, kClockPeriodMs);
@@ -151,7 +152,8 @@ rt::PropValue CartoonBox::ReadProperty(int i) {
     case kStTextBackColor: v.i = s_.textBackColor; break;
     case kStFont: {
       platform::LogFont lf;
-      v.font = ValueFromLogFont(ReadLogFont(s_.font, lf) ? lf : platform::DefaultGuiFont());
+      v.font = rt::FontFromLogFont(
+          platform::LogFontFromBytes(s_.font, lf) ? lf : platform::DefaultGuiFont());
       v.hasFont = true;
       break;
     }
@@ -178,9 +180,11 @@ bool CartoonBox::WriteProperty(int i, const rt::PropValue& v) {
     case kStTextColor: s_.textColor = uint32_t(v.i); break;
     case kStTextBackColor: s_.textBackColor = uint32_t(v.i); break;
     case kStFont: {
-      s_.font = v.hasFont ? LogFontBytes(LogFontFromValue(v.font)) : std::vector<uint8_t>{};
+      s_.font = v.hasFont ? platform::LogFontToBytes(rt::LogFontFromFont(v.font))
+                          : std::vector<uint8_t>{};
       platform::LogFont lf;
-      font_ = platform::CreateFont(ReadLogFont(s_.font, lf) ? lf : platform::DefaultGuiFont());
+      font_ = platform::CreateFont(
+          platform::LogFontFromBytes(s_.font, lf) ? lf : platform::DefaultGuiFont());
       if (surfaceDc_) surfaceDc_->SelectFont(font_);
       break;
     }

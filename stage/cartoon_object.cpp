@@ -3,7 +3,7 @@
 #include <map>
 
 #include "platform/window.h"
-#include "stage/stage_fonts.h"
+#include "runtime/forms/font_value.h"
 
 namespace stage {
 
@@ -55,7 +55,7 @@ CartoonObject::~CartoonObject() {
 void CartoonObject::Redecode() {
   if (!s_.text.empty()) {
     platform::LogFont lf;
-    const bool hasFont = ReadLogFont(s_.font, lf);
+    const bool hasFont = platform::LogFontFromBytes(s_.font, lf);
     auto pic = RenderText(s_.text, hasFont ? &lf : nullptr, s_.textColor);
     decoded_ = pic ? MakeSprite(std::move(*pic)) : nullptr;
     return;
@@ -77,7 +77,8 @@ rt::PropValue CartoonObject::ReadProperty(int i) {
     case kTplText: v.text = s_.text; break;
     case kTplFont: {
       platform::LogFont lf;
-      v.font = ValueFromLogFont(ReadLogFont(s_.font, lf) ? lf : platform::DefaultGuiFont());
+      v.font = rt::FontFromLogFont(
+          platform::LogFontFromBytes(s_.font, lf) ? lf : platform::DefaultGuiFont());
       v.hasFont = true;
       break;
     }
@@ -114,7 +115,8 @@ bool CartoonObject::WriteProperty(int i, const rt::PropValue& v) {
   switch (i) {
     case kTplText: s_.text = v.text; redecode = true; break;
     case kTplFont:
-      s_.font = v.hasFont ? LogFontBytes(LogFontFromValue(v.font)) : std::vector<uint8_t>{};
+      s_.font = v.hasFont ? platform::LogFontToBytes(rt::LogFontFromFont(v.font))
+                          : std::vector<uint8_t>{};
       redecode = true;
       break;
     case kTplTextColor:

@@ -6,9 +6,9 @@
 #include "platform/text.h"
 #include "runtime/forms/component.h"
 #include "runtime/values/arg_list.h"
+#include "runtime/forms/font_value.h"
 #include "stage/cartoon_box.h"
 #include "stage/cartoon_object.h"
-#include "stage/stage_fonts.h"
 
 namespace stage {
 
@@ -66,7 +66,7 @@ STAGE_COMMAND(SetObjectText) {
   CartoonBox& box = StageOf(a);
   std::optional<platform::LogFont> font;
   if (a.Has(2) && a[2].type == kTypeFont && rt::AsAddress(a[2]))
-    font = LogFontFromValue(*static_cast<const rt::FontValue*>(rt::AsAddress(a[2])));
+    font = rt::LogFontFromFont(*static_cast<const rt::FontValue*>(rt::AsAddress(a[2])));
   const uint32_t colour = a.Has(3) ? uint32_t(rt::IntArg(a[3])) : kDefaultColour;
   box.SetObjectText(a.Int(0), std::string(a.Text(1)), font ? &*font : nullptr, colour);
 }

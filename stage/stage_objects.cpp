@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "platform/process.h"
+#include "runtime/forms/font_value.h"
 #include "runtime/sound/sound.h"
 #include "stage/cartoon_box.h"
 #include "stage/cartoon_object.h"
-#include "stage/stage_fonts.h"
 
 namespace stage {
 
@@ -182,13 +182,13 @@ void CartoonBox::SetObjectText(int id, const std::string& text, const platform::
   if (!o) return;
   Invalidate(*o);
   o->text = text;
-  if (font) o->font = pool_.InternBytes(LogFontBytes(*font));
+  if (font) o->font = pool_.InternBytes(platform::LogFontToBytes(*font));
   if (textColour != kDefaultColour) o->textColour = textColour;
   ReleasePictures(*o);
   ClearPlayback(*o);
   if (text.empty()) return;
   platform::LogFont lf;
-  const bool hasFont = o->font && ReadLogFont(*o->font, lf);
+  const bool hasFont = o->font && platform::LogFontFromBytes(*o->font, lf);
   auto pic = RenderText(text, hasFont ? &lf : nullptr, o->textColour);
   if (!pic) return;
   o->source = pool_.InternPicture(std::move(*pic));

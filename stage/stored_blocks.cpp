@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "runtime/forms/byte_reader.h"
+#include "runtime/values/byte_reader.h"
 
 namespace stage {
 
@@ -25,26 +25,26 @@ void ClampTemplateSettings(TemplateSettings& t) {
   t.existTime = std::max(t.existTime, 0);
 }
 
-// The blocks are read through the form runtime's sticky reader: every field is read,
+// The blocks are read through the runtime's sticky reader: every field is read,
 // and a block cut short anywhere shows once, in Ok().
 std::optional<StageSettings> ParseStageBlock(std::span<const uint8_t> block) {
   StageSettings s;
   if (block.empty()) return s;
   rt::ByteReader r(block);
-  const int32_t version = r.I32();
+  const int32_t version = r.I32Le();
   if (!r.Ok() || version > kStageBlockVersion) return std::nullopt;
-  s.border = r.I32();
-  s.backColor = r.U32();
-  s.picDrawMode = r.I32();
+  s.border = r.I32Le();
+  s.backColor = r.U32Le();
+  s.picDrawMode = r.I32Le();
   if (version >= 2) {
-    s.penStyle = r.I32();
-    s.drawRop2 = r.I32();
-    s.penWidth = r.I32();
-    s.penColor = r.U32();
-    s.brushStyle = r.I32();
-    s.brushColor = r.U32();
-    s.textColor = r.U32();
-    s.textBackColor = r.U32();
+    s.penStyle = r.I32Le();
+    s.drawRop2 = r.I32Le();
+    s.penWidth = r.I32Le();
+    s.penColor = r.U32Le();
+    s.brushStyle = r.I32Le();
+    s.brushColor = r.U32Le();
+    s.textColor = r.U32Le();
+    s.textBackColor = r.U32Le();
     const auto font = r.LengthPrefixed();
     s.font.assign(font.begin(), font.end());
   }
@@ -59,26 +59,26 @@ std::optional<TemplateSettings> ParseTemplateBlock(std::span<const uint8_t> bloc
   TemplateSettings t;
   if (block.empty()) return t;
   rt::ByteReader r(block);
-  const int32_t version = r.I32();
+  const int32_t version = r.I32Le();
   if (!r.Ok() || version > kTemplateBlockVersion) return std::nullopt;
-  t.textColor = r.U32();
-  t.autoGetTransColor = r.I32() != 0;
-  t.transparentColor = r.U32();
-  t.alpha = r.I32();
-  t.zoom = r.I32();
-  t.playGif = r.I32() != 0;
-  t.gifDelay = r.I32();
-  t.gifAutoDestroy = r.I32();
-  t.trendColor = r.U32();
-  t.trendDepth = r.I32();
-  t.light = r.I32();
-  t.layer = r.I32();
-  t.angle = r.I32();
-  t.rotateFollow = r.I32() != 0;
-  t.existTime = r.I32();
-  t.collideAllowed = r.I32() != 0;
-  if (version >= 2) t.type = r.I32();
-  if (version >= 3) t.turnType = r.I32();
+  t.textColor = r.U32Le();
+  t.autoGetTransColor = r.I32Le() != 0;
+  t.transparentColor = r.U32Le();
+  t.alpha = r.I32Le();
+  t.zoom = r.I32Le();
+  t.playGif = r.I32Le() != 0;
+  t.gifDelay = r.I32Le();
+  t.gifAutoDestroy = r.I32Le();
+  t.trendColor = r.U32Le();
+  t.trendDepth = r.I32Le();
+  t.light = r.I32Le();
+  t.layer = r.I32Le();
+  t.angle = r.I32Le();
+  t.rotateFollow = r.I32Le() != 0;
+  t.existTime = r.I32Le();
+  t.collideAllowed = r.I32Le() != 0;
+  if (version >= 2) t.type = r.I32Le();
+  if (version >= 3) t.turnType = r.I32Le();
   t.text = r.LengthPrefixedText();
   // A stored text may carry its terminator; the text ends at the first zero.
   t.text.resize(std::min(t.text.size(), t.text.find('\0')));
@@ -97,7 +97,7 @@ std::vector<uint8_t> WriteStageBlock(const StageSettings& s) {
                     int32_t(s.picDrawMode), int32_t(s.penStyle), int32_t(s.drawRop2),
                     int32_t(s.penWidth), int32_t(s.penColor), int32_t(s.brushStyle),
                     int32_t(s.brushColor), int32_t(s.textColor), int32_t(s.textBackColor)})
-    w.I32(v);
+    w.I32Le(v);
   w.LengthPrefixed(s.font);
   w.LengthPrefixed(s.pic);
   return std::move(w.Data());
@@ -112,7 +112,7 @@ std::vector<uint8_t> WriteTemplateBlock(const TemplateSettings& t) {
         int32_t(t.trendDepth), int32_t(t.light), int32_t(t.layer), int32_t(t.angle),
         int32_t(t.rotateFollow), int32_t(t.existTime), int32_t(t.collideAllowed),
         int32_t(t.type), int32_t(t.turnType)})
-    w.I32(v);
+    w.I32Le(v);
   w.LengthPrefixedText(t.text);
   for (const auto* b : {&t.font, &t.picture, &t.createSound, &t.destroySound, &t.collidedSound})
     w.LengthPrefixed(*b);

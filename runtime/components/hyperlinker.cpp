@@ -6,7 +6,7 @@
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/window.h"
-#include "runtime/forms/byte_reader.h"
+#include "runtime/values/byte_reader.h"
 #include "runtime/forms/font_value.h"
 #include "runtime/forms/runtime.h"
 
@@ -80,11 +80,7 @@ class HyperLinkerUnit : public Component {
       case kLinkSelection: settings_.selection = int32_t(v.i); break;
       case kLinkFont: {
         settings_.font.clear();
-        if (v.hasFont) {
-          platform::LogFont lf = LogFontFromFont(v.font);
-          auto* b = reinterpret_cast<const uint8_t*>(&lf);
-          settings_.font.assign(b, b + sizeof lf);
-        }
+        if (v.hasFont) settings_.font = platform::LogFontToBytes(LogFontFromFont(v.font));
         break;
       }
       case kLinkCaption: settings_.caption = v.text; break;
@@ -222,11 +218,11 @@ std::optional<HyperLinkerSettings> ParseHyperLinkerBlock(std::span<const uint8_t
   HyperLinkerSettings s;
   if (block.empty()) return s;
   ByteReader r(block);
-  uint32_t version = r.U32();
+  uint32_t version = r.U32Le();
   if (!r.Ok() || version > 1) return std::nullopt;
-  int32_t linkType = r.I32();
-  uint32_t normal = r.U32(), visited = r.U32(), hover = r.U32(), back = r.U32();
-  int32_t selection = r.I32();
+  int32_t linkType = r.I32Le();
+  uint32_t normal = r.U32Le(), visited = r.U32Le(), hover = r.U32Le(), back = r.U32Le();
+  int32_t selection = r.I32Le();
   if (!r.Ok()) return s;  // a shortened block keeps the defaults
   s.linkType = linkType;
   s.normalColour = normal, s.visitedColour = visited, s.hoverColour = hover, s.backColour = back;
@@ -245,13 +241,13 @@ std::optional<HyperLinkerSettings> ParseHyperLinkerBlock(std::span<const uint8_t
 
 std::vector<uint8_t> EncodeHyperLinkerBlock(const HyperLinkerSettings& s) {
   ByteWriter w;
-  w.U32(1);
-  w.I32(s.linkType);
-  w.U32(s.normalColour);
-  w.U32(s.visitedColour);
-  w.U32(s.hoverColour);
-  w.U32(s.backColour);
-  w.I32(s.selection);
+  w.U32Le(1);
+  w.I32Le(s.linkType);
+  w.U32Le(s.normalColour);
+  w.U32Le(s.visitedColour);
+  w.U32Le(s.hoverColour);
+  w.U32Le(s.backColour);
+  w.I32Le(s.selection);
   w.LengthPrefixed(s.font);
   w.LengthPrefixedText(s.caption);
   w.LengthPrefixedText(s.mailAddress);

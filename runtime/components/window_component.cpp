@@ -6,7 +6,7 @@
 #include "platform/draw.h"
 #include "platform/text.h"
 #include "platform/window.h"
-#include "runtime/forms/byte_reader.h"
+#include "runtime/values/byte_reader.h"
 #include "runtime/forms/runtime.h"
 #include "runtime/pictures/picture_loader.h"
 #include "runtime/sound/sound.h"
@@ -279,14 +279,14 @@ std::optional<WindowSettings> ParseWindowBlock(std::span<const uint8_t> block) {
   WindowSettings s;
   if (block.empty()) return s;
   ByteReader r(block);
-  s.version = r.I32();
+  s.version = r.I32Le();
   if (!r.Ok() || s.version > 6) return std::nullopt;
   int32_t* ints[] = {&s.borderType, &s.unused3, reinterpret_cast<int32_t*>(&s.backColour),
                      &s.maxButton, &s.minButton, &s.controlBox, &s.startPosition, &s.movable,
                      &s.musicPlayMode, &s.enterMovesFocus, &s.escCloses, &s.f1Help, &s.helpTopic};
   // Fields a shortened block lacks keep their defaults.
   auto readInt = [&](int32_t* field) {
-    int32_t v = r.I32();
+    int32_t v = r.I32Le();
     if (r.Ok()) *field = v;
     return r.Ok();
   };
@@ -316,12 +316,12 @@ std::optional<WindowSettings> ParseWindowBlock(std::span<const uint8_t> block) {
 
 std::vector<uint8_t> EncodeWindowBlock(const WindowSettings& s) {
   ByteWriter w;
-  w.I32(6);
+  w.I32Le(6);
   for (int32_t v : {s.borderType, s.unused3, int32_t(s.backColour), s.maxButton, s.minButton,
                     s.controlBox, s.startPosition, s.movable, s.musicPlayMode, s.enterMovesFocus,
                     s.escCloses, s.f1Help, s.helpTopic, s.showInTaskBar, s.dragAnywhere,
                     s.unused17, s.alwaysOnTop, s.unused19})
-    w.I32(v);
+    w.I32Le(v);
   w.LengthPrefixedText(s.className);
   w.LengthPrefixed(s.backPicture);
   w.LengthPrefixed(s.icon);

@@ -26,12 +26,12 @@ enum PropType : int {
 
 // A `font` value: the seven members in stored order.
 struct FontValue {
-  int angle = 0;          // tenths of a degree, taken modulo 3600
+  int angle = 0;          // tenths of a degree, taken modulo 3600 into 0..3599
   bool bold = false;      // weight 700
   bool italic = false;
   bool strikeOut = false;
   bool underline = false;
-  int size = 9;           // points; height = -(size * 96 / 72); negative counts as 0
+  int size = 9;           // points; height -(size * 96 / 72) rounded; negative counts as 0
   std::string face;       // GBK; empty or longer than 31 bytes means "宋体"
 };
 

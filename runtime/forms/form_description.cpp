@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "runtime/forms/byte_reader.h"
+#include "runtime/values/byte_reader.h"
 
 namespace rt {
 
@@ -18,14 +18,14 @@ bool CountFits(const ByteReader& r, uint32_t count, size_t bytesPerItem) {
 
 std::optional<WindowDescription> ParseWindow(ByteReader& r) {
   WindowDescription w;
-  w.windowId = r.U32();
-  uint32_t recordCount = r.U32();
-  uint32_t dataSize = r.U32();
+  w.windowId = r.U32Le();
+  uint32_t recordCount = r.U32Le();
+  uint32_t dataSize = r.U32Le();
   if (!r.Ok() || recordCount == 0 || !CountFits(r, recordCount, 8)) return std::nullopt;
 
   std::vector<uint32_t> keys(recordCount), offsets(recordCount);
-  for (auto& k : keys) k = r.U32();
-  for (auto& o : offsets) o = r.U32();
+  for (auto& k : keys) k = r.U32Le();
+  for (auto& o : offsets) o = r.U32Le();
   std::span<const uint8_t> data = r.Bytes(dataSize);
   if (!r.Ok()) return std::nullopt;
 
@@ -50,31 +50,31 @@ std::optional<WindowDescription> ParseWindow(ByteReader& r) {
 std::optional<UnitRecord> ParseUnitRecord(std::span<const uint8_t> content) {
   ByteReader r(content);
   UnitRecord u;
-  u.typeCode = r.U32();
+  u.typeCode = r.U32Le();
   r.Skip(kReservedBytes);
   u.name = r.CString();
   u.name2 = r.CString();
-  r.U32();  // live-object slot: the runtime keeps live objects elsewhere
-  u.left = r.I32();
-  u.top = r.I32();
-  u.width = r.I32();
-  u.height = r.I32();
-  u.eventLink = r.U32();
-  u.container = r.U32();
-  uint32_t followCount = r.U32();
+  r.U32Le();  // live-object slot: the runtime keeps live objects elsewhere
+  u.left = r.I32Le();
+  u.top = r.I32Le();
+  u.width = r.I32Le();
+  u.height = r.I32Le();
+  u.eventLink = r.U32Le();
+  u.container = r.U32Le();
+  uint32_t followCount = r.U32Le();
   if (!CountFits(r, followCount, 4)) return std::nullopt;
   u.followIds.resize(followCount);
-  for (auto& id : u.followIds) id = r.U32();
+  for (auto& id : u.followIds) id = r.U32Le();
   auto extra = r.LengthPrefixed();
   u.extraBlock.assign(extra.begin(), extra.end());
   u.remark = r.CString();
-  for (auto& word : u.words) word = r.U32();
-  uint32_t eventCount = r.U32();
+  for (auto& word : u.words) word = r.U32Le();
+  uint32_t eventCount = r.U32Le();
   if (!CountFits(r, eventCount, 8)) return std::nullopt;
   u.events.resize(eventCount);
   for (auto& e : u.events) {
-    e.eventIndex = r.I32();
-    e.handlerRef = r.I32();
+    e.eventIndex = r.I32Le();
+    e.handlerRef = r.I32Le();
   }
   r.Skip(kReservedBytes);
   auto own = r.Rest();
@@ -85,7 +85,7 @@ std::optional<UnitRecord> ParseUnitRecord(std::span<const uint8_t> content) {
 
 std::optional<std::vector<WindowDescription>> ParseFormDescription(std::span<const uint8_t> bytes) {
   ByteReader r(bytes);
-  uint32_t windowCount = r.U32();
+  uint32_t windowCount = r.U32Le();
   // The smallest window is a 12-byte header, one key, one offset and one empty record.
   if (!CountFits(r, windowCount, 24)) return std::nullopt;
   std::vector<WindowDescription> windows;
@@ -101,26 +101,26 @@ std::optional<std::vector<WindowDescription>> ParseFormDescription(std::span<con
 
 std::vector<uint8_t> EncodeUnitRecord(const UnitRecord& u) {
   ByteWriter w;
-  w.U32(u.typeCode);
+  w.U32Le(u.typeCode);
   w.Zeros(kReservedBytes);
   w.CString(u.name);
   w.CString(u.name2);
-  w.U32(0);
-  w.I32(u.left);
-  w.I32(u.top);
-  w.I32(u.width);
-  w.I32(u.height);
-  w.U32(u.eventLink);
-  w.U32(u.container);
-  w.U32(uint32_t(u.followIds.size()));
-  for (uint32_t id : u.followIds) w.U32(id);
+  w.U32Le(0);
+  w.I32Le(u.left);
+  w.I32Le(u.top);
+  w.I32Le(u.width);
+  w.I32Le(u.height);
+  w.U32Le(u.eventLink);
+  w.U32Le(u.container);
+  w.U32Le(uint32_t(u.followIds.size()));
+  for (uint32_t id : u.followIds) w.U32Le(id);
   w.LengthPrefixed(u.extraBlock);
   w.CString(u.remark);
-  for (uint32_t word : u.words) w.U32(word);
-  w.U32(uint32_t(u.events.size()));
+  for (uint32_t word : u.words) w.U32Le(word);
+  w.U32Le(uint32_t(u.events.size()));
   for (const auto& e : u.events) {
-    w.I32(e.eventIndex);
-    w.I32(e.handlerRef);
+    w.I32Le(e.eventIndex);
+    w.I32Le(e.handlerRef);
   }
   w.Zeros(kReservedBytes);
   w.Bytes(u.ownBlock);
@@ -129,7 +129,7 @@ std::vector<uint8_t> EncodeUnitRecord(const UnitRecord& u) {
 
 std::vector<uint8_t> EncodeFormDescription(const std::vector<WindowDescription>& windows) {
   ByteWriter w;
-  w.U32(uint32_t(windows.size()));
+  w.U32Le(uint32_t(windows.size()));
   for (const auto& win : windows) {
     ByteWriter data;
     std::vector<uint32_t> offsets;
@@ -137,11 +137,11 @@ std::vector<uint8_t> EncodeFormDescription(const std::vector<WindowDescription>&
       offsets.push_back(uint32_t(data.Size()));
       data.LengthPrefixed(EncodeUnitRecord(rec));
     }
-    w.U32(win.windowId);
-    w.U32(uint32_t(win.records.size()));
-    w.U32(uint32_t(data.Size()));
-    for (const auto& rec : win.records) w.U32(rec.key);
-    for (uint32_t o : offsets) w.U32(o);
+    w.U32Le(win.windowId);
+    w.U32Le(uint32_t(win.records.size()));
+    w.U32Le(uint32_t(data.Size()));
+    for (const auto& rec : win.records) w.U32Le(rec.key);
+    for (uint32_t o : offsets) w.U32Le(o);
     w.Bytes(data.Data());
   }
   return std::move(w.Data());

@@ -6,7 +6,7 @@
 #include "platform/draw.h"
 #include "platform/text.h"
 #include "platform/window.h"
-#include "runtime/forms/byte_reader.h"
+#include "runtime/values/byte_reader.h"
 #include "runtime/forms/font_value.h"
 #include "runtime/forms/runtime.h"
 #include "runtime/forms/text_layout.h"
@@ -151,11 +151,7 @@ class LabelUnit : public Component {
       case kLabelPicDrawMode: s[LabelSettings::kPicDrawMode] = std::clamp(n, 0, 3); break;
       case kLabelFont: {
         settings_.font.clear();
-        if (v.hasFont) {
-          platform::LogFont lf = LogFontFromFont(v.font);
-          auto* b = reinterpret_cast<const uint8_t*>(&lf);
-          settings_.font.assign(b, b + sizeof lf);
-        }
+        if (v.hasFont) settings_.font = platform::LogFontToBytes(LogFontFromFont(v.font));
         break;
       }
       case kLabelMargin: s[LabelSettings::kMargin] = std::max(n, 0); break;
@@ -250,11 +246,11 @@ std::optional<LabelSettings> ParseLabelBlock(std::span<const uint8_t> block) {
   LabelSettings s;
   if (block.empty()) return s;
   ByteReader r(block);
-  uint32_t version = r.U32();
+  uint32_t version = r.U32Le();
   if (!r.Ok() || version > 2) return std::nullopt;
   // Fields missing at the end (older or shortened blocks) keep their defaults.
   for (auto& v : s.values) {
-    int32_t x = r.I32();
+    int32_t x = r.I32Le();
     if (!r.Ok()) return s;
     v = x;
   }
@@ -269,8 +265,8 @@ std::optional<LabelSettings> ParseLabelBlock(std::span<const uint8_t> block) {
 
 std::vector<uint8_t> EncodeLabelBlock(const LabelSettings& s) {
   ByteWriter w;
-  w.U32(2);
-  for (int32_t v : s.values) w.I32(v);
+  w.U32Le(2);
+  for (int32_t v : s.values) w.I32Le(v);
   w.LengthPrefixed(s.picture);
   w.LengthPrefixed(s.font);
   w.LengthPrefixedText(s.text);

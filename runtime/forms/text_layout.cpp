@@ -5,7 +5,7 @@
 namespace rt {
 
 size_t GbkCharLength(std::string_view s) {
-  if (s.size() >= 2 && platform::IsGbkLeadByte(static_cast<unsigned char>(s[0]))) return 2;
+  if (s.size() >= 2 && platform::IsGbkLeadByte(uint8_t(s[0]))) return 2;
   return s.empty() ? 0 : 1;
 }
 

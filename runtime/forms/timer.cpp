@@ -2,7 +2,7 @@
 
 #include "platform/text.h"
 #include "platform/window.h"
-#include "runtime/forms/byte_reader.h"
+#include "runtime/values/byte_reader.h"
 #include "runtime/forms/runtime.h"
 
 namespace rt {
@@ -82,9 +82,9 @@ std::unique_ptr<Component> CreateTimer(const CreateInfo& ci) {
   int32_t interval = 0;
   if (!ci.ownBlock.empty()) {
     ByteReader r(ci.ownBlock);
-    uint32_t version = r.U32();
+    uint32_t version = r.U32Le();
     if (!r.Ok() || version > 1) return nullptr;
-    int32_t stored = r.I32();
+    int32_t stored = r.I32Le();
     if (r.Ok() && stored > 0) interval = stored;
   }
   auto timer = std::make_unique<TimerUnit>(ci, interval);

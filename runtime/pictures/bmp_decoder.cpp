@@ -1,6 +1,6 @@
 #include "runtime/pictures/bmp_decoder.h"
 
-#include "runtime/pictures/byte_reader.h"
+#include "runtime/values/byte_reader.h"
 #include "runtime/pictures/dib.h"
 
 namespace rt::pictures {

@@ -130,10 +130,10 @@ bool DecodeRle(std::span<const uint8_t> data, const DibInfo& info, platform::Sur
     } else {  // absolute run of `value` pixels, padded to 16 bits
       const size_t bytes = four ? (value + 1u) / 2 : value;
       auto run = r.Bytes(bytes);
-      if (!run || !r.Skip(bytes & 1)) return false;
+      if (!r.Ok() || !r.Skip(bytes & 1)) return false;
       for (int i = 0; i < value; ++i)
-        put(four ? ((i & 1) ? (*run)[size_t(i / 2)] & 15 : (*run)[size_t(i / 2)] >> 4)
-                 : (*run)[size_t(i)]);
+        put(four ? ((i & 1) ? run[size_t(i / 2)] & 15 : run[size_t(i / 2)] >> 4)
+                 : run[size_t(i)]);
     }
     if (row >= h) return true;
   }
@@ -210,10 +210,10 @@ bool ReadDibInfo(ByteReader& r, bool iconImage, DibInfo& info) {
   if (entries > kMaxPaletteEntries) return false;
   const size_t entrySize = core ? 3 : 4;
   auto table = r.Bytes(entries * entrySize);
-  if (!table) return false;
+  if (!r.Ok()) return false;
   info.palette.assign(std::min<uint32_t>(entries, 256), 0);
   for (size_t i = 0; i < info.palette.size(); ++i) {
-    const uint8_t* e = table->data() + i * entrySize;  // blue, green, red[, reserved]
+    const uint8_t* e = table.data() + i * entrySize;  // blue, green, red[, reserved]
     info.palette[i] = (uint32_t(e[2]) << 16) | (uint32_t(e[1]) << 8) | e[0];
   }
   return true;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/surface.h"
-#include "runtime/pictures/byte_reader.h"
+#include "runtime/values/byte_reader.h"
 
 namespace rt::pictures {
 

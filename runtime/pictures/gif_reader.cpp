@@ -26,10 +26,10 @@ struct ScreenDescriptor {
 
 bool ReadTable(ByteReader& r, int entries, GifPalette& table) {
   auto bytes = r.Bytes(size_t(entries) * 3);
-  if (!bytes) return false;
+  if (!r.Ok()) return false;
   table.fill(0);
   for (int i = 0; i < entries; ++i) {
-    const uint8_t* rgb = bytes->data() + i * 3;
+    const uint8_t* rgb = bytes.data() + i * 3;
     table[size_t(i)] = (uint32_t(rgb[0]) << 16) | (uint32_t(rgb[1]) << 8) | rgb[2];
   }
   return true;
@@ -67,8 +67,8 @@ bool GifReader::Open(std::span<const uint8_t> bytes) {
   control_ = {};
   if (bytes.size() < 14 || !SniffGif(bytes)) return false;
   ScreenDescriptor d;
-  auto sig = reader_.Bytes(6);
-  if (!sig || !ReadAll(reader_, d.width, d.height, d.packed, d.background, d.aspect))
+  reader_.Skip(6);  // "GIF87a" or "GIF89a", checked by the sniff
+  if (!ReadAll(reader_, d.width, d.height, d.packed, d.background, d.aspect))
     return false;
   screen_.width = d.width;
   screen_.height = d.height;
@@ -87,9 +87,9 @@ bool GifReader::ReadControlExtension() {
   uint8_t size;
   if (!reader_.Read(size)) return false;
   auto block = reader_.Bytes(size);
-  if (!block) return false;
+  if (!reader_.Ok()) return false;
   if (size >= 4) {
-    const uint8_t* b = block->data();
+    const uint8_t* b = block.data();
     control_.disposal = b[0] & 0x1C;
     control_.transparent = (b[0] & 1) != 0;
     control_.delayCs = b[1] | (b[2] << 8);
@@ -158,8 +158,8 @@ GifReader::Step GifReader::ReadImage() {
     if (!reader_.Read(size)) return Step::Truncated;
     if (size == 0) break;
     auto block = reader_.Bytes(size);
-    if (!block) return Step::Truncated;
-    codes_.insert(codes_.end(), block->begin(), block->end());
+    if (!reader_.Ok()) return Step::Truncated;
+    codes_.insert(codes_.end(), block.begin(), block.end());
   }
 
   const uint64_t pixels = uint64_t(width) * height;

@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "runtime/pictures/byte_reader.h"
+#include "runtime/values/byte_reader.h"
 #include "runtime/pictures/lzw.h"
 
 namespace rt::pictures {

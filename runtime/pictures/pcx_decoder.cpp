@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "runtime/pictures/byte_reader.h"
+#include "runtime/values/byte_reader.h"
 #include "runtime/pictures/picture_limits.h"
 
 namespace rt::pictures {

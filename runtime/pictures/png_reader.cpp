@@ -1,5 +1,6 @@
 #include "runtime/pictures/png_reader.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 #include <memory>
@@ -7,20 +8,16 @@
 #include <png.h>
 
 #include "runtime/pictures/picture_limits.h"
+#include "runtime/values/byte_reader.h"
 
 namespace rt::pictures {
 namespace {
 
-struct MemorySource {
-  std::span<const uint8_t> data;
-  size_t pos = 0;
-};
-
 void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
-  auto* src = static_cast<MemorySource*>(png_get_io_ptr(png));
-  if (length > src->data.size() - src->pos) png_error(png, "truncated");
-  std::memcpy(out, src->data.data() + src->pos, length);
-  src->pos += length;
+  auto* src = static_cast<ByteReader*>(png_get_io_ptr(png));
+  const auto bytes = src->Bytes(length);
+  if (!src->Ok()) png_error(png, "truncated");
+  std::copy(bytes.begin(), bytes.end(), out);
 }
 
 // libpng reports through longjmp; warnings are not errors and are not printed.
@@ -30,7 +27,7 @@ void OnWarning(png_structp, png_const_charp) {}
 struct PngState {
   png_structp png = nullptr;
   png_infop info = nullptr;
-  MemorySource source;
+  ByteReader source;
   PngImage image;
   std::vector<png_bytep> rows;
 };
@@ -83,7 +80,7 @@ std::optional<PngImage> ReadPng(std::span<const uint8_t> bytes) {
   if (!SniffPng(bytes)) return std::nullopt;
   // On the heap: locals of the function that calls setjmp are not safe across longjmp.
   const auto s = std::make_unique<PngState>();
-  s->source.data = bytes;
+  s->source = ByteReader(bytes);
   s->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
   if (!s->png) return std::nullopt;
   s->info = png_create_info_struct(s->png);

@@ -1,8 +1,9 @@
 #include "runtime/sound/midi_file.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
+
+#include "runtime/values/byte_reader.h"
 
 namespace rt {
 
@@ -15,11 +16,6 @@ constexpr uint32_t kDefaultTempo = 500000;  // 120 beats per minute
 // the number of ticks per second.
 constexpr uint32_t kSmpteTempo = 1000000;
 
-uint16_t Be16(const uint8_t* p) { return uint16_t((p[0] << 8) | p[1]); }
-uint32_t Be32(const uint8_t* p) {
-  return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
-}
-
 // "MThd" and its fields, as stored (big-endian).
 struct HeaderChunk {
   uint16_t format;
@@ -31,13 +27,13 @@ constexpr size_t kHeaderFields = 6;
 }  // namespace
 
 std::optional<MidiSong> MidiSong::Open(std::span<const uint8_t> file) {
-  const uint8_t* d = file.data();
-  const size_t size = file.size();
-  if (size < 8 + kHeaderFields || std::memcmp(d, "MThd", 4) != 0) return std::nullopt;
-  const uint64_t headerLength = Be32(d + 4);
+  ByteReader r(file);
+  if (file.size() < 8 + kHeaderFields || !r.Tag("MThd")) return std::nullopt;
+  const uint64_t headerLength = r.U32Be();
   // Longer headers are allowed; later versions may add fields after the first three.
-  if (headerLength < kHeaderFields || 8 + headerLength > size) return std::nullopt;
-  HeaderChunk h{Be16(d + 8), Be16(d + 10), Be16(d + 12)};
+  if (headerLength < kHeaderFields || 8 + headerLength > file.size()) return std::nullopt;
+  HeaderChunk h{r.U16Be(), r.U16Be(), r.U16Be()};
+  r.Seek(size_t(8 + headerLength));
   if (h.format > 1 || h.trackCount == 0) return std::nullopt;
 
   MidiSong song;
@@ -54,19 +50,16 @@ std::optional<MidiSong> MidiSong::Open(std::span<const uint8_t> file) {
     song.division_ = h.division;
   }
 
-  uint64_t off = 8 + headerLength;
   while (song.tracks_.size() < h.trackCount) {
-    if (off + 8 > size) return std::nullopt;
-    const uint64_t length = Be32(d + off + 4);
-    if (off + 8 + length > size) return std::nullopt;
     // Chunks of other kinds may sit between tracks; readers skip them.
-    if (std::memcmp(d + off, "MTrk", 4) == 0) {
-      Track t;
-      t.start = size_t(off + 8);
-      t.end = size_t(off + 8 + length);
-      song.tracks_.push_back(t);
-    }
-    off += 8 + length;
+    const bool isTrack = r.Tag("MTrk");
+    if (!isTrack) r.Skip(4);
+    const uint32_t length = r.U32Be();
+    Track t;
+    t.start = r.Position();
+    if (!r.Skip(length)) return std::nullopt;
+    t.end = r.Position();
+    if (isTrack) song.tracks_.push_back(t);
   }
   song.data_.assign(file.begin(), file.end());
   song.Rewind();
@@ -104,21 +97,48 @@ void MidiSong::StartPass(uint64_t base) {
   }
 }
 
+ByteReader MidiSong::TrackReader(const Track& t) const {
+  ByteReader r({data_.data() + t.start, t.end - t.start});
+  r.Seek(t.pos - t.start);
+  return r;
+}
+
+namespace {
+
 // Variable-length quantity: at most four bytes of seven bits. A longer one, or one cut
-// off by the end of the track, ends the track.
-bool MidiSong::ReadDelta(Track& t) {
+// off by the end of the track, is nullopt.
+std::optional<uint32_t> ReadVariableLength(ByteReader& r) {
   uint32_t value = 0;
   for (int i = 0; i < 4; ++i) {
-    if (t.pos >= t.end) break;
-    uint8_t b = data_[t.pos++];
+    const uint8_t b = r.U8();
+    if (!r.Ok()) return std::nullopt;
     value = (value << 7) | (b & 0x7F);
-    if (!(b & 0x80)) {
-      t.nextTime += value;
-      return true;
-    }
+    if (!(b & 0x80)) return value;
   }
-  EndTrack(t, t.nextTime);
-  return false;
+  return std::nullopt;
+}
+
+// The length in front of a sysex or meta event's body; nullopt unless the body fits in
+// the track.
+std::optional<uint32_t> ReadBodyLength(ByteReader& r) {
+  auto length = ReadVariableLength(r);
+  if (!length || *length > r.Remaining()) return std::nullopt;
+  return length;
+}
+
+}  // namespace
+
+// A bad delta ends the track where it stands.
+bool MidiSong::ReadDelta(Track& t) {
+  ByteReader r = TrackReader(t);
+  auto delta = ReadVariableLength(r);
+  t.pos = t.start + r.Position();
+  if (!delta) {
+    EndTrack(t, t.nextTime);
+    return false;
+  }
+  t.nextTime += *delta;
+  return true;
 }
 
 void MidiSong::EndTrack(Track& t, uint64_t time) {
@@ -126,90 +146,85 @@ void MidiSong::EndTrack(Track& t, uint64_t time) {
   passEnd_ = std::max(passEnd_, time);
 }
 
+MidiSong::EventRead MidiSong::ReadChannelEvent(ByteReader& r, uint8_t status,
+                                               MidiStreamEvent& out) {
+  const uint8_t kind = status & 0xF0;
+  const bool oneDataByte = kind == 0xC0 || kind == 0xD0;
+  const uint8_t data1 = r.U8();
+  const uint8_t data2 = oneDataByte ? 0 : r.U8();
+  if (!r.Ok()) return EventRead::TrackEnd;
+  out = MidiStreamEvent{};
+  out.kind = MidiStreamEvent::Short;
+  out.status = status;
+  out.data1 = data1 & 0x7F;
+  out.data2 = data2 & 0x7F;
+  passHadNotes_ = true;
+  return EventRead::Emitted;
+}
+
+// System exclusive: nothing the synthesiser needs; skipped whole.
+MidiSong::EventRead MidiSong::SkipSysexEvent(ByteReader& r) {
+  auto length = ReadBodyLength(r);
+  if (!length) return EventRead::TrackEnd;
+  r.Skip(*length);
+  return EventRead::Skipped;
+}
+
+// Of the meta events only the end of the track and tempo changes matter for playing.
+MidiSong::EventRead MidiSong::ReadMetaEvent(ByteReader& r, MidiStreamEvent& out) {
+  const uint8_t type = r.U8();
+  if (!r.Ok()) return EventRead::TrackEnd;
+  auto length = ReadBodyLength(r);
+  if (!length) return EventRead::TrackEnd;
+  ByteReader body(r.Bytes(*length));
+  if (type == 0x2F) return EventRead::TrackEnd;
+  if (type != 0x51 || *length < 3 || smpte_) return EventRead::Skipped;
+  const uint32_t tempo = body.U24Be();
+  if (tempo == 0) return EventRead::Skipped;
+  out = MidiStreamEvent{};
+  out.kind = MidiStreamEvent::Tempo;
+  out.tempo = tempo;
+  tempoChanged_ = tempo != kDefaultTempo;
+  return EventRead::Emitted;
+}
+
 bool MidiSong::ReadEvent(Track& t, MidiStreamEvent& out) {
   const uint64_t time = t.nextTime;
-  auto readLength = [&](uint32_t& length) {
-    uint64_t before = t.nextTime;
-    t.nextTime = 0;
-    bool ok = ReadDelta(t);
-    length = uint32_t(t.nextTime);
-    t.nextTime = before;
-    return ok && length <= t.end - t.pos;
-  };
-  if (t.pos >= t.end) {
+  ByteReader r = TrackReader(t);
+  uint8_t status = r.U8();
+  if (!r.Ok()) {
     EndTrack(t, time);
     return false;
   }
-  uint8_t status = data_[t.pos];
-  if (status & 0x80) {
-    ++t.pos;
-  } else if (t.runningStatus) {
+  if (!(status & 0x80)) {
+    if (!t.runningStatus) {
+      EndTrack(t, time);  // data byte with no status to run on
+      return false;
+    }
     status = t.runningStatus;  // running status: the byte is already data
-  } else {
-    EndTrack(t, time);  // data byte with no status to run on
-    return false;
+    r.Seek(r.Position() - 1);
   }
 
-  bool emitted = false;
+  EventRead result;
   if (status < 0xF0) {
     t.runningStatus = status;
-    const uint8_t kind = status & 0xF0;
-    const size_t need = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
-    if (t.end - t.pos < need) {
-      EndTrack(t, time);
-      return false;
-    }
-    out = MidiStreamEvent{};
-    out.kind = MidiStreamEvent::Short;
-    out.status = status;
-    out.data1 = data_[t.pos] & 0x7F;
-    out.data2 = need == 2 ? data_[t.pos + 1] & 0x7F : 0;
-    t.pos += need;
-    emitted = true;
-    passHadNotes_ = true;
+    result = ReadChannelEvent(r, status, out);
   } else if (status == 0xF0 || status == 0xF7) {
-    // System exclusive: nothing the synthesiser needs; skipped whole.
     t.runningStatus = 0;
-    uint32_t length;
-    if (!readLength(length)) {
-      EndTrack(t, time);
-      return false;
-    }
-    t.pos += length;
+    result = SkipSysexEvent(r);
   } else if (status == 0xFF) {
     t.runningStatus = 0;
-    uint32_t length;
-    if (t.pos >= t.end) {
-      EndTrack(t, time);
-      return false;
-    }
-    const uint8_t type = data_[t.pos++];
-    if (!readLength(length)) {
-      EndTrack(t, time);
-      return false;
-    }
-    const uint8_t* body = data_.data() + t.pos;
-    t.pos += length;
-    if (type == 0x2F) {  // end of track
-      EndTrack(t, time);
-      return false;
-    }
-    if (type == 0x51 && length >= 3 && !smpte_) {
-      uint32_t tempo = (uint32_t(body[0]) << 16) | (uint32_t(body[1]) << 8) | body[2];
-      if (tempo > 0) {
-        out = MidiStreamEvent{};
-        out.kind = MidiStreamEvent::Tempo;
-        out.tempo = tempo;
-        emitted = true;
-        tempoChanged_ = tempo != kDefaultTempo;
-      }
-    }
+    result = ReadMetaEvent(r, out);
   } else {
-    EndTrack(t, time);  // real-time and common messages do not belong in a file
+    result = EventRead::TrackEnd;  // real-time and common messages do not belong in a file
+  }
+  t.pos = t.start + r.Position();
+  if (result == EventRead::TrackEnd) {
+    EndTrack(t, time);
     return false;
   }
   ReadDelta(t);
-  return emitted;
+  return result == EventRead::Emitted;
 }
 
 void MidiSong::Emit(uint64_t time, MidiStreamEvent e, MidiStreamEvent* out, size_t& n) {

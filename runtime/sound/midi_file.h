@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/audio.h"
+#include "runtime/values/byte_reader.h"
 
 namespace rt {
 
@@ -36,12 +37,20 @@ class MidiSong {
     bool ended = false;
   };
 
+  enum class EventRead { Emitted, Skipped, TrackEnd };
+
   MidiSong() = default;
   void StartPass(uint64_t base);
+  // A reader over the track's bytes, at its read position.
+  ByteReader TrackReader(const Track& t) const;
   bool ReadDelta(Track& t);
   void EndTrack(Track& t, uint64_t time);
   // Reads one event of the track; true and `out` set when it becomes a stream event.
   bool ReadEvent(Track& t, platform::MidiStreamEvent& out);
+  // The event after its status byte, by kind.
+  EventRead ReadChannelEvent(ByteReader& r, uint8_t status, platform::MidiStreamEvent& out);
+  EventRead SkipSysexEvent(ByteReader& r);
+  EventRead ReadMetaEvent(ByteReader& r, platform::MidiStreamEvent& out);
   void Emit(uint64_t time, platform::MidiStreamEvent e, platform::MidiStreamEvent* out,
             size_t& n);
 

@@ -3,18 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "runtime/values/byte_reader.h"
+
 namespace rt {
 namespace {
 
 // A WAVE file shorter than this cannot hold a RIFF header, a "fmt " chunk and the
 // header of a "data" chunk.
 constexpr size_t kMinWaveBytes = 36;
-
-uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-uint32_t Le32(const uint8_t* p) {
-  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
-         (uint32_t(p[3]) << 24);
-}
 
 // The PCM part of a "fmt " chunk (PCMWAVEFORMAT); anything after it is ignored.
 struct FmtChunk {
@@ -27,44 +23,46 @@ struct FmtChunk {
 };
 constexpr size_t kFmtBytes = 16;
 
-FmtChunk ReadFmt(const uint8_t* p) {
-  return {Le16(p), Le16(p + 2), Le32(p + 4), Le32(p + 8), Le16(p + 12), Le16(p + 14)};
+FmtChunk ReadFmt(ByteReader& r) {
+  FmtChunk f{};
+  ReadAll(r, f.formatTag, f.channels, f.samplesPerSec, f.avgBytesPerSec, f.blockAlign,
+          f.bitsPerSample);
+  return f;
 }
 
 }  // namespace
 
 std::optional<WaveData> ParseWave(std::span<const uint8_t> file) {
-  const uint8_t* d = file.data();
-  const size_t size = file.size();
-  if (size < kMinWaveBytes || std::memcmp(d, "RIFF", 4) != 0 ||
-      std::memcmp(d + 8, "WAVE", 4) != 0)
-    return std::nullopt;
+  if (file.size() < kMinWaveBytes) return std::nullopt;
+  ByteReader r(file);
+  if (!r.Tag("RIFF")) return std::nullopt;
+  const uint32_t riffSize = r.U32Le();
+  if (!r.Tag("WAVE")) return std::nullopt;
   // The walk ends at the RIFF size or at the end of the bytes, whichever comes first.
-  const uint64_t riffEnd = std::min<uint64_t>(uint64_t(8) + Le32(d + 4), size);
+  const uint64_t riffEnd = std::min<uint64_t>(uint64_t(8) + riffSize, file.size());
 
   std::optional<FmtChunk> fmt;
-  const uint8_t* samples = nullptr;
-  uint64_t sampleBytes = 0;
+  std::span<const uint8_t> samples;
   bool haveData = false;
-  uint64_t off = 12;
-  while (off + 8 <= riffEnd && !(fmt && haveData)) {
-    const uint8_t* id = d + off;
-    const uint64_t chunkSize = Le32(d + off + 4);
-    const uint64_t body = off + 8;
-    const uint64_t avail = size - body;
-    if (std::memcmp(id, "fmt ", 4) == 0 && !fmt) {
-      if (chunkSize < kFmtBytes || avail < kFmtBytes) return std::nullopt;
-      fmt = ReadFmt(d + body);
-    } else if (std::memcmp(id, "data", 4) == 0 && !haveData) {
+  while (r.Position() + 8 <= riffEnd && !(fmt && haveData)) {
+    const auto id = r.Bytes(4);
+    const uint64_t chunkSize = r.U32Le();
+    const uint64_t body = r.Position();
+    auto is = [&](const char* name) { return std::memcmp(id.data(), name, 4) == 0; };
+    if (is("fmt ") && !fmt) {
+      if (chunkSize < kFmtBytes || r.Remaining() < kFmtBytes) return std::nullopt;
+      fmt = ReadFmt(r);
+    } else if (is("data") && !haveData) {
       // Tolerance: recorders that were cut off leave a "data" size larger than what
       // follows. Those samples are played as far as they go.
       haveData = true;
-      samples = d + body;
-      sampleBytes = std::min(chunkSize, avail);
+      samples = r.Bytes(size_t(std::min<uint64_t>(chunkSize, r.Remaining())));
     }
-    off = body + chunkSize + (chunkSize & 1);  // chunks are padded to even sizes
+    const uint64_t next = body + chunkSize + (chunkSize & 1);  // chunks are padded to even sizes
+    if (next + 8 > riffEnd) break;
+    r.Seek(size_t(next));
   }
-  if (!fmt || !haveData || sampleBytes == 0) return std::nullopt;
+  if (!fmt || !haveData || samples.empty()) return std::nullopt;
 
   WaveData out;
   out.format.formatTag = fmt->formatTag;
@@ -73,7 +71,7 @@ std::optional<WaveData> ParseWave(std::span<const uint8_t> file) {
   out.format.avgBytesPerSec = fmt->avgBytesPerSec;
   out.format.blockAlign = fmt->blockAlign;
   out.format.bitsPerSample = fmt->bitsPerSample;
-  out.samples = {samples, size_t(sampleBytes)};
+  out.samples = samples;
   return out;
 }
 

@@ -1,7 +1,11 @@
 // The `Label`: its stored block (version 2) and its drawing.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+
 #include "form_fixture.h"
+#include "platform/draw.h"
 #include "platform/text.h"
 #include "platform/window.h"
 #include "runtime/forms/label.h"
@@ -72,6 +76,57 @@ TEST_F(ComponentTest, LabelDrawsItsTextInItsColoursAndATransparentOneShowsTheFor
   v.text = "";
   rt::WritePropertyValue(kWindow, 0x21, 8, -1, v);
   EXPECT_EQ(CountColour({10, 100, 210, 140}, 0x0000FF), 0);
+}
+
+// The label's font goes through the one font conversion: its text draws exactly as the
+// logical font with height -(size x 96 / 72) rounded, weight 400 or 700 and the angle in
+// 0..3599 draws it, and the property reads back normalised.
+TEST_F(ComponentTest, LabelFontDrawsAsTheSharedLogicalFont) {
+  LoadSource(
+      "window 0x52010001\n  geometry 0 0 404 224\n  StartPosition 0\n"
+      "unit Label 0x20\n  geometry 10 10 200 120\n  flags visible\n  Caption \"A国\"\n"
+      "  TextColor 0x000000\n  BackColor 0xFFFFFF\n");
+  auto check = [&](int size, bool bold, int angle) {
+    SCOPED_TRACE(testing::Message() << size << " pt, bold " << bold << ", angle " << angle);
+    rt::PropValue v;
+    v.hasFont = true;
+    v.font.size = size;
+    v.font.bold = bold;
+    v.font.angle = angle;
+    rt::WritePropertyValue(kWindow, 0x20, 8 + rt::kLabelFont, -1, v);
+    const int normalAngle = ((angle % 3600) + 3600) % 3600;
+    const rt::PropValue back = rt::ReadPropertyValue(kWindow, 0x20, 8 + rt::kLabelFont);
+    EXPECT_EQ(back.font.size, size);
+    EXPECT_EQ(back.font.bold, bold);
+    EXPECT_EQ(back.font.angle, normalAngle);
+
+    LogFont expected;
+    expected.height = -int(std::lround(size * 96 / 72.0));
+    expected.weight = bold ? 700 : 400;
+    expected.escapement = expected.orientation = normalAngle;
+    const std::string face = gbk("宋体");
+    std::copy(face.begin(), face.end(), expected.faceName);
+    Surface reference(200, 120, ToPixel(0xFFFFFF));
+    DC dc(&reference);
+    dc.SelectFont(CreateFont(expected));
+    dc.SetBkMode(TRANSPARENT);
+    dc.SetTextColor(0x000000);
+    dc.TextOut(0, 0, gbk("A国"));
+
+    const Surface& frame = Frame();
+    int differing = 0;
+    for (int y = 0; y < reference.Height(); ++y)
+      for (int x = 0; x < reference.Width(); ++x)
+        differing += (frame.At(10 + x, 10 + y) & 0xFFFFFF) != (reference.At(x, y) & 0xFFFFFF);
+    EXPECT_EQ(differing, 0);
+    if (normalAngle == 0) {
+      EXPECT_LT(CountColour({10, 10, 210, 130}, 0xFFFFFF), 200 * 120) << "some text drawn";
+    }
+  };
+  for (int size = 6; size <= 72; ++size)
+    for (bool bold : {false, true}) check(size, bold, 0);
+  for (int size : {9, 11, 30})
+    for (int angle : {-900, 900, 3600, 4500}) check(size, true, angle);
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 // Helpers shared by the drawing tests.
 #pragma once
-#include <iconv.h>
-
 #include <unistd.h>
 
 #include <cstdint>
@@ -12,21 +10,12 @@
 
 #include "platform/draw.h"
 #include "platform/surface.h"
+#include "platform/text.h"
 
 namespace drawtest {
 
 // UTF-8 source literals to the GBK bytes the desktop takes.
-inline std::string Gbk(std::string_view utf8) {
-  iconv_t cd = iconv_open("GBK", "UTF-8");
-  std::string out(utf8.size() * 2 + 4, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  size_t inLeft = utf8.size(), outLeft = out.size();
-  char* o = out.data();
-  iconv(cd, &in, &inLeft, &o, &outLeft);
-  iconv_close(cd);
-  out.resize(out.size() - outLeft);
-  return out;
-}
+inline std::string Gbk(std::string_view utf8) { return platform::Utf8ToGbk(utf8); }
 
 inline platform::LogFont Face(std::string_view utf8Name, int height, int weight = 400) {
   platform::LogFont lf;

@@ -7,7 +7,7 @@
 
 #include "forms_test_form.h"
 #include "platform/host.h"
-#include "runtime/forms/byte_reader.h"
+#include "runtime/values/byte_reader.h"
 #include "runtime/forms/form_description.h"
 #include "runtime/forms/runtime.h"
 #include "tools/formbuild/form_source.h"
@@ -63,25 +63,25 @@ TEST(FormDescription, RecordLayoutMatchesTheStoredOrder) {
   r.ownBlock = {0xAB};
   auto b = rt::EncodeUnitRecord(r);
   rt::ByteReader in(b);
-  EXPECT_EQ(in.U32(), 0x10020u);            // TypeCode
+  EXPECT_EQ(in.U32Le(), 0x10020u);            // TypeCode
   in.Skip(20);                               // reserved
   EXPECT_EQ(in.CString(), "a");              // name
   EXPECT_EQ(in.CString(), "");               // second text
-  EXPECT_EQ(in.U32(), 0u);                   // live-object slot
-  EXPECT_EQ(in.I32(), 1);                    // left
+  EXPECT_EQ(in.U32Le(), 0u);                   // live-object slot
+  EXPECT_EQ(in.I32Le(), 1);                    // left
   in.Skip(12);                               // top, width, height
-  EXPECT_EQ(in.U32(), 0u);                   // event link
-  EXPECT_EQ(in.U32(), 9u);                   // container
-  EXPECT_EQ(in.U32(), 0u);                   // F
-  EXPECT_EQ(in.U32(), 4u);                   // the 4-byte block
+  EXPECT_EQ(in.U32Le(), 0u);                   // event link
+  EXPECT_EQ(in.U32Le(), 9u);                   // container
+  EXPECT_EQ(in.U32Le(), 0u);                   // F
+  EXPECT_EQ(in.U32Le(), 4u);                   // the 4-byte block
   in.Skip(4);
   EXPECT_EQ(in.CString(), "");               // remark
-  in.U32();
-  EXPECT_EQ(in.U32(), 5u);                   // flags, the second of three words
-  in.U32();
-  EXPECT_EQ(in.U32(), 1u);                   // event count
-  EXPECT_EQ(in.I32(), -9);
-  EXPECT_EQ(in.I32(), 3);
+  in.U32Le();
+  EXPECT_EQ(in.U32Le(), 5u);                   // flags, the second of three words
+  in.U32Le();
+  EXPECT_EQ(in.U32Le(), 1u);                   // event count
+  EXPECT_EQ(in.I32Le(), -9);
+  EXPECT_EQ(in.I32Le(), 3);
   in.Skip(20);
   EXPECT_THAT(in.Rest(), ::testing::ElementsAre(0xAB));  // the own block, up to the end
   EXPECT_TRUE(in.Ok());
@@ -245,9 +245,9 @@ TEST(FormBuilder, FontsBecomeSixtyByteLogicalFonts) {
   ASSERT_GT(block.size(), at + 4 + 60);
   EXPECT_EQ(block[at], 60);
   rt::ByteReader font({block.data() + at + 4, 60});
-  EXPECT_EQ(font.I32(), -16);  // 12 pt at 96 dpi
+  EXPECT_EQ(font.I32Le(), -16);  // 12 pt at 96 dpi
   font.Skip(12);
-  EXPECT_EQ(font.I32(), 700);
+  EXPECT_EQ(font.I32Le(), 700);
 }
 
 }  // namespace

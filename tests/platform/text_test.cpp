@@ -88,3 +88,40 @@ TEST(HostPath, NoWholeBackslashSurvivesInValidText) {
     EXPECT_EQ(host, expected);
   }
 }
+
+TEST(Gbk, CodePointsTakeOneOrTwoBytesAndMarkDamage) {
+  EXPECT_EQ(GbkToCodePoints(gbk("A主角")), std::u32string(U"A主角"));
+  // 0x80 is a character of its own (the euro sign), so the 'A' after it stays an 'A'.
+  EXPECT_EQ(GbkToCodePoints("\x80" "A"), std::u32string(U"\u20AC" "A"));
+  // A lead byte whose pair does not convert, and one cut off at the end, each stand for
+  // one damaged byte; the byte after the first is read afresh.
+  EXPECT_EQ(GbkToCodePoints("\x81" "0x\xD6"), std::u32string(U"\uFFFD" "0x\uFFFD"));
+  // A GB18030 four-byte sequence is not GBK: damage, then the digits it held.
+  EXPECT_EQ(GbkToCodePoints("\x81\x30\x81\x30"), std::u32string(U"\uFFFD" "0\uFFFD" "0"));
+  EXPECT_EQ(GbkToCodePoints("\xFF"), std::u32string(U"\uFFFD"));
+  EXPECT_EQ(CodePointsToUtf8(GbkToCodePoints(gbk("宋体 €"))), "宋体 €");
+}
+
+TEST(Gbk, LeadByteTestAgreesWithTheConverter) {
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    SCOPED_TRACE(b);
+    if (!IsGbkLeadByte(uint8_t(b))) {
+      // Not a lead byte: the byte after it is never swallowed.
+      const std::u32string s = GbkToCodePoints(std::string{char(b), 'A'});
+      ASSERT_EQ(s.size(), 2u);
+      EXPECT_EQ(s[1], U'A');
+      continue;
+    }
+    int pairs = 0;
+    for (int t = 0x40; t <= 0xFE; ++t)
+      pairs += GbkToCodePoints(std::string{char(b), char(t)}).size() == 1;
+    EXPECT_GT(pairs, 0) << "a lead byte starts some two-byte character";
+  }
+}
+
+TEST(Gbk, ExactConversionRefusesWhatGbkCannotHold) {
+  EXPECT_EQ(Utf8ToGbkExact("主角 a"), gbk("主角 a"));
+  EXPECT_EQ(Utf8ToGbkExact(""), "");
+  EXPECT_FALSE(Utf8ToGbkExact("\xF0\x9F\x98\x80"));  // an emoji has no GBK form
+  EXPECT_FALSE(Utf8ToGbkExact("x\xC3("));            // not UTF-8
+}

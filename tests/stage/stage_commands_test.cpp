@@ -1,6 +1,11 @@
 // The stage through the runtime's command-call convention.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+
+#include "platform/draw.h"
+#include "platform/text.h"
 #include "runtime/values/values.h"
 #include "stage/stage_commands.h"
 #include "stage_fixture.h"
@@ -165,4 +170,34 @@ TEST_F(CommandsTest, SetObjectTextWithFontRecordRendersAndStopsPlayback) {
   EXPECT_GT(twoLines, box().GetHeight(id) + 2);
   Call("SetObjectText", {ArgInt(id), rt::ArgText("")});
   EXPECT_EQ(box().GetWidth(id), 0);
+}
+
+// A font record given to an object's text becomes the same logical font a label gets:
+// height -(size x 96 / 72) rounded to the nearest pixel, weight 400 or 700, the angle
+// taken into 0..3599 for both escapement and orientation.
+TEST_F(CommandsTest, ObjectTextFontRecordBecomesTheSharedLogicalFont) {
+  const int id = rt::AsInt(Call("CreateObject", {TemplateRef(), ArgInt(0), ArgInt(0)}));
+  for (int size = 6; size <= 72; ++size) {
+    for (bool bold : {false, true}) {
+      for (int angle : {-900, 0, 900, 3600, 4500}) {
+        SCOPED_TRACE(testing::Message() << size << " pt, bold " << bold << ", angle " << angle);
+        rt::FontValue font;
+        font.size = size;
+        font.bold = bold;
+        font.angle = angle;
+        Call("SetObjectText", {ArgInt(id), rt::ArgText("A"),
+                               rt::ArgRecord{uint64_t(uintptr_t(&font)), kTypeFont}, ArgInt(0)});
+        const StageObject* o = box().FindObject(id);
+        ASSERT_TRUE(o && o->font);
+        platform::LogFont lf;
+        ASSERT_TRUE(platform::LogFontFromBytes(*o->font, lf));
+        EXPECT_EQ(lf.height, -int(std::lround(size * 96 / 72.0)));
+        EXPECT_EQ(lf.weight, bold ? 700 : 400);
+        const int expectedAngle = angle == -900 ? 2700 : angle % 3600;
+        EXPECT_EQ(lf.escapement, expectedAngle);
+        EXPECT_EQ(lf.orientation, expectedAngle);
+        EXPECT_EQ(std::string(lf.faceName), platform::gbk("宋体"));
+      }
+    }
+  }
 }

@@ -1,6 +1,5 @@
 #include "tools/formbuild/form_source.h"
 
-#include <iconv.h>
 #include <strings.h>
 
 #include <cctype>
@@ -12,7 +11,10 @@
 #include <map>
 #include <sstream>
 
-#include "runtime/forms/byte_reader.h"
+#include "platform/draw.h"
+#include "platform/text.h"
+#include "runtime/forms/font_value.h"
+#include "runtime/values/byte_reader.h"
 #include "tools/formbuild/block_fields.h"
 
 namespace formbuild {
@@ -101,30 +103,20 @@ std::vector<uint8_t> ParseFont(const std::vector<Token>& v, size_t from) {
   if (!v[from].quoted) throw SourceError("a font starts with its face name in quotes");
   std::string face = Utf8ToGbk(v[from].text);
   if (face.empty() || face.size() > 31) throw SourceError("font face name must be 1..31 bytes");
-  int32_t size = 9, weight = 400, angle = 0;
-  uint8_t italic = 0, underline = 0, strike = 0;
+  rt::FontValue font;
+  font.face = face;
   for (size_t i = from + 1; i < v.size(); ++i) {
     const std::string& w = v[i].text;
-    if (w == "bold") weight = 700;
-    else if (w == "italic") italic = 1;
-    else if (w == "underline") underline = 1;
-    else if (w == "strikeout") strike = 1;
-    else if (w == "angle" && i + 1 < v.size()) angle = int32_t(ParseNumber(v[++i])) % 3600;
-    else if (i == from + 1) size = int32_t(ParseNumber(v[i]));
+    if (w == "bold") font.bold = true;
+    else if (w == "italic") font.italic = true;
+    else if (w == "underline") font.underline = true;
+    else if (w == "strikeout") font.strikeOut = true;
+    else if (w == "angle" && i + 1 < v.size()) font.angle = int(ParseNumber(v[++i]));
+    else if (i == from + 1) font.size = int(ParseNumber(v[i]));
     else throw SourceError("unknown font word '" + w + "'");
   }
-  rt::ByteWriter w;
-  w.I32(-(size < 0 ? 0 : size) * 96 / 72);  // height
-  w.I32(0);                                  // width
-  w.I32(angle);                              // escapement
-  w.I32(angle);                              // orientation
-  w.I32(weight);
-  uint8_t small[8] = {italic, underline, strike, 134 /* GB2312 */, 0, 0, 0, 0};
-  w.Bytes(small);
-  std::vector<uint8_t> name(32, 0);
-  std::memcpy(name.data(), face.data(), face.size());
-  w.Bytes(name);
-  return std::move(w.Data());
+  // The same conversion the runtime makes when a program sets a font.
+  return platform::LogFontToBytes(rt::LogFontFromFont(font));
 }
 
 struct FieldValue {
@@ -142,12 +134,12 @@ struct UnitDraft {
 std::vector<uint8_t> EncodeOwnBlock(const UnitDraft& u) {
   if (u.type->name[0] == 0) return {};  // a type the builder knows only by its code
   rt::ByteWriter w;
-  w.U32(u.type->version);
+  w.U32Le(u.type->version);
   for (const Field& f : u.type->fields) {
     auto it = u.settings.find(f.name);
     switch (f.kind) {
       case FieldKind::Int: case FieldKind::Colour: case FieldKind::Bool:
-        w.U32(uint32_t(it != u.settings.end() ? it->second.number : f.defaultValue));
+        w.U32Le(uint32_t(it != u.settings.end() ? it->second.number : f.defaultValue));
         break;
       default:
         w.LengthPrefixed(it != u.settings.end() ? it->second.bytes : std::vector<uint8_t>{});
@@ -330,19 +322,9 @@ class Builder {
 }  // namespace
 
 std::string Utf8ToGbk(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  iconv_t cd = iconv_open("GBK", "UTF-8");
-  if (cd == iconv_t(-1)) throw SourceError("no UTF-8 to GBK converter");
-  std::string out(utf8.size() * 2 + 4, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  size_t inLeft = utf8.size();
-  char* o = out.data();
-  size_t outLeft = out.size();
-  size_t rc = iconv(cd, &in, &inLeft, &o, &outLeft);
-  iconv_close(cd);
-  if (rc == size_t(-1)) throw SourceError("text cannot be stored as GBK: " + utf8);
-  out.resize(out.size() - outLeft);
-  return out;
+  auto gbk = platform::Utf8ToGbkExact(utf8);
+  if (!gbk) throw SourceError("text cannot be stored as GBK: " + utf8);
+  return *gbk;
 }
 
 std::vector<std::string> ParseHandlerList(const std::string& text) {

@@ -25,7 +25,7 @@
 #include "platform/window.h"
 #include "stage/cartoon_box.h"
 #include "stage/cartoon_object.h"
-#include "stage/stage_fonts.h"
+#include "runtime/forms/font_value.h"
 #include "demo_pictures.h"
 #include "game/assets/builtin_assets.h"
 #include "platform/text.h"
@@ -259,7 +259,7 @@ void BuildLayers() {
   font.size = 20;
   font.bold = true;
   font.face = platform::gbk("黑体");
-  const platform::LogFont lf = LogFontFromValue(font);
+  const platform::LogFont lf = rt::LogFontFromFont(font);
   g.box->SetObjectText(label, platform::gbk("动画框 layers: alpha 0 / 40 / 70, tint, zoom"), &lf,
                        0xFFFFFF);
 }
