@@ -5,8 +5,5 @@
 namespace app {
 
 int RunGame();
-// A plain 640 x 480 window in the button-face colour with the message loop; Esc or
-// closing it ends the run. Stands in for the game until its start-up is wired here.
-int RunPlaceholderWindow();
 
 }  // namespace app

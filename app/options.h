@@ -1,6 +1,5 @@
 // The command line of the game: parsing and validation, done before anything starts.
 #pragma once
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +9,8 @@ namespace app {
 
 struct CommandLine {
   platform::HostOptions host;
+  // --dump-state FILE.json (UTF-8, checked writable at start); empty when not asked.
+  std::string dumpStatePath;
   bool showHelp = false;
 };
 
@@ -18,8 +19,6 @@ struct CommandLine {
 // checks that every output path could be written, without creating anything.
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error);
 std::string UsageText();
-// nullopt when a file could be created or replaced at `path`; otherwise why not.
-std::optional<std::string> CheckWritable(const std::string& path);
 
 // The options the game was started with (valid once main has parsed them).
 const CommandLine& GetCommandLine();

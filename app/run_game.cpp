@@ -9,7 +9,7 @@ namespace app {
 
 int RunGame() {
   const CommandLine& cl = GetCommandLine();
-  if (!cl.host.dumpStatePath.empty()) game::SetDumpStatePath(cl.host.dumpStatePath);
+  if (!cl.dumpStatePath.empty()) game::SetDumpStatePath(cl.dumpStatePath);
   // --run-for ends the game as closing it would: the cleanup runs (and writes the dump).
   platform::SetRunForHandler([] { rt::EndProgram(0); });
   const int code = game::GameMain();

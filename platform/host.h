@@ -33,8 +33,6 @@ struct HostOptions {
   std::optional<uint32_t> runForMs;
   std::vector<ScriptedKey> script;
   std::vector<ScheduledScreenshot> screenshots;
-  // --dump-state FILE.json (UTF-8, checked writable at start); empty when not asked.
-  std::string dumpStatePath;
 };
 
 inline HostOptions HeadlessOptions() {

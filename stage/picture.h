@@ -3,9 +3,6 @@
 //
 // Pixel convention inside a frame: B, G, R and a *transparency* byte (0 opaque,
 // 255 invisible), i.e. uint32_t 0xTTRRGGBB. This is not the desktop's alpha.
-//
-// NOTE for the first implementer: the stage is written against these declarations;
-// extend freely, keep these signatures.
 #pragma once
 #include <cstdint>
 #include <memory>

@@ -23,8 +23,6 @@
 namespace rt {
 
 inline constexpr uint32_t kWindowTypeCode = 0x10001;
-inline constexpr int32_t kEvCreated = 0;
-inline constexpr int32_t kEvCloseRequested = 1;
 
 struct WindowSettings {
   int32_t version = 6;

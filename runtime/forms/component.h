@@ -1,8 +1,5 @@
 // What a component type offers the form runtime, and what the form runtime offers
 // component implementations (events, the current event source, component lookup).
-//
-// NOTE for the first implementer: the stage and the core components are written
-// against these declarations; extend freely, keep these signatures.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -76,9 +73,11 @@ class Component {
   virtual PropValue ReadProperty(int ownIndex) = 0;
   // Returns true when the runtime should refresh the window description from the units.
   virtual bool WriteProperty(int ownIndex, const PropValue& v) = 0;
-  // Operation 8: the focused unit wants this key message itself (no Tab/Esc handling).
+  // True when the focused unit handles this key message itself: the form's keyboard
+  // navigation (Tab, Enter, Esc, arrows, mnemonics) then leaves it to the unit.
   virtual bool WantsKey(const platform::Message&) { return false; }
-  // Operation 11: message pre-filter; true consumes the message.
+  // Sees each message bound for its form before it is dispatched, for units whose type
+  // has kUnitHasPreFilter; true consumes the message.
   virtual bool PreFilter(platform::Message&) { return false; }
   // Runtime notices.
   virtual void OnCreationComplete() {}
@@ -86,7 +85,7 @@ class Component {
   // Enter on the focused unit: its default action.
   virtual void DefaultAction() {}
 
-  // Added for the keyboard pre-filter:
+  // What the keyboard navigation asks of a unit.
   // Whether DefaultAction does anything (only then does Enter belong to the unit).
   virtual bool HasDefaultAction() const { return false; }
   // GBK caption in which Alt mnemonics ('&' before a character) are looked for.
@@ -121,7 +120,7 @@ struct UnitType {
   uint32_t typeCode = 0;
   uint32_t flags = 0;
   std::vector<PropertyInfo> properties;  // every property in index order, 0..7 included
-  // Operation 1. Returns nullptr when creation fails (the whole load then fails).
+  // Makes a unit's live object; nullptr when that fails, which fails the whole window load.
   std::function<std::unique_ptr<Component>(const CreateInfo&)> create;
 };
 
@@ -163,6 +162,13 @@ enum CommonEvent : int32_t {
   kEvLeftButtonDown = -1, kEvLeftButtonUp = -2, kEvDoubleClick = -3,
   kEvRightButtonDown = -4, kEvRightButtonUp = -5, kEvMouseMove = -6, kEvGotFocus = -7,
   kEvLostFocus = -8, kEvKeyDown = -9, kEvKeyUp = -10, kEvCharacter = -11, kEvWheel = -12,
+};
+
+// The window unit's own events that the runtime's layers raise: the form runtime raises
+// Created, then Moved and Resized for the window's first placement, while it loads the
+// window and before it shows it; the window component raises CloseRequested.
+enum WindowEvent : int32_t {
+  kEvCreated = 0, kEvCloseRequested = 1, kEvMoved = 3, kEvResized = 4,
 };
 
 // Delivers at once (nested if need be). Returns whether a handler was called.

@@ -264,9 +264,9 @@ void LoadWindow(uint32_t windowId) {
   }
   w->loading = false;
 
-  RaiseFormEvent(*w, 0);  // Created
-  if (FormAlive(*w)) RaiseFormEvent(*w, 3);
-  if (FormAlive(*w)) RaiseFormEvent(*w, 4);
+  RaiseFormEvent(*w, kEvCreated);
+  if (FormAlive(*w)) RaiseFormEvent(*w, kEvMoved);
+  if (FormAlive(*w)) RaiseFormEvent(*w, kEvResized);
   if (!FormAlive(*w)) return;
 
   size_t focus = InitialFocusUnit(*w);

@@ -134,7 +134,7 @@ enum RuntimeErrorCode : int {
 struct ErrorHooks {
   void (*incrementExitCounter)() = nullptr;
   void (*forgetCleanup)() = nullptr;
-  [[noreturn]] void (*endProgram)(int code) = nullptr;
+  void (*endProgram)(int code) = nullptr;  // does not return
 };
 void SetErrorHooks(const ErrorHooks& hooks);
 

@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "app/options.h"
+#include "platform/command_line.h"
 
 using ::testing::HasSubstr;
 
@@ -167,12 +168,12 @@ TEST(CommandLineParser, RelativeOutputPathsArePinnedToTheStartingFolder) {
   char cwd[4096];
   ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
   EXPECT_EQ(cl.host.screenshots[0].path, std::string(cwd) + "/shot.png");
-  EXPECT_EQ(cl.host.dumpStatePath, std::string(cwd) + "/s.json");
+  EXPECT_EQ(cl.dumpStatePath, std::string(cwd) + "/s.json");
 }
 
 TEST(CommandLineParser, WritabilityCheck) {
-  EXPECT_FALSE(app::CheckWritable(Temp("fresh_name.json")));
-  EXPECT_TRUE(app::CheckWritable(testing::TempDir()));
-  EXPECT_TRUE(app::CheckWritable("/no/such/dir/x.json"));
-  EXPECT_TRUE(app::CheckWritable(""));
+  EXPECT_FALSE(platform::CheckWritable(Temp("fresh_name.json")));
+  EXPECT_TRUE(platform::CheckWritable(testing::TempDir()));
+  EXPECT_TRUE(platform::CheckWritable("/no/such/dir/x.json"));
+  EXPECT_TRUE(platform::CheckWritable(""));
 }

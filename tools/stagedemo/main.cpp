@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "app/options.h"
+#include "platform/command_line.h"
 #include "platform/host.h"
 #include "platform/process.h"
 #include "platform/text.h"
@@ -27,8 +27,7 @@
 #include "stage/cartoon_object.h"
 #include "runtime/forms/font_value.h"
 #include "demo_pictures.h"
-#include "game/assets/builtin_assets.h"
-#include "platform/text.h"
+#include "game_pictures.h"
 
 using namespace stage;
 using stagedemo::MakeBmp;
@@ -274,7 +273,7 @@ std::vector<uint8_t> ProgramFile(const char* relative) {
 }
 
 void BuildGameScene() {
-  namespace assets = game::assets;
+  namespace assets = stagedemo::game_pictures;
   rt::PropValue v;
   v.bytes = Bytes(assets::StageBackground());
   g.box->WriteProperty(kStPic, v);
@@ -335,30 +334,34 @@ void Summary() {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   std::string scene = "walk";
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] != "--scene") continue;
-    if (i + 1 >= args.size() || (args[i + 1] != "walk" && args[i + 1] != "layers" &&
-                               args[i + 1] != "game")) {
-      std::fprintf(stderr, "tolvaran-stagedemo: --scene takes walk, layers or game\n");
-      return 2;
-    }
-    scene = args[i + 1];
-    args.erase(args.begin() + ptrdiff_t(i), args.begin() + ptrdiff_t(i) + 2);
-    break;
-  }
-  app::CommandLine cl;
+  platform::HostOptions host;
   std::string error;
-  if (!app::ParseCommandLine(args, cl, error)) {
+  platform::OptionReader reader(args);
+  while (reader.Next()) {
+    if (reader.Option() == "--scene") {
+      if (!reader.Value(scene, error)) break;
+      if (scene != "walk" && scene != "layers" && scene != "game") {
+        error = "--scene takes walk, layers or game";
+        break;
+      }
+    } else if (auto read = platform::ReadHostOption(reader, host, error)) {
+      if (!*read) break;
+    } else {
+      error = reader.Unknown();
+      break;
+    }
+  }
+  if (!error.empty()) {
     std::fprintf(stderr, "tolvaran-stagedemo: %s\n", error.c_str());
     return 2;
   }
-  if (cl.host.headless && !cl.host.runForMs) {
+  if (host.headless && !host.runForMs) {
     uint32_t last = 3000;
-    for (const auto& k : cl.host.script) last = std::max(last, k.timeMs);
-    for (const auto& s : cl.host.screenshots) last = std::max(last, s.timeMs);
-    cl.host.runForMs = last;
+    for (const auto& k : host.script) last = std::max(last, k.timeMs);
+    for (const auto& s : host.screenshots) last = std::max(last, s.timeMs);
+    host.runForMs = last;
   }
-  if (auto failure = platform::Init(cl.host)) {
+  if (auto failure = platform::Init(host)) {
     std::fprintf(stderr, "tolvaran-stagedemo: %s\n", failure->c_str());
     return 1;
   }
