@@ -94,6 +94,7 @@ std::optional<bool> ReadHostOption(OptionReader& r, HostOptions& h, std::string&
   std::string v;
   if (opt == "--headless") return r.Flag(error) && (h.headless = true);
   if (opt == "--mute") return r.Flag(error) && (h.mute = true);
+  if (opt == "--fullscreen") return r.Flag(error) && (h.fullscreen = true);
   if (opt == "--run-for") {
     uint32_t ms = 0;
     if (!r.Value(v, error)) return false;

@@ -35,7 +35,7 @@ class OptionReader {
 };
 
 // Reads the current option into `host` when it is one of the host's: --headless, --mute,
-// --run-for MS, --scale N, --script FILE, --screenshot MS:FILE.png. nullopt when it is
+// --fullscreen, --run-for MS, --scale N, --script FILE, --screenshot MS:FILE.png. nullopt when it is
 // not; false with a one-line message in `error` when its value is wrong. Reads the script
 // file and checks that a screenshot could be written, without creating anything.
 std::optional<bool> ReadHostOption(OptionReader& reader, HostOptions& host, std::string& error);

@@ -30,6 +30,7 @@ struct HostOptions {
   bool headless = false;
   bool mute = false;
   int scale = 1;
+  bool fullscreen = false;  // SDL host: start in borderless fullscreen (F11 toggles)
   std::optional<uint32_t> runForMs;
   std::vector<ScriptedKey> script;
   std::vector<ScheduledScreenshot> screenshots;

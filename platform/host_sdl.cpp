@@ -1,6 +1,9 @@
-// The SDL2 host: one real window per shown top-level window, its client area scaled by
-// an integer factor, a real millisecond clock, and waiting in SDL until input arrives
-// or the next deadline passes (an idle game sleeps instead of polling).
+// The SDL2 host: one real window per shown top-level window, a real millisecond clock,
+// and waiting in SDL until input arrives or the next deadline passes (an idle game
+// sleeps instead of polling). A window shows its client area scaled by the largest whole
+// factor that fits and centred on black, whether the user resized it or it fills the
+// screen (F11), so pixels stay sharp and square. Game controllers press the keyboard's
+// keys (platform/gamepad.h).
 #include <SDL.h>
 
 #include <algorithm>
@@ -10,7 +13,9 @@
 #include <vector>
 #include <map>
 
+#include "platform/gamepad.h"
 #include "platform/host_internal.h"
+#include "platform/letterbox.h"
 #include "platform/surface.h"
 #include "platform/window.h"
 
@@ -25,11 +30,14 @@ struct RealWindow {
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;
   int textureW = 0, textureH = 0;
+  int clientW = 0, clientH = 0;  // the emulated window's client size the window was sized for
 };
 
 class SdlHost final : public Host {
  public:
-  explicit SdlHost(int scale) : scale_(std::max(1, scale)), start_(SDL_GetTicks64()) {
+  SdlHost(int scale, bool fullscreen)
+      : scale_(std::max(1, scale)), fullscreen_(fullscreen), start_(SDL_GetTicks64()),
+        gamepads_(PostKeyInput) {
     wakeEvent_ = SDL_RegisterEvents(1);
   }
   ~SdlHost() override {
@@ -73,22 +81,34 @@ class SdlHost final : public Host {
       return;
     }
     Rect client = GetClientRect(h);
-    int w = std::max(1, client.Width()) * scale_, hgt = std::max(1, client.Height()) * scale_;
+    const int cw = std::max(1, client.Width()), ch = std::max(1, client.Height());
     if (it == windows_.end()) {
       RealWindow rw;
+      uint32_t flags = SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE;
+      if (fullscreen_) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
       rw.window = SDL_CreateWindow(GetWindowTitle(h).c_str(), SDL_WINDOWPOS_CENTERED,
-                                   SDL_WINDOWPOS_CENTERED, w, hgt, SDL_WINDOW_SHOWN);
+                                   SDL_WINDOWPOS_CENTERED, cw * scale_, ch * scale_, flags);
       if (!rw.window) return;
+      // Smaller than the client area there would be no whole factor left to scale by.
+      SDL_SetWindowMinimumSize(rw.window, cw, ch);
+      rw.clientW = cw;
+      rw.clientH = ch;
       // No vsync: waiting for the display inside Present would hold up the game's timers.
       rw.renderer = SDL_CreateRenderer(rw.window, -1, SDL_RENDERER_ACCELERATED);
       if (!rw.renderer) rw.renderer = SDL_CreateRenderer(rw.window, -1, SDL_RENDERER_SOFTWARE);
       windows_[h] = rw;
       return;
     }
-    SDL_SetWindowTitle(it->second.window, GetWindowTitle(h).c_str());
-    int cw = 0, ch = 0;
-    SDL_GetWindowSize(it->second.window, &cw, &ch);
-    if (cw != w || ch != hgt) SDL_SetWindowSize(it->second.window, w, hgt);
+    RealWindow& rw = it->second;
+    SDL_SetWindowTitle(rw.window, GetWindowTitle(h).c_str());
+    // Only a new client size resizes the real window: a size the user chose by dragging
+    // stays when the game merely moves or re-titles its window.
+    if (rw.clientW == cw && rw.clientH == ch) return;
+    rw.clientW = cw;
+    rw.clientH = ch;
+    SDL_SetWindowMinimumSize(rw.window, cw, ch);
+    if (!(SDL_GetWindowFlags(rw.window) & SDL_WINDOW_FULLSCREEN))
+      SDL_SetWindowSize(rw.window, cw * scale_, ch * scale_);
   }
 
   void Present(HWND h, const Surface& frame) override {
@@ -103,10 +123,14 @@ class SdlHost final : public Host {
       rw.textureW = frame.Width();
       rw.textureH = frame.Height();
       if (!rw.texture) return;
+      SDL_SetTextureScaleMode(rw.texture, SDL_ScaleModeNearest);
     }
     SDL_UpdateTexture(rw.texture, nullptr, frame.Data(), frame.Width() * 4);
+    const Letterbox box = BoxOf(rw, frame.Width(), frame.Height());
+    const SDL_Rect dest{box.dest.left, box.dest.top, box.dest.Width(), box.dest.Height()};
+    SDL_SetRenderDrawColor(rw.renderer, 0, 0, 0, 255);
     SDL_RenderClear(rw.renderer);
-    SDL_RenderCopy(rw.renderer, rw.texture, nullptr, nullptr);
+    SDL_RenderCopy(rw.renderer, rw.texture, nullptr, &dest);
     SDL_RenderPresent(rw.renderer);
   }
 
@@ -143,9 +167,41 @@ class SdlHost final : public Host {
     return 0;
   }
 
-  Point ToClient(int x, int y) const { return {x / scale_, y / scale_}; }
+  // Where the client area lies in the window's drawable pixels.
+  static Letterbox BoxOf(const RealWindow& rw, int clientW, int clientH) {
+    int ow = 0, oh = 0;
+    if (!rw.renderer || SDL_GetRendererOutputSize(rw.renderer, &ow, &oh) != 0)
+      SDL_GetWindowSize(rw.window, &ow, &oh);
+    return FitWholeFactor(clientW, clientH, ow, oh);
+  }
+
+  // A mouse position (window coordinates) in the emulated window's client coordinates.
+  Point ToClient(HWND h, int x, int y) const {
+    auto it = windows_.find(h);
+    if (it == windows_.end()) return {x, y};
+    const RealWindow& rw = it->second;
+    int ww = 0, wh = 0, ow = 0, oh = 0;
+    SDL_GetWindowSize(rw.window, &ww, &wh);
+    if (!rw.renderer || SDL_GetRendererOutputSize(rw.renderer, &ow, &oh) != 0) ow = ww, oh = wh;
+    // On a high-density display the drawable has more pixels than the window has points.
+    if (ww > 0 && wh > 0 && (ow != ww || oh != wh)) {
+      x = int(int64_t(x) * ow / ww);
+      y = int(int64_t(y) * oh / wh);
+    }
+    return OutputToClient(FitWholeFactor(rw.clientW, rw.clientH, ow, oh), {x, y});
+  }
+
+  void ToggleFullscreen(uint32_t windowId) {
+    SDL_Window* sw = SDL_GetWindowFromID(windowId);
+    if (!sw) return;
+    const bool on = !(SDL_GetWindowFlags(sw) & SDL_WINDOW_FULLSCREEN);
+    // Borderless at the desktop's own resolution: no mode switch, nothing to restore.
+    SDL_SetWindowFullscreen(sw, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    fullscreen_ = on;  // windows opened later follow
+  }
 
   void Translate(const SDL_Event& e) {
+    if (gamepads_.Handle(e)) return;
     switch (e.type) {
       case SDL_KEYDOWN: case SDL_KEYUP: OnKey(e.key); break;
       case SDL_MOUSEMOTION: OnMotion(e.motion); break;
@@ -158,11 +214,16 @@ class SdlHost final : public Host {
   }
 
   void OnKey(const SDL_KeyboardEvent& k) {
+    // F11 belongs to the host, as it does in other programs: the game never sees it.
+    if (k.keysym.sym == SDLK_F11) {
+      if (k.type == SDL_KEYDOWN && !k.repeat) ToggleFullscreen(k.windowID);
+      return;
+    }
     if (int vk = VirtualKeyFromSdl(k.keysym.sym)) PostKeyInput(vk, k.type == SDL_KEYDOWN);
   }
 
   void OnMotion(const SDL_MouseMotionEvent& m) {
-    if (HWND h = FromSdlWindow(m.windowID)) PostMouseInput(h, WM_MOUSEMOVE, ToClient(m.x, m.y));
+    if (HWND h = FromSdlWindow(m.windowID)) PostMouseInput(h, WM_MOUSEMOVE, ToClient(h, m.x, m.y));
   }
 
   void OnButton(const SDL_MouseButtonEvent& b) {
@@ -177,7 +238,7 @@ class SdlHost final : public Host {
     } else {
       return;
     }
-    PostMouseInput(h, msg, ToClient(b.x, b.y));
+    PostMouseInput(h, msg, ToClient(h, b.x, b.y));
   }
 
   void OnWheel(const SDL_MouseWheelEvent& w) {
@@ -185,7 +246,7 @@ class SdlHost final : public Host {
     if (!h || w.y == 0) return;
     int x = 0, y = 0;
     SDL_GetMouseState(&x, &y);
-    PostMouseInput(h, WM_MOUSEWHEEL, ToClient(x, y), w.y * 120);
+    PostMouseInput(h, WM_MOUSEWHEEL, ToClient(h, x, y), w.y * 120);
   }
 
   void OnWindow(const SDL_WindowEvent& w) {
@@ -193,7 +254,11 @@ class SdlHost final : public Host {
     if (!h) return;
     switch (w.event) {
       case SDL_WINDOWEVENT_CLOSE: PostCloseRequest(h); break;
-      case SDL_WINDOWEVENT_FOCUS_LOST: ReleaseAllInputKeys(); break;
+      case SDL_WINDOWEVENT_FOCUS_LOST:
+        ReleaseAllInputKeys();
+        gamepads_.Forget();
+        break;
+      case SDL_WINDOWEVENT_SIZE_CHANGED:
       case SDL_WINDOWEVENT_EXPOSED:
         if (const Surface* f = GetWindowFrame(h)) Present(h, *f);
         break;
@@ -207,7 +272,9 @@ class SdlHost final : public Host {
   }
 
   int scale_;
+  bool fullscreen_;
   uint64_t start_;
+  Gamepads gamepads_;
   uint32_t wakeEvent_ = uint32_t(-1);
   std::map<HWND, RealWindow> windows_;
 };
@@ -250,7 +317,11 @@ std::unique_ptr<Host> MakeSdlHost(const HostOptions& options, std::string& error
     return nullptr;
   }
   g_sdlStarted = true;
-  return std::make_unique<SdlHost>(options.scale);
+  // Face buttons by their place on the pad, so south is south on every maker's pad.
+  SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
+  // Without controller support the keyboard still plays: not an error.
+  SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
+  return std::make_unique<SdlHost>(options.scale, options.fullscreen);
 }
 
 void ShutdownSdl() {

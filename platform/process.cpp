@@ -32,12 +32,23 @@ std::string ExecutablePath() {
 
 }  // namespace
 
-std::string ProgramFolder() {
-  std::string exe = ExecutablePath();
-  size_t slash = exe.rfind('/');
+std::string ProgramFolder() { return ProgramFolderOf(ExecutablePath()); }
+
+std::string ProgramFolderOf(const std::string& exe) {
+  const size_t slash = exe.rfind('/');
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
-  return exe.substr(0, slash);
+  const std::string folder = exe.substr(0, slash);
+  // The usual layout of an installed program keeps data out of bin/; the files travel
+  // with the prefix, so an install anywhere (a package, ~/.local, a test's scratch
+  // folder) finds them the same way.
+  const size_t up = folder.rfind('/');
+  if (up != std::string::npos && folder.compare(up + 1, std::string::npos, "bin") == 0) {
+    const std::string shared = folder.substr(0, up) + "/share/" + exe.substr(slash + 1);
+    struct stat st {};
+    if (stat(shared.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return shared;
+  }
+  return folder;
 }
 
 std::string ProgramFileName() {

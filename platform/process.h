@@ -10,8 +10,12 @@
 
 namespace platform {
 
-// Program folder (UTF-8, no trailing slash) from the executable's real path.
+// Program folder (UTF-8, no trailing slash): where the program's own files are, found
+// from the executable's real path. That is the executable's folder, except for a program
+// installed under a prefix as PREFIX/bin/NAME with its files in PREFIX/share/NAME.
 std::string ProgramFolder();
+// The same for a given executable path (exposed for tests).
+std::string ProgramFolderOf(const std::string& executablePath);
 std::string ProgramFileName();
 // Makes a folder (UTF-8 host path) the current directory. False when it cannot.
 bool SetCurrentFolder(const std::string& utf8Folder);

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
 #include "platform/process.h"
@@ -15,6 +16,18 @@ TEST(Process, ProgramFolderHoldsThisExecutable) {
   ASSERT_FALSE(folder.empty());
   EXPECT_NE(folder.back(), '/');
   EXPECT_EQ(access((folder + "/" + ProgramFileName()).c_str(), X_OK), 0);
+}
+
+TEST(Process, InstalledProgramKeepsItsFilesUnderShare) {
+  const std::string prefix = testing::TempDir() + "/" + std::to_string(getpid()) + "_prefix";
+  ASSERT_EQ(system(("mkdir -p '" + prefix + "/bin' '" + prefix + "/share/game'").c_str()), 0);
+  EXPECT_EQ(ProgramFolderOf(prefix + "/bin/game"), prefix + "/share/game");
+  // Another program of the same prefix has no files there: its own folder.
+  EXPECT_EQ(ProgramFolderOf(prefix + "/bin/other"), prefix + "/bin");
+  // Only a bin/ folder points at share/.
+  EXPECT_EQ(ProgramFolderOf(prefix + "/libexec/game"), prefix + "/libexec");
+  EXPECT_EQ(ProgramFolderOf("/game"), "/");
+  EXPECT_EQ(system(("rm -rf '" + prefix + "'").c_str()), 0);
 }
 
 TEST(Process, SetCurrentFolderChangesTheWorkingDirectory) {
