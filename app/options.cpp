@@ -46,6 +46,7 @@ std::string UsageText() {
          "  --screenshot MS:FILE.png capture the window's client area at MS (repeatable)\n"
          "  --dump-state FILE.json   write the game's globals and lists at the end\n"
          "  --scale N                integer window scaling, 1 to 16 (real window)\n"
+         "  --fullscreen             borderless fullscreen (real window; F11 toggles)\n"
          "  --mute                   no sound\n"
          "  --help                   this text\n"
          "Without --run-for a headless run ends after its last scripted key or\n"

@@ -160,6 +160,28 @@ TEST(AssetPictures, StatueBackgroundHasNoVisibleFringe) {
 uint32_t Le32(std::span<const uint8_t> b, size_t o) { return b[o] | b[o + 1] << 8 | b[o + 2] << 16 | uint32_t(b[o + 3]) << 24; }
 uint16_t Le16(std::span<const uint8_t> b, size_t o) { return uint16_t(b[o] | b[o + 1] << 8); }
 
+// The icon in every size a desktop looks for: a badge with see-through corners, and the
+// small sizes averaged from the large one, not left empty or speckled.
+TEST(AssetPictures, IconComesInEverySizeWithTransparentCorners) {
+  for (int n : {16, 32, 48, 64, 128, 256}) {
+    SCOPED_TRACE(n);
+    const std::string size = std::to_string(n) + "x" + std::to_string(n);
+    stage::Picture p = Decode(ReadAsset("icons/" + size + "/apps/tolvaran.png"));
+    ASSERT_EQ(p.width, n);
+    ASSERT_EQ(p.height, n);
+    const platform::Surface& px = p.frames.at(0).pixels;
+    auto transparency = [&](int x, int y) { return px.At(x, y) >> 24; };
+    for (auto [x, y] : {std::pair{0, 0}, {n - 1, 0}, {0, n - 1}, {n - 1, n - 1}})
+      EXPECT_EQ(transparency(x, y), 255u) << x << "," << y;
+    int opaque = 0;
+    for (int y = 0; y < n; ++y)
+      for (int x = 0; x < n; ++x) opaque += transparency(x, y) == 0;
+    // The badge covers most of the square.
+    EXPECT_GT(opaque, n * n * 2 / 3);
+    EXPECT_EQ(transparency(n / 2, n / 2), 0u);
+  }
+}
+
 TEST(AssetSounds, SwooshIsShortCleanAndAudible) {
   auto w = game::assets::AttackSound();
   ASSERT_GT(w.size(), 44u);

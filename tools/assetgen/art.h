@@ -43,6 +43,10 @@ Canvas HeroPreview();
 Canvas OgrePreview();
 Canvas WraithPreview();
 
+// The program's icon, `size` x `size` RGBA (up to 256), in the sizes desktops look for.
+inline constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
+Bytes Icon(int size);
+
 // Sound.
 Bytes AttackSound();
 Bytes Music();

@@ -1,5 +1,6 @@
-// tolvaran-assetgen OUTDIR: writes the built-in assets into OUTDIR/builtin and the two
-// picture folders the game reads at run time into OUTDIR/图片集合 and OUTDIR/怪物图片.
+// tolvaran-assetgen OUTDIR: writes the built-in assets into OUTDIR/builtin, the two
+// picture folders the game reads at run time into OUTDIR/图片集合 and OUTDIR/怪物图片,
+// and the program's icon into OUTDIR/icons/NxN/apps/tolvaran.png (an icon theme's layout).
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -50,8 +51,12 @@ int main(int argc, char** argv) {
       {"怪物图片/音乐人.jpg", SplashPicture},
       {"怪物图片/武士雕像.jpg", StatuePicture},
   };
+  std::vector<std::pair<std::string, std::function<Bytes()>>> all = files;
+  for (int size : kIconSizes)
+    all.push_back({"icons/" + std::to_string(size) + "x" + std::to_string(size) + "/apps/tolvaran.png",
+                   [size] { return Icon(size); }});
   try {
-    for (const auto& [name, make] : files) {
+    for (const auto& [name, make] : all) {
       fs::path p = out / fs::u8path(name);
       fs::create_directories(p.parent_path());
       if (!WriteFile(p.string(), make())) {
