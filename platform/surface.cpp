@@ -52,7 +52,7 @@ void ErrorToLongjmp(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
 // Only plain data lives in this frame, so the longjmp out of libpng skips no destructor.
 // The stream carries no time or text chunks: the same pixels always give the same bytes.
-bool EncodeRows(const Surface& s, std::vector<uint8_t>* out, uint8_t* rgbRow) {
+bool EncodeRows(const Surface& s, std::vector<uint8_t>* out, uint8_t* row, bool keepAlpha) {
   png_structp png =
       png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, ErrorToLongjmp, SilentWarning);
   if (!png) return false;
@@ -66,17 +66,21 @@ bool EncodeRows(const Surface& s, std::vector<uint8_t>* out, uint8_t* rgbRow) {
     return false;
   }
   png_set_write_fn(png, out, AppendToVector, NoFlush);
-  png_set_IHDR(png, info, png_uint_32(s.Width()), png_uint_32(s.Height()), 8, PNG_COLOR_TYPE_RGB,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, png_uint_32(s.Width()), png_uint_32(s.Height()), 8,
+               keepAlpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
+  const int channels = keepAlpha ? 4 : 3;
   for (int y = 0; y < s.Height(); ++y) {
     const uint32_t* src = s.Row(y);
     for (int x = 0; x < s.Width(); ++x) {
-      rgbRow[3 * x + 0] = uint8_t(src[x] >> 16);
-      rgbRow[3 * x + 1] = uint8_t(src[x] >> 8);
-      rgbRow[3 * x + 2] = uint8_t(src[x]);
+      uint8_t* d = row + channels * x;
+      d[0] = uint8_t(src[x] >> 16);
+      d[1] = uint8_t(src[x] >> 8);
+      d[2] = uint8_t(src[x]);
+      if (keepAlpha) d[3] = uint8_t(src[x] >> 24);
     }
-    png_write_row(png, rgbRow);
+    png_write_row(png, row);
   }
   png_write_end(png, info);
   png_destroy_write_struct(&png, &info);
@@ -85,20 +89,21 @@ bool EncodeRows(const Surface& s, std::vector<uint8_t>* out, uint8_t* rgbRow) {
 
 }  // namespace
 
-bool EncodePng(const Surface& s, std::vector<uint8_t>& out) {
+bool EncodePng(const Surface& s, std::vector<uint8_t>& out, PngAlpha alpha) {
   out.clear();
   if (s.Empty()) return false;
-  std::vector<uint8_t> row(size_t(s.Width()) * 3);
-  if (!EncodeRows(s, &out, row.data())) {
+  const bool keepAlpha = alpha == PngAlpha::Keep;
+  std::vector<uint8_t> row(size_t(s.Width()) * (keepAlpha ? 4 : 3));
+  if (!EncodeRows(s, &out, row.data(), keepAlpha)) {
     out.clear();
     return false;
   }
   return true;
 }
 
-bool WritePng(const Surface& s, const std::string& utf8Path) {
+bool WritePng(const Surface& s, const std::string& utf8Path, PngAlpha alpha) {
   std::vector<uint8_t> bytes;
-  if (!EncodePng(s, bytes)) return false;
+  if (!EncodePng(s, bytes, alpha)) return false;
   FILE* f = std::fopen(utf8Path.c_str(), "wb");
   if (!f) return false;
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();

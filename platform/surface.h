@@ -38,9 +38,12 @@ class Surface {
   std::vector<uint32_t> pixels_;
 };
 
-// Writes a surface as an 8-bit RGB PNG (alpha dropped). Returns false on any failure.
-bool WritePng(const Surface& s, const std::string& utf8Path);
+// Whether a PNG keeps the pixels' top byte as its alpha channel (8-bit RGBA) or is
+// opaque (8-bit RGB, the top byte dropped).
+enum class PngAlpha { Drop, Keep };
+// Writes a surface as a PNG. Returns false on any failure.
+bool WritePng(const Surface& s, const std::string& utf8Path, PngAlpha alpha = PngAlpha::Drop);
 // Same, into memory.
-bool EncodePng(const Surface& s, std::vector<uint8_t>& out);
+bool EncodePng(const Surface& s, std::vector<uint8_t>& out, PngAlpha alpha = PngAlpha::Drop);
 
 }  // namespace platform

@@ -1,14 +1,17 @@
 // tolvaran-inspect as a user runs it: JSON on stdout, frames as PNG, exit codes.
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include "encoders.h"
 
@@ -30,6 +33,37 @@ ToolRun Inspect(const std::string& args) {
   const int status = pclose(p);
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
+
+// A written frame read back with libpng, whatever it holds, as RGBA bytes; the PNG's own
+// colour type is kept for the checks.
+struct ReadBack {
+  int width = 0, height = 0;
+  bool hasAlpha = false;
+  std::vector<uint8_t> rgba;
+  std::array<uint8_t, 4> At(int x, int y) const {
+    const uint8_t* p = rgba.data() + 4 * (size_t(y) * width + x);
+    return {p[0], p[1], p[2], p[3]};
+  }
+};
+
+ReadBack ReadPng(const fs::path& path) {
+  ReadBack r;
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) {
+    ADD_FAILURE() << "cannot read " << path;
+    return r;
+  }
+  r.hasAlpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
+  image.format = PNG_FORMAT_RGBA;
+  r.width = int(image.width);
+  r.height = int(image.height);
+  r.rgba.resize(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, r.rgba.data(), 0, nullptr)) ADD_FAILURE() << image.message;
+  return r;
+}
+
+using Px = std::array<uint8_t, 4>;
 
 class InspectTool : public ::testing::Test {
  protected:
@@ -63,6 +97,42 @@ TEST_F(InspectTool, ReportsFramesAndWritesThem) {
   EXPECT_THAT(r.out, ::testing::HasSubstr("\"key\":\"0x123456\""));
   r = Inspect(gif);
   EXPECT_THAT(r.out, ::testing::HasSubstr("\"key\":null"));
+}
+
+TEST_F(InspectTool, FramesKeepTheirTransparencyAsAlpha) {
+  // A GIF with a transparent index, and a PNG with graded alpha.
+  auto g = testpic::GifBuilder(3, 1, {0xFF0000, 0x00FF00, 0x0000FF});
+  g.Control(0, true, 0, 1).Image(0, 0, 3, 1, {0, 1, 2}).Trailer();
+  const std::string gif = Write("t.gif", g.bytes);
+  const testpic::Bytes rows = {10, 20, 30, 255, 40, 50, 60, 128, 70, 80, 90, 0};
+  const std::string png = Write("t.png", testpic::PngFile(3, 1, PNG_COLOR_TYPE_RGBA, 8, rows));
+
+  ASSERT_EQ(Inspect(gif + " --out " + (dir_ / "gif").string()).exitCode, 0);
+  ReadBack r = ReadPng(dir_ / "gif" / "frame_000.png");
+  ASSERT_EQ(r.width, 3);
+  EXPECT_TRUE(r.hasAlpha);
+  EXPECT_EQ(r.At(0, 0), (Px{255, 0, 0, 255}));
+  EXPECT_EQ(r.At(1, 0)[3], 0);
+  EXPECT_EQ(r.At(2, 0), (Px{0, 0, 255, 255}));
+
+  ASSERT_EQ(Inspect(png + " --out " + (dir_ / "png").string()).exitCode, 0);
+  r = ReadPng(dir_ / "png" / "frame_000.png");
+  ASSERT_EQ(r.width, 3);
+  EXPECT_EQ(r.At(0, 0), (Px{10, 20, 30, 255}));
+  EXPECT_EQ(r.At(1, 0), (Px{40, 50, 60, 128}));
+  EXPECT_EQ(r.At(2, 0)[3], 0);
+
+  // The preview instead: opaque, the see-through pixels showing the white square of the
+  // checkerboard and the half-transparent one blended with it.
+  ASSERT_EQ(Inspect(png + " --checkerboard --out " + (dir_ / "board").string()).exitCode, 0);
+  r = ReadPng(dir_ / "board" / "frame_000.png");
+  ASSERT_EQ(r.width, 3);
+  EXPECT_FALSE(r.hasAlpha);
+  EXPECT_EQ(r.At(0, 0), (Px{10, 20, 30, 255}));
+  EXPECT_EQ(r.At(1, 0), (Px{147, 152, 157, 255}));  // (c * 128 + 255 * 127) / 255
+  EXPECT_EQ(r.At(2, 0), (Px{255, 255, 255, 255}));
+  // Without a folder to write into, the preview is a mistake in the arguments.
+  EXPECT_EQ(Inspect(png + " --checkerboard").exitCode, 2);
 }
 
 TEST_F(InspectTool, NoPictureAndBadArguments) {

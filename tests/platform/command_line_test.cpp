@@ -64,6 +64,7 @@ TEST(CommandLine, BadInputIsOneLineAndExitCodeTwo) {
       {"--run-for", "ten"},
       {"--scale", "0"},
       {"--headless=yes"},
+      {"--fullscreen=1"},
       {"--screenshot", "100"},
       {"--screenshot", "x:out.png"},
       {"--screenshot", "100:/no/such/folder/out.png"},
@@ -147,13 +148,15 @@ TEST(CommandLineParser, CollectsEveryOption) {
   app::CommandLine cl;
   std::string error;
   std::string shot = Temp("x.png");
-  ASSERT_TRUE(app::ParseCommandLine({"--headless", "--mute", "--scale", "3", "--run-for=1500",
+  EXPECT_FALSE(cl.host.fullscreen);
+  ASSERT_TRUE(app::ParseCommandLine({"--headless", "--mute", "--scale", "3", "--run-for=1500", "--fullscreen",
                                      "--screenshot", "10:" + shot, "--screenshot", "20:" + shot},
                                     cl, error))
       << error;
   EXPECT_TRUE(cl.host.headless);
   EXPECT_TRUE(cl.host.mute);
   EXPECT_EQ(cl.host.scale, 3);
+  EXPECT_TRUE(cl.host.fullscreen);
   EXPECT_EQ(cl.host.runForMs, 1500u);
   ASSERT_EQ(cl.host.screenshots.size(), 2u);
   EXPECT_EQ(cl.host.screenshots[1].timeMs, 20u);

@@ -1,11 +1,13 @@
 // tolvaran-inspect: decodes a picture file the way the stage does and reports what came
 // out, for asset authors and reviewers.
 //
-//   tolvaran-inspect FILE [--key -1|-2|0xBBGGRR] [--out DIR]
+//   tolvaran-inspect FILE [--key -1|-2|0xBBGGRR] [--out DIR [--checkerboard]]
 //
 // Prints one JSON line: {"width":W,"height":H,"frameCount":N,"frames":[{"delay":MS,
-// "key":"0xBBGGRR" or null},...]}. With --out, writes DIR/frame_000.png and so on; the
-// PNGs are opaque, so transparent pixels are shown blended over a grey checkerboard.
+// "key":"0xBBGGRR" or null},...]}. With --out, writes DIR/frame_000.png and so on as
+// RGBA PNGs whose alpha is the frame's opacity (255 - transparency), so any viewer shows
+// what the stage will see through. With --checkerboard the PNGs are opaque instead, the
+// frame blended over a grey checkerboard, for viewers that ignore alpha.
 // Exit codes: 0 decoded, 1 no picture (the JSON then has no frames), 2 bad arguments
 // or an output that cannot be written.
 #include <cerrno>
@@ -27,10 +29,13 @@ struct Options {
   std::string file;
   int64_t key = -1;
   std::string outDir;
+  bool checkerboard = false;
 };
 
 int Usage(const std::string& problem) {
-  std::fprintf(stderr, "tolvaran-inspect: %s (usage: tolvaran-inspect FILE [--key -1|-2|0xBBGGRR] [--out DIR])\n",
+  std::fprintf(stderr,
+               "tolvaran-inspect: %s (usage: tolvaran-inspect FILE [--key -1|-2|0xBBGGRR] "
+               "[--out DIR [--checkerboard]])\n",
                problem.c_str());
   return 2;
 }
@@ -63,6 +68,8 @@ int ParseArguments(int argc, char** argv, Options& o) {
       auto key = ParseKey(v);
       if (!key) return Usage("bad --key value '" + v + "'");
       o.key = *key;
+    } else if (a == "--checkerboard") {
+      o.checkerboard = true;
     } else if (a.size() > 1 && a[0] == '-') {
       return Usage("unknown option '" + a + "'");
     } else if (o.file.empty()) {
@@ -72,6 +79,7 @@ int ParseArguments(int argc, char** argv, Options& o) {
     }
   }
   if (o.file.empty()) return Usage("no picture file given");
+  if (o.checkerboard && o.outDir.empty()) return Usage("--checkerboard needs --out DIR");
   return 0;
 }
 
@@ -102,6 +110,14 @@ std::string Json(const std::optional<stage::Picture>& p) {
   return s;
 }
 
+// The frame with its transparency turned into alpha (255 - transparency).
+platform::Surface WithAlpha(const platform::Surface& frame) {
+  platform::Surface out(frame.Width(), frame.Height());
+  for (int y = 0; y < frame.Height(); ++y)
+    for (int x = 0; x < frame.Width(); ++x) out.At(x, y) = frame.At(x, y) ^ 0xFF000000u;
+  return out;
+}
+
 // The frame over an 8-pixel checkerboard, using 255 - transparency as alpha.
 platform::Surface OverCheckerboard(const platform::Surface& frame) {
   platform::Surface out(frame.Width(), frame.Height());
@@ -121,13 +137,16 @@ platform::Surface OverCheckerboard(const platform::Surface& frame) {
   return out;
 }
 
-int WriteFrames(const stage::Picture& p, const std::string& dir) {
+int WriteFrames(const stage::Picture& p, const std::string& dir, bool checkerboard) {
   for (size_t i = 0; i < p.frames.size(); ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "frame_%03zu.png", i);
     const std::string path = (std::filesystem::path(dir) / name).string();
-    if (!platform::WritePng(OverCheckerboard(p.frames[i].pixels), path))
-      return Usage("cannot write " + path);
+    const platform::Surface& frame = p.frames[i].pixels;
+    const bool written =
+        checkerboard ? platform::WritePng(OverCheckerboard(frame), path)
+                     : platform::WritePng(WithAlpha(frame), path, platform::PngAlpha::Keep);
+    if (!written) return Usage("cannot write " + path);
   }
   return 0;
 }
@@ -150,6 +169,6 @@ int main(int argc, char** argv) {
   std::printf("%s\n", Json(p).c_str());
   std::fflush(stdout);
   if (!p) return 1;
-  if (!o.outDir.empty()) return WriteFrames(*p, o.outDir);
+  if (!o.outDir.empty()) return WriteFrames(*p, o.outDir, o.checkerboard);
   return 0;
 }
