@@ -1,5 +1,6 @@
-// Controllers as the keyboard: the mapping of every button and axis, keys shared by
-// several sources, and unplugging. Events are made by hand, as SDL delivers them.
+// Controllers as the keyboard: buttons that give nothing, the axes' thresholds, keys
+// shared by several sources, and unplugging. Events are made by hand, as SDL delivers
+// them, so every edge can be reached exactly.
 #include <SDL.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -51,22 +52,8 @@ class Pad : public ::testing::Test {
   Gamepads pads;
 };
 
-TEST_F(Pad, EveryButtonPressesAndReleasesItsKey) {
-  const std::pair<int, int> mapping[] = {
-      {SDL_CONTROLLER_BUTTON_DPAD_LEFT, VK_LEFT},   {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, VK_RIGHT},
-      {SDL_CONTROLLER_BUTTON_DPAD_UP, VK_UP},       {SDL_CONTROLLER_BUTTON_DPAD_DOWN, VK_DOWN},
-      {SDL_CONTROLLER_BUTTON_A, VK_SPACE},          {SDL_CONTROLLER_BUTTON_X, 'Z'},
-      {SDL_CONTROLLER_BUTTON_Y, 'X'},               {SDL_CONTROLLER_BUTTON_B, VK_RETURN},
-      {SDL_CONTROLLER_BUTTON_START, VK_RETURN},     {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, '1'},
-      {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, '2'},   {SDL_CONTROLLER_BUTTON_BACK, '5'},
-  };
-  for (auto [button, vk] : mapping) {
-    SCOPED_TRACE(button);
-    Button(0, button, true);
-    Button(0, button, false);
-    EXPECT_THAT(Take(), ElementsAre(Change{vk, true}, Change{vk, false}));
-  }
-  // The rest give nothing; in particular nothing quits.
+// Each mapped button through SDL itself: sdl_host_test. Here the buttons that give nothing.
+TEST_F(Pad, UnmappedButtonsGiveNothingAndNothingQuits) {
   for (int button : std::initializer_list<int>{SDL_CONTROLLER_BUTTON_GUIDE, SDL_CONTROLLER_BUTTON_LEFTSTICK,
                      SDL_CONTROLLER_BUTTON_RIGHTSTICK, SDL_CONTROLLER_BUTTON_MISC1,
                      SDL_CONTROLLER_BUTTON_PADDLE1, SDL_CONTROLLER_BUTTON_PADDLE4,
