@@ -7,8 +7,15 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <vector>
 #include <map>
+
+#include <unistd.h>
 
 #include "platform/host_internal.h"
 #include "platform/surface.h"
@@ -108,6 +115,10 @@ class SdlHost final : public Host {
     SDL_RenderClear(rw.renderer);
     SDL_RenderCopy(rw.renderer, rw.texture, nullptr, nullptr);
     SDL_RenderPresent(rw.renderer);
+    if (!presentedOnce_) {
+      presentedOnce_ = true;
+      ReportStartUpIfAsked();
+    }
   }
 
   Rect ScreenRect() override {
@@ -129,6 +140,26 @@ class SdlHost final : public Host {
   }
 
  private:
+  // TOLVARAN_REPORT_STARTUP=1: one line on stderr with the time from the process's start
+  // (as the kernel saw the program start, so loading the libraries counts) to the first
+  // frame on the screen. The kernel counts in clock ticks, usually 10 ms.
+  static void ReportStartUpIfAsked() {
+    const char* asked = std::getenv("TOLVARAN_REPORT_STARTUP");
+    if (!asked || std::strcmp(asked, "1") != 0) return;
+    std::ifstream stat("/proc/self/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), {});
+    // Field 22, counted after the command name, which may hold spaces: start after ')'.
+    std::istringstream fields(text.substr(std::min(text.size(), text.rfind(')') + 1)));
+    std::string field;
+    for (int i = 3; i <= 22 && fields >> field; ++i) {}
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    const double started = std::strtod(field.c_str(), nullptr) / double(sysconf(_SC_CLK_TCK));
+    const double ms = (double(now.tv_sec) + now.tv_nsec / 1e9 - started) * 1000.0;
+    std::fprintf(stderr, "tolvaran: first frame on the screen %.0f ms after start\n", ms);
+  }
+  bool presentedOnce_ = false;
+
   static void Destroy(RealWindow& w) {
     if (w.texture) SDL_DestroyTexture(w.texture);
     if (w.renderer) SDL_DestroyRenderer(w.renderer);

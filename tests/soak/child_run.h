@@ -31,12 +31,13 @@ struct GameRun {
   std::string dump;  // the --dump-state JSON, empty when none was written
 };
 
-// `exe` with `args` (each quoted), `env` assignments before it; stdout dropped.
+// `exe` with `args` (each quoted) and --dump-state, started by `launcher` (e.g.
+// "xvfb-run -a") with `env` assignments before it; stdout dropped.
 inline GameRun RunGame(const std::string& exe, const std::vector<std::string>& args,
-                   const std::string& env = "") {
+                       const std::string& env = "", const std::string& launcher = "") {
   const std::string errFile = Temp("err.txt"), dumpFile = Temp("dump.json");
   std::remove(dumpFile.c_str());
-  std::string cmd = env + " '" + exe + "' --headless --dump-state '" + dumpFile + "'";
+  std::string cmd = env + " " + launcher + " '" + exe + "' --dump-state '" + dumpFile + "'";
   for (const std::string& a : args) cmd += " '" + a + "'";
   cmd += " >/dev/null 2>'" + errFile + "'";
   const int status = std::system(cmd.c_str());

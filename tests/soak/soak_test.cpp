@@ -20,8 +20,8 @@ using soak::GameRun;
 constexpr long kObjectBound = 64;
 
 GameRun Play(uint64_t seed, uint32_t ms) {
-  return soak::RunGame(TOLVARAN_EXE, {"--random-play", std::to_string(seed), "--run-for",
-                                      std::to_string(ms)});
+  return soak::RunGame(TOLVARAN_EXE, {"--headless", "--random-play", std::to_string(seed),
+                                      "--run-for", std::to_string(ms)});
 }
 
 void ExpectRanClean(const GameRun& r) {
