@@ -1,5 +1,8 @@
 #include "app/options.h"
 
+#include <charconv>
+
+#include "app/random_play.h"
 #include "platform/command_line.h"
 
 namespace app {
@@ -7,6 +10,12 @@ namespace app {
 namespace {
 
 CommandLine g_commandLine;
+
+bool ParseSeed(const std::string& s, uint64_t& out) {
+  if (s.empty() || s.find_first_not_of("0123456789") != std::string::npos) return false;
+  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
+  return ec == std::errc() && end == s.data() + s.size();
+}
 
 }  // namespace
 
@@ -26,12 +35,26 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
         return false;
       }
       out.dumpStatePath = platform::AbsolutePath(v);
+    } else if (opt == "--random-play") {
+      std::string v;
+      if (!reader.Value(v, error)) return false;
+      uint64_t seed = 0;
+      if (!ParseSeed(v, seed)) {
+        error = "--random-play needs a whole number as its seed, not '" + v + "'";
+        return false;
+      }
+      out.host.keySource = std::make_shared<RandomPlayer>(seed);
     } else if (auto read = platform::ReadHostOption(reader, out.host, error)) {
       if (!*read) return false;
     } else {
       error = reader.Unknown();
       return false;
     }
+  }
+  // The random player never runs out of keys, so a headless run would never end.
+  if (out.host.keySource && out.host.headless && !out.host.runForMs) {
+    error = "--random-play with --headless needs --run-for";
+    return false;
   }
   return true;
 }
@@ -48,6 +71,9 @@ std::string UsageText() {
          "  --scale N                integer window scaling, 1 to 16 (real window)\n"
          "  --fullscreen             borderless fullscreen (real window; F11 toggles)\n"
          "  --mute                   no sound\n"
+         "  --random-play SEED       play by random keys shaped like a person's (Enter,\n"
+         "                           walks, jumps, swings, pick-ups, items), for ever\n"
+         "                           or until --run-for; the same seed plays the same\n"
          "  --help                   this text\n"
          "Without --run-for a headless run ends after its last scripted key or\n"
          "screenshot (at once when there is none).\n";

@@ -118,7 +118,8 @@ void AppendStageAndTimers(std::string& out) {
     AppendText(out, o.text.c_str());
     out += '}';
   }
-  out += "],\"WatchedKeys\":[";
+  out += "],\"MainStagePeakObjects\":" + std::to_string(box->PeakObjectCount());
+  out += ",\"WatchedKeys\":[";
   for (size_t i = 0; i < box->WatchedKeys().size(); ++i) {
     if (i > 0) out += ',';
     out += std::to_string(box->WatchedKeys()[i].key);

@@ -77,9 +77,12 @@ bool AudioUsesNullDevices();
 // the first time the device opens; safe to call more than once.
 void ShutdownAudio();
 
-// The General MIDI sound font, searched in a few standard places; empty when there is
-// none (MIDI then plays silently but on time).
+// The General MIDI sound font: the file named by TOLVARAN_SOUNDFONT when that is set,
+// else the first of a few standard places; empty when there is none (MIDI then plays
+// silently but on time).
 std::string FindSoundFont();
+// One line on stderr, the first time only, that the music cannot be heard and why.
+void NoteSilentMusic(const std::string& why);
 
 // --- The software mixer --------------------------------------------------------------
 //

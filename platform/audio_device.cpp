@@ -56,6 +56,8 @@ AudioMixer* DeviceMixer() {
     return nullptr;
   }
   out.mixer = mixer;
+  if (!mixer->HasSoundFont())
+    NoteSilentMusic("no usable General MIDI sound font (install timgm6mb-soundfont or set TOLVARAN_SOUNDFONT)");
   SDL_PauseAudioDevice(out.id, 0);
   AtExit(ShutdownAudio);
   return mixer;

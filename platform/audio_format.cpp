@@ -1,6 +1,10 @@
 // What the sound devices accept, and where the General MIDI sound font lives.
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <optional>
 
 #include "platform/audio.h"
 
@@ -18,21 +22,79 @@ bool IsPlayableWaveFormat(const WaveFormat& fmt) {
 
 namespace {
 
-// A sound font file starts "RIFF" <size> "sfbk"; anything else is not worth handing to
-// the synthesiser.
+// Reads `n` bytes at `offset`; false when the file ends first.
+bool ReadAt(FILE* f, long offset, void* out, size_t n) {
+  return std::fseek(f, offset, SEEK_SET) == 0 && std::fread(out, 1, n, f) == n;
+}
+
+uint32_t Le32(const unsigned char* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// The record size of each chunk of a sound font's "pdta" list.
+constexpr struct {
+  char id[5];
+  uint32_t record;
+} kPresetChunks[] = {{"phdr", 38}, {"pbag", 4}, {"pmod", 10}, {"pgen", 4}, {"inst", 22},
+                     {"ibag", 4},  {"imod", 10}, {"igen", 4},  {"shdr", 46}};
+
+// Walks the chunks inside [begin, end): every one must fit. "pdta" chunks must also come
+// in whole records. Returns the bit set of the kPresetChunks found.
+std::optional<uint32_t> WalkChunks(FILE* f, long begin, long end, bool presets) {
+  uint32_t found = 0;
+  for (long at = begin; at < end;) {
+    unsigned char head[8];
+    if (end - at < 8 || !ReadAt(f, at, head, 8)) return std::nullopt;
+    const uint32_t size = Le32(head + 4);
+    if (size > uint32_t(end - at - 8)) return std::nullopt;
+    for (size_t i = 0; presets && i < std::size(kPresetChunks); ++i) {
+      if (std::memcmp(head, kPresetChunks[i].id, 4) != 0) continue;
+      if (size % kPresetChunks[i].record != 0 || size < kPresetChunks[i].record) return std::nullopt;
+      found |= 1u << i;
+    }
+    at += 8 + long(size) + long(size & 1);
+  }
+  return found;
+}
+
+// A sound font is "RIFF" <size> "sfbk" holding the lists "INFO", "sdta" and "pdta", whose
+// preset chunks come in whole records (at least the closing one). The synthesiser's own loader takes a damaged file
+// badly (it complains on stderr in several lines, or worse), so only a file whose layout
+// holds together is handed to it.
 bool LooksLikeSoundFont(const std::string& path) {
   FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return false;
+  bool ok = false;
   unsigned char head[12] = {};
-  size_t got = std::fread(head, 1, sizeof head, f);
+  if (ReadAt(f, 0, head, sizeof head) && std::memcmp(head, "RIFF", 4) == 0 &&
+      std::memcmp(head + 8, "sfbk", 4) == 0 && std::fseek(f, 0, SEEK_END) == 0) {
+    const long fileSize = std::ftell(f);
+    const long riffEnd = 8 + long(Le32(head + 4));
+    int lists = 0;
+    for (long at = 12; riffEnd <= fileSize && at + 12 <= riffEnd;) {
+      unsigned char list[12];
+      if (!ReadAt(f, at, list, sizeof list) || std::memcmp(list, "LIST", 4) != 0) break;
+      const long end = at + 8 + long(Le32(list + 4));
+      if (end > riffEnd || end < at + 12) break;
+      const bool presets = std::memcmp(list + 8, "pdta", 4) == 0;
+      const auto found = WalkChunks(f, at + 12, end, presets);
+      if (!found || (presets && *found != (1u << std::size(kPresetChunks)) - 1)) break;
+      if (presets || std::memcmp(list + 8, "INFO", 4) == 0 || std::memcmp(list + 8, "sdta", 4) == 0) ++lists;
+      at = end + (end & 1);
+      if (at >= riffEnd) ok = lists == 3;
+    }
+  }
   std::fclose(f);
-  return got == sizeof head && std::memcmp(head, "RIFF", 4) == 0 &&
-         std::memcmp(head + 8, "sfbk", 4) == 0;
+  return ok;
 }
 
 }  // namespace
 
 std::string FindSoundFont() {
+  // A packager's or a test's choice comes first, and is the only one looked at: a bad
+  // choice means silence, not some other font.
+  if (const char* chosen = std::getenv("TOLVARAN_SOUNDFONT"))
+    return LooksLikeSoundFont(chosen) ? std::string(chosen) : std::string();
   static const char* const kPlaces[] = {
       "/usr/share/sounds/sf2/TimGM6mb.sf2",
       "/usr/share/sounds/sf2/default-GM.sf2",
@@ -45,6 +107,12 @@ std::string FindSoundFont() {
   for (const char* place : kPlaces)
     if (LooksLikeSoundFont(place)) return place;
   return {};
+}
+
+void NoteSilentMusic(const std::string& why) {
+  static std::atomic<bool> said{false};
+  if (said.exchange(true)) return;
+  std::fprintf(stderr, "tolvaran: %s; the music stays silent\n", why.c_str());
 }
 
 }  // namespace platform

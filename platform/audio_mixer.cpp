@@ -190,8 +190,16 @@ void QuietFluidLog() {
     fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
     fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
     fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+    // A font that fails to load is reported once, in our own words (NoteSilentMusic).
+    fluid_set_log_function(FLUID_ERR, nullptr, nullptr);
   });
 }
+
+#if defined(__SANITIZE_THREAD__)
+// FluidSynth loads sound fonts with OpenMP's thread pool, whose own synchronisation
+// ThreadSanitizer cannot see (libgomp is not instrumented): its reports there are noise.
+extern "C" const char* __tsan_default_suppressions() { return "race:libgomp.so.1\n"; }
+#endif
 
 class Synth {
  public:
@@ -215,6 +223,7 @@ class Synth {
     if (synth_ && fluid_synth_sfload(synth_, soundFont.c_str(), 1) == FLUID_FAILED) {
       delete_fluid_synth(synth_);
       synth_ = nullptr;
+      NoteSilentMusic("cannot load the sound font " + soundFont);
     }
   }
   ~Synth() {

@@ -21,6 +21,8 @@ std::function<void()> g_runForHandler;
 struct Schedule {
   std::vector<ScriptedKey> keys;
   size_t nextKey = 0;
+  std::shared_ptr<KeySource> source;
+  std::optional<ScriptedKey> nextMadeUp;  // the source's next key, asked for ahead
   std::vector<ScheduledScreenshot> shots;
   size_t nextShot = 0;
   std::optional<uint32_t> runFor;
@@ -62,7 +64,26 @@ void ResetSchedule(const HostOptions& options) {
   std::stable_sort(g_schedule.shots.begin(), g_schedule.shots.end(),
                    [](const auto& a, const auto& b) { return a.timeMs < b.timeMs; });
   g_schedule.runFor = options.runForMs;
+  g_schedule.source = options.keySource;
+  if (g_schedule.source) g_schedule.nextMadeUp = g_schedule.source->Next();
 }
+
+namespace {
+
+// The earliest due key of the script and the source (the script's first on a tie), or
+// nullopt when neither has one due by `now`.
+std::optional<ScriptedKey> TakeDueKey(Schedule& s, uint32_t now) {
+  const bool scripted = s.nextKey < s.keys.size() && s.keys[s.nextKey].timeMs <= now;
+  const bool madeUp = s.nextMadeUp && s.nextMadeUp->timeMs <= now;
+  if (scripted && (!madeUp || s.keys[s.nextKey].timeMs <= s.nextMadeUp->timeMs))
+    return s.keys[s.nextKey++];
+  if (!madeUp) return std::nullopt;
+  ScriptedKey k = *s.nextMadeUp;
+  s.nextMadeUp = s.source->Next();
+  return k;
+}
+
+}  // namespace
 
 void RunDueSchedule() {
   Schedule& s = g_schedule;
@@ -70,10 +91,7 @@ void RunDueSchedule() {
   if (s.running) return;
   s.running = true;
   uint32_t now = GetHost().Now();
-  while (s.nextKey < s.keys.size() && s.keys[s.nextKey].timeMs <= now) {
-    const ScriptedKey& k = s.keys[s.nextKey++];
-    PostKeyInput(k.vk, k.down);
-  }
+  while (auto k = TakeDueKey(s, now)) PostKeyInput(k->vk, k->down);
   while (s.nextShot < s.shots.size() && s.shots[s.nextShot].timeMs <= now)
     TakeScreenshot(s.shots[s.nextShot++]);
   if (s.runFor && *s.runFor <= now) {
@@ -100,6 +118,7 @@ std::optional<uint32_t> NextScheduleDue() {
     if (!next || t < *next) next = t;
   };
   if (s.nextKey < s.keys.size()) consider(s.keys[s.nextKey].timeMs);
+  if (s.nextMadeUp) consider(s.nextMadeUp->timeMs);
   if (s.nextShot < s.shots.size()) consider(s.shots[s.nextShot].timeMs);
   return next;
 }

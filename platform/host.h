@@ -26,6 +26,15 @@ struct ScheduledScreenshot {
   std::string path;  // UTF-8
 };
 
+// Keys made up while the run goes (the random player). The schedule asks for the next key
+// once the one before it has been posted, so a source may go on for ever; its keys come
+// in time order, and nullopt means there are no more.
+class KeySource {
+ public:
+  virtual ~KeySource() = default;
+  virtual std::optional<ScriptedKey> Next() = 0;
+};
+
 struct HostOptions {
   bool headless = false;
   bool mute = false;
@@ -34,6 +43,8 @@ struct HostOptions {
   std::optional<uint32_t> runForMs;
   std::vector<ScriptedKey> script;
   std::vector<ScheduledScreenshot> screenshots;
+  // Merged with `script` by time; shared because the options are copied.
+  std::shared_ptr<KeySource> keySource;
 };
 
 inline HostOptions HeadlessOptions() {

@@ -186,6 +186,8 @@ class CartoonBox : public rt::Component {
   const StageObject* FindObject(int id) const;
   std::vector<int> ObjectIdsInOrder() const;
   const ResourcePool& Pool() const { return pool_; }
+  // The most objects the stage has held at once (a long run must not pile them up).
+  size_t PeakObjectCount() const { return peakObjects_; }
   const platform::Surface& DrawingSurface() const { return surface_; }
   const std::vector<WatchedKey>& WatchedKeys() const { return watched_; }
   platform::Point TextCursor() const { return textCursor_; }
@@ -242,6 +244,7 @@ class CartoonBox : public rt::Component {
   std::unordered_map<int, StageObject*> byId_;      // the same objects, found by id
   int clientWidth_ = 0, clientHeight_ = 0;          // kept up to date by WM_SIZE
   int nextId_ = 1;
+  size_t peakObjects_ = 0;
   ResourcePool pool_;
   std::vector<WatchedKey> watched_;
 

@@ -142,6 +142,7 @@ int CartoonBox::CreateObject(const CartoonObject* tmpl, double x, double y, bool
   const int id = o->id;
   StageObject& ref = *o;
   InsertByLayer(std::move(o));
+  peakObjects_ = std::max(peakObjects_, list_.size());
   Invalidate(ref);
   PlaySound(createSound);
   return id;

@@ -72,6 +72,9 @@ TEST(CommandLine, BadInputIsOneLineAndExitCodeTwo) {
       {"--dump-state", "/no/such/folder/state.json"},
       {"--script", "/no/such/script.txt"},
       {"--script", badScript},
+      {"--random-play", "-1"},
+      {"--random-play", "99999999999999999999999"},
+      {"--headless", "--random-play", "7"},  // would never end
   };
   for (const auto& args : cases) {
     Result r = Tolvaran(args);
@@ -99,6 +102,7 @@ TEST(CommandLine, HelpExitsZero) {
   Result r = Tolvaran({"--help"});
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_TRUE(r.err.empty());
+  EXPECT_THAT(app::UsageText(), HasSubstr("--random-play SEED"));
 }
 
 TEST(CommandLine, HeadlessRunForAMinuteEndsWithZero) {
@@ -161,6 +165,11 @@ TEST(CommandLineParser, CollectsEveryOption) {
   ASSERT_EQ(cl.host.screenshots.size(), 2u);
   EXPECT_EQ(cl.host.screenshots[1].timeMs, 20u);
   EXPECT_EQ(cl.host.screenshots[1].path, shot);
+  EXPECT_EQ(cl.host.keySource, nullptr);
+  ASSERT_TRUE(app::ParseCommandLine({"--random-play=12", "--headless", "--run-for", "9"}, cl, error))
+      << error;
+  ASSERT_NE(cl.host.keySource, nullptr);
+  EXPECT_EQ(cl.host.keySource->Next()->vk, platform::VK_RETURN);
 }
 
 TEST(CommandLineParser, RelativeOutputPathsArePinnedToTheStartingFolder) {

@@ -233,3 +233,39 @@ TEST_F(Queue, ScriptedKeysArriveAtTheirVirtualTime) {
                                 std::pair{30u, uint32_t('A')}));
   EXPECT_EQ(GetTickCount(), 100u);
 }
+
+// A source that makes its keys up as it goes, as the random player does, counting how far
+// ahead it was asked.
+class CountingSource final : public KeySource {
+ public:
+  std::optional<ScriptedKey> Next() override {
+    ++asked;
+    if (asked > 3) return std::nullopt;
+    return ScriptedKey{uint32_t(asked * 20), 'C', asked % 2 == 1};
+  }
+  int asked = 0;
+};
+
+TEST_F(Queue, MadeUpKeysMergeWithTheScriptByTimeAndAreAskedForOneAhead) {
+  HostOptions o = HeadlessOptions();
+  o.script = {{20, 'S', true}, {50, 'S', false}};
+  auto source = std::make_shared<CountingSource>();
+  o.keySource = source;
+  ResetForTesting(o);
+  EXPECT_EQ(source->asked, 1);
+  HWND top = MakeTop(log.Proc());
+  std::vector<std::pair<uint32_t, uint32_t>> keys;
+  SetWindowProc(top, [&](HWND h, uint32_t msg, uint64_t w, int64_t l) -> int64_t {
+    if (msg == WM_KEYDOWN || msg == WM_KEYUP) keys.push_back({GetTickCount(), uint32_t(w)});
+    return DefWindowProc(h, msg, w, l);
+  });
+  RunMessagesUntil(45);
+  EXPECT_EQ(source->asked, 3) << "the key at 60 ms is known, nothing after it yet";
+  RunMessagesUntil(100);
+  // On a tie the script's key goes first.
+  EXPECT_THAT(keys, ElementsAre(std::pair{20u, uint32_t('S')}, std::pair{20u, uint32_t('C')},
+                                std::pair{40u, uint32_t('C')}, std::pair{50u, uint32_t('S')},
+                                std::pair{60u, uint32_t('C')}));
+  EXPECT_EQ(source->asked, 4);
+  EXPECT_EQ(GetTickCount(), 100u);
+}
