@@ -8,10 +8,7 @@ namespace {
 
 CommandLine g_commandLine;
 
-}  // namespace
-
-bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error) {
-  out = CommandLine{};
+bool Parse(const std::vector<std::string>& args, CommandLine& out, std::string& error) {
   platform::OptionReader reader(args);
   while (reader.Next()) {
     const std::string& opt = reader.Option();
@@ -34,6 +31,16 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
     }
   }
   return true;
+}
+
+}  // namespace
+
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error) {
+  out = CommandLine{};
+  if (Parse(args, out, error)) return true;
+  // The message quotes the words and script lines it refuses, which may hold anything.
+  error = platform::OneLine(error);
+  return false;
 }
 
 std::string UsageText() {

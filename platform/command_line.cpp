@@ -114,6 +114,28 @@ std::optional<bool> ReadHostOption(OptionReader& r, HostOptions& h, std::string&
   return std::nullopt;
 }
 
+std::string OneLine(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (u < 0x20 || u == 0x7F) {
+      const char* hex = "0123456789abcdef";
+      out += "\\x";
+      out += hex[u >> 4];
+      out += hex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 std::optional<std::string> CheckWritable(const std::string& path) {
   if (path.empty()) return "empty file name";
   struct stat st {};
