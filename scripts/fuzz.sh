@@ -1,5 +1,7 @@
 #!/bin/sh
 # scripts/fuzz.sh TARGET SECONDS [libFuzzer options...]
+# scripts/fuzz.sh --smoke SECONDS     every target for SECONDS, JOBS at a time (the CI step)
+# scripts/fuzz.sh --list
 #
 # Fuzzes one target (fuzz_pictures_gif, fuzz_sound_midi ...; `scripts/fuzz.sh --list`
 # names them) with libFuzzer for SECONDS, under AddressSanitizer and
@@ -12,7 +14,10 @@
 # it finds in <build>/fuzz/work/TARGET for the next run. A crash, leak or slow input is
 # written to <build>/fuzz/artifacts/TARGET/ and ends the run with a non-zero status: a
 # small file that shows a fixed bug belongs in fuzz/regressions/TARGET/, where CTest
-# replays it. Extra options go to libFuzzer (e.g. -runs=1000000, -jobs=2).
+# replays it. Extra options go to libFuzzer (e.g. -runs=1000000).
+#
+# --smoke builds the whole program with clang as well (so that clang keeps building the
+# tree), then gives each target a short run and fails when any of them finds something.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
@@ -26,12 +31,59 @@ targets() {
     sed 's/^/fuzz_sound_/'
 }
 
+# Installs clang when missing, configures the fuzzing build once and builds $@.
+build_targets() {
+  # clang, and the fuzzer and sanitizer runtimes that Debian packs apart from it.
+  if ! command -v clang++ >/dev/null 2>&1 ||
+     [ ! -f "$(clang++ -print-runtime-dir 2>/dev/null)/libclang_rt.fuzzer-x86_64.a" ]; then
+    "$root/scripts/install-deps.sh" clang libclang-rt-14-dev
+  fi
+  "$root/scripts/install-deps.sh"
+
+  mkdir -p "$build"
+  log="$build/fuzz-build.log"
+  if [ ! -f "$build/CMakeCache.txt" ]; then
+    launcher=""
+    if command -v ccache >/dev/null 2>&1; then
+      launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
+    fi
+    # shellcheck disable=SC2086
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O1" \
+      -DCMAKE_C_FLAGS_RELEASE="-O1" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+      -DTOLVARAN_SANITIZE=ON -DTOLVARAN_LIBFUZZER=ON -DTOLVARAN_BENCH=OFF $launcher >"$log" 2>&1 ||
+      { cat "$log" >&2; exit 1; }
+  fi
+  cmake --build "$build" -j "${JOBS:-$(nproc)}" --target "$@" tolvaran-fuzz-corpus >"$log" 2>&1 ||
+    { cat "$log" >&2; exit 1; }
+}
+
 if [ "${1:-}" = "--list" ]; then
   targets | sort
   exit 0
 fi
+if [ "${1:-}" = "--smoke" ] && [ $# -eq 2 ]; then
+  build_targets tolvaran-fuzz tolvaran
+  logs="$build/fuzz/smoke"
+  rm -rf "$logs"
+  mkdir -p "$logs"
+  echo "Fuzzing every target for $2 s, ${JOBS:-$(nproc)} at a time (logs in $logs)"
+  # Each run appends its verdict to one file; the targets are already built.
+  targets | sort | FUZZ_BUILT=1 xargs -P "${JOBS:-$(nproc)}" -I{} sh -c \
+    'if "$0" {} "$1" >"$2/{}.log" 2>&1; then v=ok; else v=FAILED; fi
+     echo "{} $v $(grep -E "^#[0-9]+.*DONE" "$2/{}.log" | sed "s/ *lim:.*//")" >>"$2/verdicts"' \
+    "$0" "$2" "$logs"
+  sort "$logs/verdicts"
+  if grep -q " FAILED" "$logs/verdicts"; then
+    grep " FAILED" "$logs/verdicts" | while read -r t _; do
+      echo "--- $t" >&2
+      grep -E "ERROR|SUMMARY|Test unit written|runtime error" "$logs/$t.log" >&2 || tail -20 "$logs/$t.log" >&2
+    done
+    exit 1
+  fi
+  exit 0
+fi
 if [ $# -lt 2 ]; then
-  echo "usage: scripts/fuzz.sh TARGET SECONDS [libFuzzer options...] (--list: the targets)" >&2
+  echo "usage: scripts/fuzz.sh TARGET SECONDS [libFuzzer options...] | --smoke SECONDS | --list" >&2
   exit 2
 fi
 target=$1
@@ -41,25 +93,9 @@ if ! targets | grep -qx "$target"; then
   echo "fuzz.sh: no fuzz target '$target' (see scripts/fuzz.sh --list)" >&2
   exit 2
 fi
-
-# clang, and the fuzzer and sanitizer runtimes that Debian packs apart from it.
-if ! command -v clang++ >/dev/null 2>&1 ||
-   [ ! -f "$(clang++ -print-runtime-dir 2>/dev/null)/libclang_rt.fuzzer-x86_64.a" ]; then
-  "$root/scripts/install-deps.sh" clang libclang-rt-14-dev
+if [ -z "${FUZZ_BUILT:-}" ]; then
+  build_targets "$target"
 fi
-"$root/scripts/install-deps.sh"
-
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  launcher=""
-  if command -v ccache >/dev/null 2>&1; then
-    launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
-  fi
-  # shellcheck disable=SC2086
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O1" \
-    -DCMAKE_C_FLAGS_RELEASE="-O1" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DTOLVARAN_SANITIZE=ON -DTOLVARAN_LIBFUZZER=ON -DTOLVARAN_BENCH=OFF $launcher >/dev/null
-fi
-cmake --build "$build" -j "${JOBS:-$(nproc)}" --target "$target" tolvaran-fuzz-corpus >/dev/null
 
 case $target in
   fuzz_pictures_gif | fuzz_pictures_gif_first) dict=gif ;;
@@ -80,7 +116,7 @@ if [ -n "$dict" ]; then
   file="$root/fuzz/dict/$dict.dict"
   if [ "$dict" = loader ]; then
     # The targets that take any picture get the words of every picture format.
-    file="$build/fuzz/pictures.dict"
+    file="$build/fuzz/$target.dict"
     cat "$root"/fuzz/dict/gif.dict "$root"/fuzz/dict/png.dict "$root"/fuzz/dict/bmp.dict \
       "$root"/fuzz/dict/icon.dict "$root"/fuzz/dict/pcx.dict "$root"/fuzz/dict/jpeg.dict >"$file"
   fi
