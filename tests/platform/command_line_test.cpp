@@ -193,3 +193,14 @@ TEST(CommandLineParser, MessagesEscapeControlCharacters) {
   for (char c : error) EXPECT_GE(static_cast<unsigned char>(c), 0x20) << error;
   std::remove(script.c_str());
 }
+
+// A file that only looks regular and never ends is refused at the size cap instead of
+// holding up the start.
+TEST(CommandLineParser, ScriptsAreCappedInSize) {
+  app::CommandLine cl;
+  std::string error;
+  ASSERT_FALSE(app::ParseCommandLine({"--script", "/proc/self/pagemap"}, cl, error));
+  EXPECT_EQ(error, "script '/proc/self/pagemap' is larger than 16 MiB");
+  ASSERT_FALSE(app::ParseCommandLine({"--script", testing::TempDir()}, cl, error));
+  EXPECT_THAT(error, HasSubstr("cannot read script"));
+}
