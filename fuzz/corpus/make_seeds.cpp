@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/pictures/encoders.h"
 #include "stage/stored_blocks.h"
+#include "tests/pictures/encoders.h"
 #include "tests/sound/test_data.h"
 
 namespace {
@@ -73,9 +73,10 @@ testpic::BmpLayout Layout(int w, int h, int bits) {
   return l;
 }
 
-// An 8-bit run-length BMP: runs, a literal (absolute) run, a delta and the end markers.
+// An 8-bit run-length BMP of 6 x 3: a run and a literal (absolute, padded) run, end of
+// line; a delta, a run, end of line; end of bitmap.
 Bytes Rle8Bmp() {
-  const Bytes rle{3, 1, 0, 3, 2, 0, 1, 0, 0, 2, 1, 0, 0, 0, 2, 3, 0, 1};
+  const Bytes rle{3, 1, 0, 3, 2, 0, 1, 0, 0, 0, 0, 2, 1, 0, 2, 3, 0, 0, 0, 1};
   Bytes b;
   auto le16 = [&](uint32_t v) { b.push_back(uint8_t(v)); b.push_back(uint8_t(v >> 8)); };
   auto le32 = [&](uint32_t v) { le16(v & 0xFFFF); le16(v >> 16); };
