@@ -17,10 +17,7 @@ bool ParseSeed(const std::string& s, uint64_t& out) {
   return ec == std::errc() && end == s.data() + s.size();
 }
 
-}  // namespace
-
-bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error) {
-  out = CommandLine{};
+bool Parse(const std::vector<std::string>& args, CommandLine& out, std::string& error) {
   platform::OptionReader reader(args);
   while (reader.Next()) {
     const std::string& opt = reader.Option();
@@ -59,6 +56,16 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
   return true;
 }
 
+}  // namespace
+
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error) {
+  out = CommandLine{};
+  if (Parse(args, out, error)) return true;
+  // The message quotes the words and script lines it refuses, which may hold anything.
+  error = platform::OneLine(error);
+  return false;
+}
+
 std::string UsageText() {
   return "usage: tolvaran [options]\n"
          "  --headless               virtual clock, no display or audio device\n"
@@ -67,7 +74,7 @@ std::string UsageText() {
          "                           A..Z 0..9 F1..F12, or a decimal key code)\n"
          "  --run-for MS             end with exit code 0 after MS of (virtual) time\n"
          "  --screenshot MS:FILE.png capture the window's client area at MS (repeatable)\n"
-         "  --dump-state FILE.json   write the game's globals and lists at the end\n"
+         "  --dump-state FILE.json   write the game's globals, stage objects and timers at the end\n"
          "  --scale N                integer window scaling, 1 to 16 (real window)\n"
          "  --fullscreen             borderless fullscreen (real window; F11 toggles)\n"
          "  --mute                   no sound\n"

@@ -9,6 +9,8 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+// Optional, as with libFuzzer: a target's one-time set-up.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 
 static bool Replay(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -22,6 +24,7 @@ static bool Replay(const std::filesystem::path& file) {
 }
 
 int main(int argc, char** argv) {
+  if (LLVMFuzzerInitialize) LLVMFuzzerInitialize(&argc, &argv);
   int replayed = 0, failed = 0;
   for (int i = 1; i < argc; ++i) {
     std::error_code ec;

@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <cstdio>
 
-#include "platform/process.h"
 
 namespace platform {
 
@@ -43,13 +43,46 @@ bool Screenshot(OptionReader& r, HostOptions& h, std::string& error) {
   return true;
 }
 
+// A script is a few lines a person or a test wrote. The cap keeps a file that only looks
+// regular (a /proc file such as /proc/self/pagemap reads on for hundreds of gigabytes)
+// from holding up the start for ever.
+constexpr size_t kMaxScriptBytes = size_t(16) << 20;
+
+enum class ScriptRead { Ok, Unreadable, TooLarge };
+
+ScriptRead ReadScriptFile(const std::string& path, std::string& text) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return ScriptRead::Unreadable;
+  struct stat st {};
+  ScriptRead result = ScriptRead::Ok;
+  if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) result = ScriptRead::Unreadable;
+  char chunk[65536];
+  size_t n;
+  while (result == ScriptRead::Ok && (n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+    if (text.size() + n > kMaxScriptBytes)
+      result = ScriptRead::TooLarge;
+    else
+      text.append(chunk, n);
+  }
+  if (result == ScriptRead::Ok && std::ferror(f)) result = ScriptRead::Unreadable;
+  std::fclose(f);
+  return result;
+}
+
 bool Script(OptionReader& r, HostOptions& h, std::string& error) {
   std::string v;
   if (!r.Value(v, error)) return false;
-  auto bytes = ReadWholeFile(v);
-  if (!bytes) return Fail(error, "cannot read script '" + v + "'");
+  std::string text;
+  switch (ReadScriptFile(v, text)) {
+    case ScriptRead::Ok:
+      break;
+    case ScriptRead::Unreadable:
+      return Fail(error, "cannot read script '" + v + "'");
+    case ScriptRead::TooLarge:
+      return Fail(error, "script '" + v + "' is larger than 16 MiB");
+  }
   std::vector<ScriptedKey> keys;
-  if (auto why = ParseScript(std::string(bytes->begin(), bytes->end()), keys))
+  if (auto why = ParseScript(text, keys))
     return Fail(error, "script '" + v + "' " + *why);
   h.script.insert(h.script.end(), keys.begin(), keys.end());
   return true;
@@ -113,6 +146,28 @@ std::optional<bool> ReadHostOption(OptionReader& r, HostOptions& h, std::string&
   if (opt == "--screenshot") return Screenshot(r, h, error);
   if (opt == "--script") return Script(r, h, error);
   return std::nullopt;
+}
+
+std::string OneLine(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (u < 0x20 || u == 0x7F) {
+      const char* hex = "0123456789abcdef";
+      out += "\\x";
+      out += hex[u >> 4];
+      out += hex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
 }
 
 std::optional<std::string> CheckWritable(const std::string& path) {

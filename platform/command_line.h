@@ -40,6 +40,10 @@ class OptionReader {
 // file and checks that a screenshot could be written, without creating anything.
 std::optional<bool> ReadHostOption(OptionReader& reader, HostOptions& host, std::string& error);
 
+// `text` with its control characters written as \n, \r, \t or \xNN: a message that
+// quotes what the user typed stays on one line whatever was typed.
+std::string OneLine(const std::string& text);
+
 // nullopt when a file could be created or replaced at `path`; otherwise why not.
 std::optional<std::string> CheckWritable(const std::string& path);
 // `path` against the current folder. Programs change their folder as they start, so an

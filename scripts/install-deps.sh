@@ -1,9 +1,15 @@
 #!/bin/sh
-# Installs the Debian packages of scripts/packages.txt that are not installed yet.
+# Installs the Debian packages of scripts/packages.txt that are not installed yet, or,
+# given package names, those of them that are not.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
+if [ $# -gt 0 ]; then
+  wanted="$*"
+else
+  wanted=$(grep -v '^[[:space:]]*#' "$here/packages.txt" | tr -s '[:space:]' ' ')
+fi
 missing=""
-for pkg in $(grep -v '^[[:space:]]*#' "$here/packages.txt" | tr -s '[:space:]' ' '); do
+for pkg in $wanted; do
   if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
     missing="$missing $pkg"
   fi

@@ -1,7 +1,9 @@
 #!/bin/sh
 # Installs what is missing, builds everything with AddressSanitizer and
 # UndefinedBehaviorSanitizer (decoders and parsers must survive bad input, and every
-# other test gains the same checks) into build-test/, and runs every test.
+# other test gains the same checks) into build-test/, and runs every test; then fuzzes
+# every fuzz target briefly from a clang build in build-fuzz/ (scripts/fuzz.sh;
+# FUZZ_SECONDS per target, 20 by default).
 # One sanitized build instead of two plain-and-sanitized ones keeps CI well inside its
 # hour on a two-core machine; -O1 keeps the sanitized tests quick to build and to run.
 set -eu
@@ -14,4 +16,9 @@ cmake -S "$root" -B "$root/build-test" -DCMAKE_BUILD_TYPE=Release \
   -DTOLVARAN_SANITIZE=ON -DTOLVARAN_BENCH=OFF
 cmake --build "$root/build-test" -j "$jobs"
 (cd "$root/build-test" && ctest --output-on-failure --timeout 900 -j "$jobs")
+
+# A second build, by clang with libFuzzer, of the whole program and the fuzz targets,
+# and a short fuzz run of every target: clang keeps building the tree, and a decoder or
+# parser that learned to crash shows before it lands.
+JOBS=$jobs "$root/scripts/fuzz.sh" --smoke "${FUZZ_SECONDS:-20}"
 echo "All tests passed."

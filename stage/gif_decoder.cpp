@@ -17,9 +17,9 @@ using rt::pictures::GifReader;
 // A GIF whose data stops early (a file cut short in a copy or a download) keeps the
 // frames it completed: they are intact, and an animation that ends early beats no
 // picture at all. The image the data stopped in is dropped. A file whose frames would
-// outgrow the budget below is treated the same way from the frame that crosses it.
+// outgrow the animation budget (kMaxAnimationBytes) is treated the same way from the
+// frame that crosses it.
 constexpr bool kTruncatedGifKeepsFramesSoFar = true;
-constexpr uint64_t kFrameBudgetBytes = uint64_t(512) << 20;
 
 constexpr uint32_t kTransparentWhite = 0xFFFFFFFFu;  // empty canvas
 constexpr int kDefaultDelayMs = 50;                  // a zero delay plays at this pace
@@ -113,7 +113,7 @@ std::optional<Picture> DecodeGif(std::span<const uint8_t> bytes, KeyRequest key)
       break;
     }
     if (step != GifReader::Step::Image) break;
-    if (used + frameBytes > kFrameBudgetBytes) break;
+    if (used + frameBytes > rt::pictures::kMaxAnimationBytes) break;
     used += frameBytes;
 
     saved.RestoreInto(canvas);

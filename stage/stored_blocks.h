@@ -25,6 +25,7 @@ struct StageSettings {
   uint32_t textBackColor = kDefaultColour;
   std::vector<uint8_t> font;  // a 60-byte LOGFONT or empty (the system GUI font)
   std::vector<uint8_t> pic;   // background picture bytes or empty
+  bool operator==(const StageSettings&) const = default;
 };
 
 struct TemplateSettings {
@@ -50,6 +51,7 @@ struct TemplateSettings {
   std::vector<uint8_t> createSound, destroySound, collidedSound;
   bool collideAllowed = false;
   int type = 0;
+  bool operator==(const TemplateSettings&) const = default;
 };
 
 // Clamping shared by stored blocks and property writes.

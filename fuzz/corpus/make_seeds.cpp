@@ -3,8 +3,11 @@
 // sample lives in the tree. The generated assets already cover the everyday files (GIF
 // animations, RGBA PNGs, JPEGs, one WAVE, one tune); the seeds add the variants the game
 // does not use: other BMP depths, icons, cursors, PCX, interlaced and disposing GIFs,
-// palette and 16-bit PNGs, other WAVE layouts and MIDI event kinds. The stage target reads
-// five transform bytes before the picture, so its seeds are assets with such a prefix.
+// palette and 16-bit PNGs, other WAVE layouts and MIDI event kinds, stored blocks, scripts
+// and command lines. The small assets are copied to the targets that read their format
+// (large ones only slow the fuzzer down; the replay tests read every asset anyway). The
+// transform target reads five bytes before the picture, so its seeds are assets with
+// such a prefix.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "stage/stored_blocks.h"
 #include "tests/pictures/encoders.h"
 #include "tests/sound/test_data.h"
 
@@ -69,8 +73,37 @@ testpic::BmpLayout Layout(int w, int h, int bits) {
   return l;
 }
 
-void PictureLoaderSeeds() {
-  const std::string t = "fuzz_pictures_loader";
+// An 8-bit run-length BMP of 6 x 3: a run and a literal (absolute, padded) run, end of
+// line; a delta, a run, end of line; end of bitmap.
+Bytes Rle8Bmp() {
+  const Bytes rle{3, 1, 0, 3, 2, 0, 1, 0, 0, 0, 0, 2, 1, 0, 2, 3, 0, 0, 0, 1};
+  Bytes b;
+  auto le16 = [&](uint32_t v) { b.push_back(uint8_t(v)); b.push_back(uint8_t(v >> 8)); };
+  auto le32 = [&](uint32_t v) { le16(v & 0xFFFF); le16(v >> 16); };
+  const uint32_t offset = 14 + 40 + 4 * 4;
+  b.push_back('B');
+  b.push_back('M');
+  le32(offset + uint32_t(rle.size()));
+  le32(0);
+  le32(offset);
+  le32(40);
+  le32(6);  // width
+  le32(3);  // height
+  le16(1);
+  le16(8);
+  le32(1);  // BI_RLE8
+  le32(uint32_t(rle.size()));
+  le32(2835);
+  le32(2835);
+  le32(4);
+  le32(0);
+  for (uint32_t c : {0x000000u, 0xFF0000u, 0x00FF00u, 0x0000FFu}) le32(c);
+  b.insert(b.end(), rle.begin(), rle.end());
+  return b;
+}
+
+void BmpSeeds() {
+  const std::string t = "fuzz_pictures_bmp";
   for (int bits : {1, 4, 8, 24, 32}) Write(t, "bmp" + std::to_string(bits) + ".bmp", testpic::BmpFile(Layout(5, 3, bits)));
   testpic::BmpLayout topDown = Layout(4, 2, 8);
   topDown.topDown = true;
@@ -82,17 +115,39 @@ void PictureLoaderSeeds() {
   testpic::BmpLayout core = Layout(3, 2, 24);
   core.headerSize = 12;
   Write(t, "bmp24_core_header.bmp", testpic::BmpFile(core));
+  testpic::BmpLayout v5 = Layout(3, 2, 32);
+  v5.headerSize = 124;
+  Write(t, "bmp32_v5_header.bmp", testpic::BmpFile(v5));
+  Write(t, "bmp8_rle.bmp", Rle8Bmp());
+}
 
+void IconSeeds() {
+  const std::string t = "fuzz_pictures_icon";
   const std::vector<uint8_t> mask{0, 1, 1, 0, 0, 0};
   testpic::BmpLayout icon = Layout(3, 2, 32);
   const Bytes png = testpic::PngFile(2, 1, 6, 8, {0, 255, 0, 0, 255, 0, 0, 255, 128});
   Write(t, "icon.ico", testpic::IconFile({{3, 2, 32, testpic::DibBytes(icon, &mask)},
                                           {3, 2, 8, testpic::DibBytes(Layout(3, 2, 8), &mask)}}));
   Write(t, "icon_png.ico", testpic::IconFile({{2, 1, 32, png}}));
+  Write(t, "icon1.ico", testpic::IconFile({{3, 2, 1, testpic::DibBytes(Layout(3, 2, 1), &mask)}}));
   Write(t, "cursor.cur", testpic::IconFile({{3, 2, 4, testpic::DibBytes(Layout(3, 2, 4), &mask)}}, 2));
+}
+
+void PcxSeeds() {
+  const std::string t = "fuzz_pictures_pcx";
   Write(t, "pcx8.pcx", testpic::PcxFile(7, 3, 8, Pattern(21, 5), {0xFF0000, 0x00FF00, 0x0000FF, 0x808080, 0xFFFFFF}));
   Write(t, "pcx1.pcx", testpic::PcxFile(9, 2, 1, {1, 0, 1, 1, 0, 0, 1, 0, 1, 0, 1, 0, 0, 1, 1, 1, 0, 0}));
+  std::vector<uint8_t> runs(64, 3);
+  for (int i = 40; i < 64; ++i) runs[size_t(i)] = uint8_t(i % 4);
+  Write(t, "pcx8_runs.pcx", testpic::PcxFile(16, 4, 8, runs, {0x000000, 0x404040, 0x808080, 0xC0C0C0}));
+}
+
+void JpegSeeds() {
+  const std::string t = "fuzz_pictures_jpeg";
   Write(t, "grey.jpg", testpic::JpegFile(8, 8, std::vector<uint32_t>(64, 0x808080), 90, true));
+  std::vector<uint32_t> colours(24 * 16);
+  for (size_t i = 0; i < colours.size(); ++i) colours[i] = uint32_t(i * 0x0B1D07) & 0xFFFFFF;
+  Write(t, "colour.jpg", testpic::JpegFile(24, 16, colours, 75));
 }
 
 void GifSeeds() {
@@ -137,8 +192,8 @@ void PngSeeds() {
   Write(t, "rgba16.png", testpic::PngFile(1, 1, 6, 16, {0xFF, 0, 0x80, 0, 0, 0xFF, 0x7F, 0xFF}));
 }
 
-void StageSeeds(const fs::path& assets) {
-  const std::string t = "fuzz_pictures_stage";
+void TransformSeeds(const fs::path& assets) {
+  const std::string t = "fuzz_stage_transforms";
   // turn, angle / 3, (zoom - 100) / 8, depth + 20, light; then the picture.
   const struct {
     const char* file;
@@ -223,6 +278,104 @@ void MidiSeeds() {
   Write(t, "track_cut_short.mid", cut);
 }
 
+// The first byte picks the block: even for the stage, odd for a template.
+void BlockSeeds() {
+  const std::string t = "fuzz_stage_blocks";
+  auto tagged = [](uint8_t kind, Bytes block) {
+    block.insert(block.begin(), kind);
+    return block;
+  };
+  stage::StageSettings s;
+  s.border = 2;
+  s.penWidth = 3;
+  s.font = Bytes(60, 0);
+  s.pic = testpic::PngFile(1, 1, 2, 8, {1, 2, 3});
+  Write(t, "stage.bin", tagged(0, stage::WriteStageBlock(s)));
+  Write(t, "stage_empty.bin", {0});
+  stage::TemplateSettings o;
+  o.text = "hero";
+  o.playGif = true;
+  o.zoom = 1500;
+  o.angle = -90;
+  o.createSound = sound_test::SimpleWave(8);
+  Write(t, "template.bin", tagged(1, stage::WriteTemplateBlock(o)));
+  // An older template block: version 1, without the type and the turn.
+  Bytes v1;
+  sound_test::Le32(v1, 1);
+  for (int i = 0; i < 16; ++i) sound_test::Le32(v1, uint32_t(i));
+  for (int i = 0; i < 6; ++i) sound_test::Le32(v1, 0);
+  Write(t, "template_v1.bin", tagged(1, v1));
+}
+
+Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+void ScriptSeeds() {
+  const std::string t = "fuzz_script";
+  Write(t, "play.txt", Text("300 down Return\n350 up Return\n1000 down Right\n2000 down Space\n"
+                            "2400 up Space\n2500 up Right\n"));
+  Write(t, "names.txt", Text("# every kind of key name\r\n0 down left\n1 UP Enter\n\n2 down Esc\n"
+                             "3 down F12\n4 up 65\n5 down z\n6 down 7\n7 up ctrl\n8 down Tab\n"));
+  Write(t, "bad_line.txt", Text("10 down Return\n20 sideways Return\n"));
+}
+
+// Words separated by zero bytes; the script is the one the target writes at start.
+void CommandLineSeeds() {
+  const std::string t = "fuzz_command_line";
+  auto words = [](std::initializer_list<std::string> list) {
+    Bytes b;
+    for (const auto& w : list) {
+      if (!b.empty()) b.push_back(0);
+      b.insert(b.end(), w.begin(), w.end());
+    }
+    return b;
+  };
+  Write(t, "play.bin", words({"--headless", "--script", "/tmp/tolvaran-fuzz/play.txt", "--run-for", "120000",
+                              "--dump-state", "state.json", "--screenshot", "5000:shot.png"}));
+  Write(t, "inline.bin", words({"--headless", "--run-for=500", "--scale=3", "--mute", "--screenshot=0:a.png"}));
+  Write(t, "help.bin", words({"--help"}));
+  Write(t, "bad.bin", words({"--scale", "17", "--bogus", "-x", "word"}));
+}
+
+// The assets a target reads, up to a size that keeps the fuzzer quick.
+void CopyAssets(const fs::path& assets) {
+  const struct {
+    const char* extension;
+    std::vector<std::string> targets;
+  } kinds[] = {
+      {".gif", {"fuzz_pictures_gif"}},
+      {".png", {"fuzz_pictures_png"}},
+      {".jpg", {"fuzz_pictures_jpeg"}},
+      {".wav", {"fuzz_sound_wave"}},
+      {".mid", {"fuzz_sound_midi"}},
+  };
+  std::error_code ec;
+  int n = 0;
+  for (const auto& e : fs::recursive_directory_iterator(assets, ec)) {
+    if (!e.is_regular_file() || e.file_size() > 16384) continue;
+    for (const auto& kind : kinds) {
+      if (e.path().extension() != kind.extension) continue;
+      const Bytes bytes = Read(e.path());
+      for (const auto& target : kind.targets)
+        Write(target, "asset" + std::to_string(++n) + kind.extension, bytes);
+    }
+  }
+}
+
+void CopySeeds(const std::string& from, const std::string& to) {
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(g_out / from, ec))
+    Write(to, e.path().filename().string(), Read(e.path()));
+}
+
+// The loader's first GIF image starts from the stage decoder's GIFs; the loader, which
+// sees every format through its sniffing, from the seeds of each.
+void LoaderSeeds() {
+  CopySeeds("fuzz_pictures_gif", "fuzz_pictures_gif_first");
+  for (const char* format : {"fuzz_pictures_bmp", "fuzz_pictures_icon", "fuzz_pictures_pcx",
+                             "fuzz_pictures_jpeg", "fuzz_pictures_gif"})
+    CopySeeds(format, "fuzz_pictures_loader");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -231,11 +384,19 @@ int main(int argc, char** argv) {
     return 2;
   }
   g_out = argv[1];
-  PictureLoaderSeeds();
+  BmpSeeds();
+  IconSeeds();
+  PcxSeeds();
+  JpegSeeds();
   GifSeeds();
   PngSeeds();
-  StageSeeds(argv[2]);
+  TransformSeeds(argv[2]);
   WaveSeeds();
   MidiSeeds();
+  BlockSeeds();
+  ScriptSeeds();
+  CommandLineSeeds();
+  CopyAssets(argv[2]);
+  LoaderSeeds();
   return g_failed ? 1 : 0;
 }

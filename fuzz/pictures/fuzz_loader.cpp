@@ -1,8 +1,9 @@
-// The runtime's picture loader: BMP, JPEG, icons, cursors, first GIF image, PCX.
+// The runtime's picture loader: sniffing by the first bytes, then BMP, JPEG, icons,
+// cursors, first GIF image or PCX.
+#include "fuzz/pictures/check_surface.h"
 #include "runtime/pictures/picture_loader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  auto picture = rt::LoadPicture({data, size});
-  if (picture && picture->Empty()) __builtin_trap();  // a picture is never empty
+  CheckStill(rt::LoadPicture({data, size}));
   return 0;
 }

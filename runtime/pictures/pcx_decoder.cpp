@@ -71,6 +71,9 @@ std::optional<platform::Surface> DecodePcx(std::span<const uint8_t> bytes) {
   if (!ReadHeader(header, h)) return std::nullopt;
   const int64_t w = int64_t(h.xMax) - h.xMin + 1, height = int64_t(h.yMax) - h.yMin + 1;
   if (!DimensionsValid(w, height)) return std::nullopt;
+  // Only the two kinds read here: any other depth would index the lines as if it were one
+  // of them, past their ends.
+  if (h.bitsPerPixel != 1 && h.bitsPerPixel != 8) return std::nullopt;
   const bool mono = h.bitsPerPixel == 1;
   const bool rgb = !mono && h.planes == 3;
   if (mono ? h.planes != 1 : (h.planes != 1 && h.planes != 3)) return std::nullopt;

@@ -24,6 +24,25 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
 void OnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void OnWarning(png_structp, png_const_charp) {}
 
+// libpng allocates a chunk's declared length before it reads the chunk (and this
+// system's libpng does so for sPLT and other ancillary chunks despite the chunk limit
+// set below), so one corrupt length field asks for up to 2 GiB. A chunk that claims more
+// than the file still holds can never be read whole: libpng would fail on it anyway, so
+// such a file is refused before libpng sees it.
+bool ChunkLengthsFit(std::span<const uint8_t> bytes) {
+  size_t pos = 8;  // after the signature
+  while (bytes.size() - pos >= 8) {
+    const uint32_t length = (uint32_t(bytes[pos]) << 24) | (uint32_t(bytes[pos + 1]) << 16) |
+                            (uint32_t(bytes[pos + 2]) << 8) | bytes[pos + 3];
+    if (length > bytes.size() - pos - 8) return false;
+    if (std::memcmp(bytes.data() + pos + 4, "IEND", 4) == 0) break;
+    pos += 8 + size_t(length);
+    if (bytes.size() - pos < 4) break;  // the CRC is missing: libpng's to report
+    pos += 4;
+  }
+  return true;
+}
+
 struct PngState {
   png_structp png = nullptr;
   png_infop info = nullptr;
@@ -77,7 +96,7 @@ bool SniffPng(std::span<const uint8_t> bytes) {
 }
 
 std::optional<PngImage> ReadPng(std::span<const uint8_t> bytes) {
-  if (!SniffPng(bytes)) return std::nullopt;
+  if (!SniffPng(bytes) || !ChunkLengthsFit(bytes)) return std::nullopt;
   // On the heap: locals of the function that calls setjmp are not safe across longjmp.
   const auto s = std::make_unique<PngState>();
   s->source = ByteReader(bytes);

@@ -189,3 +189,30 @@ TEST(CommandLineParser, WritabilityCheck) {
   EXPECT_TRUE(platform::CheckWritable("/no/such/dir/x.json"));
   EXPECT_TRUE(platform::CheckWritable(""));
 }
+
+// The messages quote what was typed; a word or script line holding control characters
+// still gives one printable line.
+TEST(CommandLineParser, MessagesEscapeControlCharacters) {
+  app::CommandLine cl;
+  std::string error;
+  ASSERT_FALSE(app::ParseCommandLine({"a\nb\tc\x01"}, cl, error));
+  EXPECT_EQ(error, "unexpected argument 'a\\nb\\tc\\x01' (see --help)");
+
+  const std::string script = Temp("control.txt");
+  std::ofstream(script) << "10 down Return\n20 down \x1b[2J\r\n";
+  ASSERT_FALSE(app::ParseCommandLine({"--script", script}, cl, error));
+  EXPECT_THAT(error, HasSubstr("line 2: unknown key '\\x1b[2J'"));
+  for (char c : error) EXPECT_GE(static_cast<unsigned char>(c), 0x20) << error;
+  std::remove(script.c_str());
+}
+
+// A file that only looks regular and never ends is refused at the size cap instead of
+// holding up the start.
+TEST(CommandLineParser, ScriptsAreCappedInSize) {
+  app::CommandLine cl;
+  std::string error;
+  ASSERT_FALSE(app::ParseCommandLine({"--script", "/proc/self/pagemap"}, cl, error));
+  EXPECT_EQ(error, "script '/proc/self/pagemap' is larger than 16 MiB");
+  ASSERT_FALSE(app::ParseCommandLine({"--script", testing::TempDir()}, cl, error));
+  EXPECT_THAT(error, HasSubstr("cannot read script"));
+}
