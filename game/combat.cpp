@@ -64,8 +64,7 @@ enum class BladeHit { None, Hurt, Killed };
 // Kind 5 only flinches; the ogre loses 5 to 30 and dies below 1.
 BladeHit HurtMonster(int64_t index) {
   Monster& m = state.Monsters()[index];
-  const std::string hurt = std::string(rt::TextView(m.pictureFolder)) + rt::ToText(m.kind) + "-1.gif";
-  MainStage.SetPicture(m.spriteId, rt::ReadFileBytes(hurt));
+  MainStage.SetPicture(m.spriteId, MonsterPicture(m, "-1.gif"));
   if (m.kind == 4) {
     const int d = rt::Random(5, 30);
     m.hp -= d;

@@ -14,11 +14,6 @@ using enum HeroStat;
 constexpr int kSlots = 5;
 constexpr int kSlotLeft = 70, kSlotTop = 10, kSlotPitch = 43;
 
-void ReleaseText(char*& text) {
-  rt::Free(text);
-  text = nullptr;
-}
-
 }  // namespace
 
 void CreateInventoryBar() {

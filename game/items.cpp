@@ -74,12 +74,13 @@ void CreateItem(double x, double y, std::string_view utf8Name, int kind, int val
   item.spriteId = id;
 }
 
+// The topmost item sprite the hero touches starts flying, if it lies on the ground.
 void StartPickUp() {
+  const int touched = MainStage.FindOverlapping(state[heroSprite], Gbk("物品"));
   RecordList<Item> items = state.GroundItems();
   for (int64_t i = 1; i <= items.Count(); ++i) {
     Item& item = items[i];
-    if (item.pickState != 0) continue;
-    if (MainStage.FindOverlapping(state[heroSprite], Gbk("物品")) != item.spriteId) continue;
+    if (item.pickState != 0 || item.spriteId != touched) continue;
     item.pickState = 1;
     MainStage.Tint(item.spriteId, kWhite, 0);
     return;

@@ -18,11 +18,6 @@ constexpr int kAttackEffectType = 107;
 constexpr int kAttackReach = 150;
 constexpr int kLookAhead = 40;
 constexpr int kLegTicks = 40;
-constexpr int kBarWidth = 58;
-
-Bytes MonsterPicture(const Monster& m, const char* suffix) {
-  return rt::ReadFileBytes(std::string(rt::TextView(m.pictureFolder)) + rt::ToText(m.kind) + suffix);
-}
 
 bool CanAttack(const Monster& m) {
   const double dx = MainStage.X(m.spriteId) - MainStage.X(state[heroBox]);
@@ -80,13 +75,6 @@ void ChooseDirection(Monster& m) {
   MainStage.SetFlip(m.spriteId, m.direction);
 }
 
-void BarFollows(const Monster& m) {
-  if (m.kind != 4) return;
-  const int sx = MainStage.X(m.spriteId), sy = MainStage.Y(m.spriteId);
-  MainStage.Move(m.barBackId, Trunc(sx + (MainStage.Width(m.spriteId) - kBarWidth) / 2.0), sy);
-  MainStage.Move(m.barFillId, MainStage.X(m.barBackId) + 1, MainStage.Y(m.barBackId));
-}
-
 // One pixel every fourth tick, as a forward move; the bar follows.
 void Walk(Monster& m) {
   if (m.stepCounter == kLegTicks) ChooseDirection(m);
@@ -95,7 +83,7 @@ void Walk(Monster& m) {
   MainStage.NextFrame(m.spriteId);
   m.x += m.direction == 0 ? -1 : 1;
   MainStage.MoveForward(m.spriteId, m.x, m.y);
-  BarFollows(m);
+  if (m.kind == 4) PlaceMonsterBar(m);
 }
 
 }  // namespace

@@ -12,6 +12,16 @@ constexpr int kBarWidth = 58;  // the bar background's picture width the bar cen
 
 }  // namespace
 
+Bytes MonsterPicture(const Monster& m, const char* suffix) {
+  return rt::ReadFileBytes(std::string(rt::TextView(m.pictureFolder)) + rt::ToText(m.kind) + suffix);
+}
+
+void PlaceMonsterBar(const Monster& m) {
+  const int sx = MainStage.X(m.spriteId), sy = MainStage.Y(m.spriteId);
+  MainStage.Move(m.barBackId, Trunc(sx + (MainStage.Width(m.spriteId) - kBarWidth) / 2.0), sy);
+  MainStage.Move(m.barFillId, MainStage.X(m.barBackId) + 1, MainStage.Y(m.barBackId));
+}
+
 void CreatePlatform(double x, double y, int level) {
   const int id = MainStage.Create(BlockTemplate, x, y);
   MainStage.SetCollision(id, false);
@@ -73,8 +83,7 @@ void CreateMonster(double x, double y, const std::string& gbkPicturePath, int ki
     MainStage.SetPicture(m.barBackId, ReadProgramFile("\\图片集合\\怪物进度底图.png"));
     m.barFillId = MainStage.CreatePlain(0, 0);
     MainStage.SetPicture(m.barFillId, ReadProgramFile("\\图片集合\\怪物进度条.png"));
-    MainStage.Move(m.barBackId, Trunc(MainStage.X(m.spriteId) + (w - kBarWidth) / 2.0), MainStage.Y(m.spriteId));
-    MainStage.Move(m.barFillId, MainStage.X(m.barBackId) + 1, MainStage.Y(m.barBackId));
+    PlaceMonsterBar(m);
     MainStage.SetLayer(m.barBackId, kLayerBarBack);
     MainStage.SetLayer(m.barFillId, kLayerBarFill);
   }

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace game {
 
@@ -20,6 +21,12 @@ void CreatePlatform(double x, double y, int level);
 void CreateMonster(double x, double y, const std::string& gbkPicturePath, int kind);
 bool IsAreaOccupied(double x, double y, int height, int width);
 void UpdateMonsterHealthBar(int64_t monsterIndex);
+struct Monster;
+// The bytes of one of a monster's pictures: its folder, its kind and the suffix
+// ("-1.gif" hurt, "-2.gif" walking, "-3.gif" attacking, "-5.gif" the attack effect).
+std::vector<uint8_t> MonsterPicture(const Monster& m, const char* suffix);
+// The kind-4 monster's bar over its sprite: the background centred, the fill inside it.
+void PlaceMonsterBar(const Monster& m);
 // ---- damage figures (damage_figures.cpp) ----------------------------------------------
 void ShowDamageFigure(int targetSpriteId, int amount, int row);
 void DriftDamageFigures();         // every `PickUpTimer` tick

@@ -39,20 +39,21 @@ void ReleaseArray(void*& block) {
   block = nullptr;
 }
 
-void FreeText(char*& text) {
+}  // namespace
+
+void ReleaseText(char*& text) {
   if (text) rt::Free(text);  // empty owned values are skipped
   text = nullptr;
 }
-}  // namespace
 
-void ReleaseOwned(Monster& m) { FreeText(m.pictureFolder); }
+void ReleaseOwned(Monster& m) { ReleaseText(m.pictureFolder); }
 void ReleaseOwned(Item& item) {
-  FreeText(item.name);
-  FreeText(item.description);
+  ReleaseText(item.name);
+  ReleaseText(item.description);
 }
 void ReleaseOwned(InventorySlot& slot) {
-  FreeText(slot.description);
-  FreeText(slot.name);
+  ReleaseText(slot.description);
+  ReleaseText(slot.name);
 }
 
 void ReleaseGameState() {

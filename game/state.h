@@ -98,6 +98,8 @@ class IntList {
   void** block_;
 };
 
+// Releases an owned text and leaves it empty (null).
+void ReleaseText(char*& text);
 // The texts a record owns, released with it (empty texts are null and skipped).
 void ReleaseOwned(Monster& m);
 inline void ReleaseOwned(Platform&) {}
