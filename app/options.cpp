@@ -1,7 +1,5 @@
 #include "app/options.h"
 
-#include <charconv>
-
 #include "app/random_play.h"
 #include "platform/command_line.h"
 
@@ -10,12 +8,6 @@ namespace app {
 namespace {
 
 CommandLine g_commandLine;
-
-bool ParseSeed(const std::string& s, uint64_t& out) {
-  if (s.empty() || s.find_first_not_of("0123456789") != std::string::npos) return false;
-  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
-  return ec == std::errc() && end == s.data() + s.size();
-}
 
 bool Parse(const std::vector<std::string>& args, CommandLine& out, std::string& error) {
   platform::OptionReader reader(args);
@@ -36,7 +28,7 @@ bool Parse(const std::vector<std::string>& args, CommandLine& out, std::string& 
       std::string v;
       if (!reader.Value(v, error)) return false;
       uint64_t seed = 0;
-      if (!ParseSeed(v, seed)) {
+      if (!platform::ParseWholeNumber(v, seed)) {
         error = "--random-play needs a whole number as its seed, not '" + v + "'";
         return false;
       }

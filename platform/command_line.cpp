@@ -3,19 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <charconv>
 #include <cstdio>
-
 
 namespace platform {
 
 namespace {
-
-bool ParseMs(const std::string& s, uint32_t& out) {
-  if (s.empty() || s.find_first_not_of("0123456789") != std::string::npos) return false;
-  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
-  return ec == std::errc() && end == s.data() + s.size();
-}
 
 std::string ParentFolder(const std::string& path) {
   size_t slash = path.rfind('/');
@@ -34,7 +26,7 @@ bool Screenshot(OptionReader& r, HostOptions& h, std::string& error) {
   if (!r.Value(v, error)) return false;
   size_t colon = v.find(':');
   ScheduledScreenshot shot;
-  if (colon == std::string::npos || !ParseMs(v.substr(0, colon), shot.timeMs) ||
+  if (colon == std::string::npos || !ParseWholeNumber(v.substr(0, colon), shot.timeMs) ||
       colon + 1 == v.size())
     return Fail(error, "--screenshot needs MS:FILE.png, not '" + v + "'");
   shot.path = AbsolutePath(v.substr(colon + 1));
@@ -131,14 +123,14 @@ std::optional<bool> ReadHostOption(OptionReader& r, HostOptions& h, std::string&
   if (opt == "--run-for") {
     uint32_t ms = 0;
     if (!r.Value(v, error)) return false;
-    if (!ParseMs(v, ms)) return Fail(error, "--run-for needs milliseconds, not '" + v + "'");
+    if (!ParseWholeNumber(v, ms)) return Fail(error, "--run-for needs milliseconds, not '" + v + "'");
     h.runForMs = ms;
     return true;
   }
   if (opt == "--scale") {
     uint32_t n = 0;
     if (!r.Value(v, error)) return false;
-    if (!ParseMs(v, n) || n < 1 || n > 16)
+    if (!ParseWholeNumber(v, n) || n < 1 || n > 16)
       return Fail(error, "--scale needs a whole number from 1 to 16, not '" + v + "'");
     h.scale = int(n);
     return true;

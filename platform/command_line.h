@@ -3,6 +3,7 @@
 // words with an OptionReader and hands the options it does not know itself to
 // ReadHostOption, so all of them spell and check the host's options alike.
 #pragma once
+#include <charconv>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,14 @@ class OptionReader {
 // not; false with a one-line message in `error` when its value is wrong. Reads the script
 // file and checks that a screenshot could be written, without creating anything.
 std::optional<bool> ReadHostOption(OptionReader& reader, HostOptions& host, std::string& error);
+
+// A whole number written in decimal digits only (no sign, no blanks) that fits `T`.
+template <class T>
+bool ParseWholeNumber(const std::string& s, T& out) {
+  if (s.empty() || s.find_first_not_of("0123456789") != std::string::npos) return false;
+  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
+  return ec == std::errc() && end == s.data() + s.size();
+}
 
 // `text` with its control characters written as \n, \r, \t or \xNN: a message that
 // quotes what the user typed stays on one line whatever was typed.

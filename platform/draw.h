@@ -69,6 +69,11 @@ inline bool LogFontFromBytes(std::span<const uint8_t> bytes, LogFont& out) {
 }
 std::vector<uint8_t> LogFontToBytes(const LogFont& lf);
 LogFont DefaultGuiFont();   // the desktop's default user-interface font (9 pt "宋体")
+// A stored record, or the default font when there is none (or it is not 60 bytes).
+inline LogFont LogFontOrDefault(std::span<const uint8_t> bytes) {
+  LogFont lf;
+  return LogFontFromBytes(bytes, lf) ? lf : DefaultGuiFont();
+}
 
 // A realised font: FreeType face found through fontconfig. "宋体" maps to AR PL UMing,
 // "黑体" to WenQuanYi Zen Hei, other names to themselves, then any face for zh.

@@ -202,11 +202,17 @@ class SdlHost final : public Host {
     return 0;
   }
 
+  // The window's drawable size in pixels (more than its size in points on a high-density
+  // display).
+  static void OutputSize(const RealWindow& rw, int& w, int& h) {
+    if (!rw.renderer || SDL_GetRendererOutputSize(rw.renderer, &w, &h) != 0)
+      SDL_GetWindowSize(rw.window, &w, &h);
+  }
+
   // Where the client area lies in the window's drawable pixels.
   static Letterbox BoxOf(const RealWindow& rw, int clientW, int clientH) {
     int ow = 0, oh = 0;
-    if (!rw.renderer || SDL_GetRendererOutputSize(rw.renderer, &ow, &oh) != 0)
-      SDL_GetWindowSize(rw.window, &ow, &oh);
+    OutputSize(rw, ow, oh);
     return FitWholeFactor(clientW, clientH, ow, oh);
   }
 
@@ -217,8 +223,7 @@ class SdlHost final : public Host {
     const RealWindow& rw = it->second;
     int ww = 0, wh = 0, ow = 0, oh = 0;
     SDL_GetWindowSize(rw.window, &ww, &wh);
-    if (!rw.renderer || SDL_GetRendererOutputSize(rw.renderer, &ow, &oh) != 0) ow = ww, oh = wh;
-    // On a high-density display the drawable has more pixels than the window has points.
+    OutputSize(rw, ow, oh);
     if (ww > 0 && wh > 0 && (ow != ww || oh != wh)) {
       x = int(int64_t(x) * ow / ww);
       y = int(int64_t(y) * oh / wh);

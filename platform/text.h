@@ -9,7 +9,6 @@
 
 namespace platform {
 
-
 // Unconvertible input is passed through byte for byte, so nothing is ever lost.
 std::string GbkToUtf8(std::string_view gbk);
 std::string Utf8ToGbk(std::string_view utf8);

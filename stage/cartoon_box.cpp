@@ -73,9 +73,7 @@ std::unique_ptr<CartoonBox> CartoonBox::Create(const rt::CreateInfo& info) {
   box->clientWidth_ = client.Width();
   box->clientHeight_ = client.Height();
 
-  platform::LogFont lf;
-  box->font_ = platform::CreateFont(
-      platform::LogFontFromBytes(box->s_.font, lf) ? lf : platform::DefaultGuiFont());
+  box->font_ = platform::CreateFont(platform::LogFontOrDefault(box->s_.font));
   box->ApplyBorderStyle();
   box->BuildSurface();
   platform::SetTimer(box->hwnd_, kClockTimerId, kClockPeriodMs);
@@ -151,9 +149,7 @@ rt::PropValue CartoonBox::ReadProperty(int i) {
     case kStTextColor: v.i = s_.textColor; break;
     case kStTextBackColor: v.i = s_.textBackColor; break;
     case kStFont: {
-      platform::LogFont lf;
-      v.font = rt::FontFromLogFont(
-          platform::LogFontFromBytes(s_.font, lf) ? lf : platform::DefaultGuiFont());
+      v.font = rt::FontFromLogFont(platform::LogFontOrDefault(s_.font));
       v.hasFont = true;
       break;
     }
@@ -182,9 +178,7 @@ bool CartoonBox::WriteProperty(int i, const rt::PropValue& v) {
     case kStFont: {
       s_.font = v.hasFont ? platform::LogFontToBytes(rt::LogFontFromFont(v.font))
                           : std::vector<uint8_t>{};
-      platform::LogFont lf;
-      font_ = platform::CreateFont(
-          platform::LogFontFromBytes(s_.font, lf) ? lf : platform::DefaultGuiFont());
+      font_ = platform::CreateFont(platform::LogFontOrDefault(s_.font));
       if (surfaceDc_) surfaceDc_->SelectFont(font_);
       break;
     }

@@ -76,9 +76,7 @@ rt::PropValue CartoonObject::ReadProperty(int i) {
   switch (i) {
     case kTplText: v.text = s_.text; break;
     case kTplFont: {
-      platform::LogFont lf;
-      v.font = rt::FontFromLogFont(
-          platform::LogFontFromBytes(s_.font, lf) ? lf : platform::DefaultGuiFont());
+      v.font = rt::FontFromLogFont(platform::LogFontOrDefault(s_.font));
       v.hasFont = true;
       break;
     }

@@ -162,9 +162,7 @@ class HyperLinkerUnit : public Component {
     dc->FillSolid(client, back);
 
     std::string text = settings_.caption.empty() ? Address() : settings_.caption;
-    platform::LogFont lf;
-    if (!platform::LogFontFromBytes(settings_.font.data(), settings_.font.size(), lf))
-      lf = platform::DefaultGuiFont();
+    const platform::LogFont lf = platform::LogFontOrDefault(settings_.font);
     dc->SelectFont(platform::CreateFont(lf));
     uint32_t colour = hovered_ ? settings_.hoverColour : visited_ ? settings_.visitedColour
                                                                   : settings_.normalColour;

@@ -201,9 +201,7 @@ class LabelUnit : public Component {
 
   void DrawText(DC& dc, const Rect& area, bool enabled) {
     const auto& s = settings_.values;
-    platform::LogFont lf;
-    if (!platform::LogFontFromBytes(settings_.font.data(), settings_.font.size(), lf))
-      lf = platform::DefaultGuiFont();
+    const platform::LogFont lf = platform::LogFontOrDefault(settings_.font);
     dc.SelectFont(platform::CreateFont(lf));
     COLORREF colour = uint32_t(s[LabelSettings::kTextColour]);
     if (colour == kDefaultColour) colour = platform::GetSysColor(platform::COLOR_WINDOWTEXT);

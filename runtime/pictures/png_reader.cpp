@@ -30,15 +30,16 @@ void OnWarning(png_structp, png_const_charp) {}
 // than the file still holds can never be read whole: libpng would fail on it anyway, so
 // such a file is refused before libpng sees it.
 bool ChunkLengthsFit(std::span<const uint8_t> bytes) {
-  size_t pos = 8;  // after the signature
-  while (bytes.size() - pos >= 8) {
-    const uint32_t length = (uint32_t(bytes[pos]) << 24) | (uint32_t(bytes[pos + 1]) << 16) |
-                            (uint32_t(bytes[pos + 2]) << 8) | bytes[pos + 3];
-    if (length > bytes.size() - pos - 8) return false;
-    if (std::memcmp(bytes.data() + pos + 4, "IEND", 4) == 0) break;
-    pos += 8 + size_t(length);
-    if (bytes.size() - pos < 4) break;  // the CRC is missing: libpng's to report
-    pos += 4;
+  ByteReader r(bytes);
+  r.Skip(8);  // the signature
+  while (r.Remaining() >= 8) {
+    const uint32_t length = r.U32Be();
+    const auto type = r.Bytes(4);
+    if (length > r.Remaining()) return false;
+    if (std::memcmp(type.data(), "IEND", 4) == 0) break;
+    r.Skip(length);
+    if (r.Remaining() < 4) break;  // the CRC is missing: libpng's to report
+    r.Skip(4);
   }
   return true;
 }
