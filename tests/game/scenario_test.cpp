@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -48,6 +50,17 @@ TEST(Scenario, WalkingRightStopsBesidePlatformTwo) {
   EXPECT_TRUE(Has(json, "\"heroX\":234,\"heroY\":376")) << json;
   EXPECT_TRUE(Has(json, "\"blockedRight\":1,\"blockedLeft\":0"));
   EXPECT_TRUE(Has(StageObject(json, 4), "\"x\":253,\"y\":376"));  // the box, 19 to the right
+
+  // Meanwhile the ogre (sprite 13, 100 wide) paced a pixel every fourth 50 ms tick, its
+  // bar (15 and 16) centred over it.
+  const size_t ogre = json.find("\"kind\":4,");
+  ASSERT_NE(ogre, std::string::npos);
+  const int x = std::stoi(json.substr(json.rfind("\"x\":", ogre) + 4));
+  EXPECT_NE(x, 490);
+  EXPECT_LE(std::abs(x - 490), 3500 / 50 / 4);
+  EXPECT_TRUE(Has(StageObject(json, 13), "\"x\":" + std::to_string(x) + ",\"y\":343"));
+  EXPECT_TRUE(Has(StageObject(json, 15), "\"x\":" + std::to_string(x + 21) + ",\"y\":343"));
+  EXPECT_TRUE(Has(StageObject(json, 16), "\"x\":" + std::to_string(x + 22) + ",\"y\":343"));
 }
 
 TEST(Scenario, JumpingOntoPlatformTwoAndPickingUpTheLeg) {
@@ -66,6 +79,59 @@ TEST(Scenario, JumpingOntoPlatformTwoAndPickingUpTheLeg) {
                         "\"name\":\"鸡腿\",\"inUse\":0"));
   EXPECT_TRUE(Has(json, "\"UseItemTimer\":0"));
   EXPECT_TRUE(Has(json, "\"hp\":150"));
+}
+
+// Off platform 2 with the leg, up to the ogre: the blade hurts him once, his swing hurts
+// the hero, and the leg (slot 1) heals within the limit and leaves its slot empty.
+const char* kLegAndOgre =
+    "1000 down Right\n1900 down Space\n2000 up Right\n2300 up Space\n3000 down X\n3100 up X\n"
+    "4000 down Right\n4700 up Right\n5300 down Z\n5350 up Z\n6500 down Z\n6550 up Z\n"
+    "7700 down Z\n7750 up Z\n11500 down 1\n11550 up 1\n";
+
+TEST(Scenario, TheBladeHurtsTheOgreAndTheLegHealsTheHurtHero) {
+  // Just after the key: accepted (only a hurt hero may eat), healed to the limit, the
+  // figure "100" rising in three digits, the use timer running.
+  std::string json = Play("heal", std::string(kStart) + kLegAndOgre, 11560);
+  EXPECT_TRUE(Has(json, "\"hp\":150,\"maxHp\":150")) << json;
+  EXPECT_TRUE(Has(json, "\"kind\":2,\"count\":1,\"value\":100,\"description\":\"用于补HP的\","
+                        "\"name\":\"鸡腿\",\"inUse\":1"));
+  EXPECT_TRUE(Has(json, "\"UseItemTimer\":200"));
+  const size_t digits = json.find("\"DamageDigitList\":[");
+  ASSERT_NE(digits, std::string::npos);
+  const std::string list = json.substr(digits, json.find(']', digits) - digits);
+  EXPECT_GE(std::count(list.begin(), list.end(), ','), 2) << list;
+  // The ogre took one blow of 5 to 30 and is walking again.
+  const size_t ogre = json.find("\"kind\":4,");
+  ASSERT_NE(ogre, std::string::npos);
+  const int hp = std::stoi(json.substr(json.find("\"hp\":", ogre) + 5));
+  EXPECT_GE(hp, 170);
+  EXPECT_LE(hp, 195);
+
+  // 200 ms later the use is over: the slot is empty and the timer stopped.
+  json = Play("healed", std::string(kStart) + kLegAndOgre, 12000);
+  EXPECT_TRUE(Has(json, "\"kind\":0,\"count\":0,\"value\":100,\"description\":\"\",\"name\":\"\",\"inUse\":0"))
+      << json;
+  EXPECT_TRUE(Has(json, "\"UseItemTimer\":0"));
+}
+
+// Two jumps from the ground by the right edge reach platform 3, then platform 5, where the
+// cloak lies; X takes it into slot 2 and key 2 puts it on.
+TEST(Scenario, ClimbingToPlatformFiveAndWearingTheCloak) {
+  const std::string json = Play("cloak", std::string(kStart) +
+                                             "1000 down Right\n1900 down Space\n2000 up Right\n2300 up Space\n"
+                                             "3000 down X\n3100 up X\n4000 down Right\n5000 up Right\n"
+                                             "5100 down Space\n5600 up Space\n6000 down Space\n6500 up Space\n"
+                                             "7000 down X\n7100 up X\n8500 down 2\n8550 up 2\n",
+                                9000);
+  // Landed on platform 5 (top 320) with the feet line at 319.
+  EXPECT_TRUE(Has(json, "\"heroY\":223")) << json;
+  EXPECT_TRUE(Has(json, "\"platformIndex\":5"));
+  // The cloak went on at 8.5 s: ten contact ticks of 50 ms later it still runs, the hero
+  // half transparent, its slot used up; the potion alone lies on the stage.
+  EXPECT_TRUE(Has(json, "\"cloakOn\":1,\"cloakTicks\":10"));
+  EXPECT_TRUE(Has(StageObject(json, 3), "\"alpha\":50"));
+  EXPECT_TRUE(Has(json, "\"kind\":0,\"count\":0,\"value\":1,"));
+  EXPECT_TRUE(Has(json, "\"GroundItemList\":[{\"name\":\"蓝药水\""));
 }
 
 TEST(Scenario, QuietHeroStrikesTheIdlePose) {
