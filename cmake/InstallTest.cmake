@@ -1,11 +1,13 @@
 # Installs the build into a scratch prefix and checks what a user gets: the program, its
 # picture folders, the menu entry (desktop-file-validate), the icon in every size, a
-# manual that names every option (and that groff reads without a warning), and the
-# installed game started headless from elsewhere, finding its pictures.
+# manual that names every option (and that groff reads without a warning), the documents
+# and metadata, and the installed game started headless from elsewhere, finding its
+# pictures.
 #
 #   cmake -DBUILD_DIR=<build> -DPREFIX=<scratch folder> -P InstallTest.cmake
 
 cmake_minimum_required(VERSION 3.20)
+include(${CMAKE_CURRENT_LIST_DIR}/LevelCheck.cmake)
 foreach(v BUILD_DIR PREFIX)
   if(NOT ${v})
     message(FATAL_ERROR "InstallTest.cmake needs -D${v}=...")
@@ -25,16 +27,6 @@ function(expect_file path)
   if(NOT EXISTS "${PREFIX}/${path}")
     message(FATAL_ERROR "not installed: ${path}")
   endif()
-endfunction()
-
-# Width and height from a PNG's header.
-function(png_size file out)
-  file(READ "${file}" hex OFFSET 16 LIMIT 8 HEX)
-  string(SUBSTRING "${hex}" 0 8 w)
-  string(SUBSTRING "${hex}" 8 8 h)
-  math(EXPR w "0x${w}")
-  math(EXPR h "0x${h}")
-  set(${out} "${w}x${h}" PARENT_SCOPE)
 endfunction()
 
 file(REMOVE_RECURSE "${PREFIX}")
@@ -69,15 +61,22 @@ endif()
 foreach(n 16 32 48 64 128 256)
   set(png "share/icons/hicolor/${n}x${n}/apps/tolvaran.png")
   expect_file(${png})
-  png_size("${PREFIX}/${png}" size)
+  picture_size("${PREFIX}/${png}" size)
   if(NOT size STREQUAL "${n}x${n}")
     message(FATAL_ERROR "${png} is ${size}")
   endif()
 endforeach()
 
-# The manual: every option of --help is in it, and groff finds nothing to warn about.
-set(manual "${PREFIX}/share/man/man6/tolvaran.6")
-expect_file(share/man/man6/tolvaran.6)
+# The manual, compressed as man finds it: every option of --help is in it, and groff finds
+# nothing to warn about.
+expect_file(share/man/man6/tolvaran.6.gz)
+set(manual "${PREFIX}/tolvaran.6")
+find_program(GZIP gzip REQUIRED)
+execute_process(COMMAND ${GZIP} -dc "${PREFIX}/share/man/man6/tolvaran.6.gz" OUTPUT_FILE "${manual}"
+  RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "gzip -dc on the manual failed (${rc})")
+endif()
 run("${PREFIX}/bin/tolvaran" --help)
 string(REGEX MATCHALL "(^|[ \n])--[a-z-]+" options "${out}")
 file(READ "${manual}" man)
@@ -101,55 +100,19 @@ if(NOT rc EQUAL 0 OR NOT warnings STREQUAL "")
   message(FATAL_ERROR "groff on the manual: ${warnings}")
 endif()
 
-# The installed game, started from another folder, into the level and out again. The
-# pictures it read from share/tolvaran give the stage objects their sizes; a picture
-# that was not found leaves its object 0 x 0.
-set(work "${PREFIX}/run")
-file(MAKE_DIRECTORY "${work}")
-file(WRITE "${work}/enter.script" "300 down Return\n350 up Return\n")
-execute_process(COMMAND "${PREFIX}/bin/tolvaran" --headless --mute --script enter.script
-  --run-for 1500 --dump-state state.json --screenshot 1400:shot.png
-  WORKING_DIRECTORY "${work}" RESULT_VARIABLE rc ERROR_VARIABLE err)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "the installed game ended with ${rc}: ${err}")
-endif()
-png_size("${work}/shot.png" size)
-if(NOT size STREQUAL "640x480")
-  message(FATAL_ERROR "the installed game's screenshot is ${size}")
-endif()
-file(READ "${work}/state.json" state)
-string(JSON folder GET "${state}" MonsterList 0 pictureFolder)
-string(FIND "${folder}" "${PREFIX}/share/tolvaran" at)
-if(NOT at EQUAL 0)
-  message(FATAL_ERROR "the installed game looks for its pictures in ${folder}")
-endif()
-string(JSON objects LENGTH "${state}" MainStage)
-math(EXPR last "${objects} - 1")
-function(object_size id out)
-  foreach(i RANGE ${last})
-    string(JSON oid GET "${state}" MainStage ${i} id)
-    if(oid EQUAL id)
-      string(JSON w GET "${state}" MainStage ${i} width)
-      string(JSON h GET "${state}" MainStage ${i} height)
-      set(${out} "${w}x${h}" PARENT_SCOPE)
-      return()
-    endif()
-  endforeach()
-  set(${out} "missing" PARENT_SCOPE)
-endfunction()
-string(JSON monster GET "${state}" MonsterList 0 spriteId)
-string(JSON monsterBar GET "${state}" MonsterList 0 barBackId)
-string(JSON slot GET "${state}" Inventory 0 slotSpriteId)
-string(JSON heroBar GET "${state}" HeroRefs hpBarBack)
-foreach(pair "${monster}=100x130" "${monsterBar}=58x10" "${slot}=40x40" "${heroBar}=72x20")
-  string(REPLACE "=" ";" pair "${pair}")
-  list(GET pair 0 id)
-  list(GET pair 1 want)
-  object_size(${id} got)
-  if(NOT got STREQUAL want)
-    message(FATAL_ERROR "stage object ${id} is ${got}, its picture gives ${want}: a picture was not found")
-  endif()
+# The package's documents and the software centres' metadata beside the menu entry.
+foreach(f share/doc/tolvaran/copyright share/doc/tolvaran/changelog.gz share/doc/tolvaran/tolvaran.png)
+  expect_file(${f})
 endforeach()
+file(GLOB metainfo "${PREFIX}/share/metainfo/*.metainfo.xml")
+list(LENGTH metainfo count)
+if(NOT count EQUAL 1)
+  message(FATAL_ERROR "share/metainfo holds ${count} metadata files")
+endif()
+
+# The installed game, started from another folder, into the level and out again,
+# finding its pictures in share/tolvaran (cmake/LevelCheck.cmake).
+tolvaran_check_level("${PREFIX}/bin/tolvaran" "${PREFIX}/share/tolvaran" "${PREFIX}/run")
 
 file(REMOVE_RECURSE "${PREFIX}")
 message(STATUS "installed, validated and started from ${PREFIX}")

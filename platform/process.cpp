@@ -39,14 +39,20 @@ std::string ProgramFolderOf(const std::string& exe) {
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
   const std::string folder = exe.substr(0, slash);
-  // The usual layout of an installed program keeps data out of bin/; the files travel
-  // with the prefix, so an install anywhere (a package, ~/.local, a test's scratch
-  // folder) finds them the same way.
+  // An installed program keeps its data out of bin/: PREFIX/bin/NAME reads
+  // PREFIX/share/NAME, and a game laid out as Debian places games, PREFIX/games/NAME,
+  // reads PREFIX/share/games/NAME. The files travel with the prefix, so an install
+  // anywhere (a package, ~/.local, a test's scratch folder) finds them the same way; a
+  // program that is not installed (a build tree) keeps them beside itself.
   const size_t up = folder.rfind('/');
-  if (up != std::string::npos && folder.compare(up + 1, std::string::npos, "bin") == 0) {
-    const std::string shared = folder.substr(0, up) + "/share/" + exe.substr(slash + 1);
+  if (up != std::string::npos) {
+    const std::string prefix = folder.substr(0, up), bin = folder.substr(up + 1);
+    const std::string name = exe.substr(slash + 1);
+    std::string shared;
+    if (bin == "bin") shared = prefix + "/share/" + name;
+    else if (bin == "games") shared = prefix + "/share/games/" + name;
     struct stat st {};
-    if (stat(shared.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return shared;
+    if (!shared.empty() && stat(shared.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return shared;
   }
   return folder;
 }

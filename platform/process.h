@@ -12,7 +12,8 @@ namespace platform {
 
 // Program folder (UTF-8, no trailing slash): where the program's own files are, found
 // from the executable's real path. That is the executable's folder, except for a program
-// installed under a prefix as PREFIX/bin/NAME with its files in PREFIX/share/NAME.
+// installed under a prefix as PREFIX/bin/NAME with its files in PREFIX/share/NAME, or as
+// a game PREFIX/games/NAME with its files in PREFIX/share/games/NAME.
 std::string ProgramFolder();
 // The same for a given executable path (exposed for tests).
 std::string ProgramFolderOf(const std::string& executablePath);

@@ -3,7 +3,8 @@
 # UndefinedBehaviorSanitizer (decoders and parsers must survive bad input, and every
 # other test gains the same checks) into build-test/, and runs every test; then fuzzes
 # every fuzz target briefly from a clang build in build-fuzz/ (scripts/fuzz.sh;
-# FUZZ_SECONDS per target, 20 by default).
+# FUZZ_SECONDS per target, 20 by default); then builds and checks the Debian package
+# (scripts/test-package.sh).
 # One sanitized build instead of two plain-and-sanitized ones keeps CI well inside its
 # hour on a two-core machine; -O1 keeps the sanitized tests quick to build and to run.
 set -eu
@@ -21,4 +22,8 @@ cmake --build "$root/build-test" -j "$jobs"
 # and a short fuzz run of every target: clang keeps building the tree, and a decoder or
 # parser that learned to crash shows before it lands.
 JOBS=$jobs "$root/scripts/fuzz.sh" --smoke "${FUZZ_SECONDS:-20}"
+
+# The Debian package, from a Release build of the game alone (build-package/), through
+# lintian, its contents, an install, the installed game headless and the removal.
+JOBS=$jobs "$root/scripts/test-package.sh"
 echo "All tests passed."

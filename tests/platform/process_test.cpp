@@ -24,7 +24,11 @@ TEST(Process, InstalledProgramKeepsItsFilesUnderShare) {
   EXPECT_EQ(ProgramFolderOf(prefix + "/bin/game"), prefix + "/share/game");
   // Another program of the same prefix has no files there: its own folder.
   EXPECT_EQ(ProgramFolderOf(prefix + "/bin/other"), prefix + "/bin");
-  // Only a bin/ folder points at share/.
+  // A game installed as Debian lays out games: PREFIX/games/NAME, PREFIX/share/games/NAME.
+  ASSERT_EQ(system(("mkdir -p '" + prefix + "/games' '" + prefix + "/share/games/game'").c_str()), 0);
+  EXPECT_EQ(ProgramFolderOf(prefix + "/games/game"), prefix + "/share/games/game");
+  EXPECT_EQ(ProgramFolderOf(prefix + "/games/other"), prefix + "/games");
+  // Only a bin/ or games/ folder points at share/.
   EXPECT_EQ(ProgramFolderOf(prefix + "/libexec/game"), prefix + "/libexec");
   EXPECT_EQ(ProgramFolderOf("/game"), "/");
   EXPECT_EQ(system(("rm -rf '" + prefix + "'").c_str()), 0);
