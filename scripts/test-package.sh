@@ -22,7 +22,7 @@ fail() {
   exit 1
 }
 echo "== $deb: $(stat -c %s "$deb") bytes, installed $(dpkg-deb -f "$deb" Installed-Size) KiB"
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+dpkg-deb --field "$deb"
 
 echo "== lintian"
 # Every tag is shown, information too; errors and warnings fail.
@@ -45,8 +45,9 @@ if [ "${CI:-}" = true ]; then
   if [ "$(id -u)" -eq 0 ]; then as_root=""; else as_root="sudo"; fi
   dest=""
   query_root=""
-  $as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "$deb"
-  remove() { $as_root env DEBIAN_FRONTEND=noninteractive apt-get remove -y tolvaran; }
+  apt="$as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300"
+  $apt install -y "$deb"
+  remove() { $apt remove -y tolvaran; }
 else
   # The dependencies are not installed into the throwaway root; the game uses the
   # system's libraries, fonts and sound font.
