@@ -4,7 +4,10 @@
 # and metadata, and the installed game started headless from elsewhere, finding its
 # pictures.
 #
-#   cmake -DBUILD_DIR=<build> -DPREFIX=<scratch folder> -P InstallTest.cmake
+#   cmake -DBUILD_DIR=<build> -DPREFIX=<scratch folder> [-DBINDIR=bin -DDATADIR=share/tolvaran]
+#         -P InstallTest.cmake
+#
+# BINDIR and DATADIR are the build's layout (games and share/games/tolvaran for Debian's).
 
 cmake_minimum_required(VERSION 3.20)
 include(${CMAKE_CURRENT_LIST_DIR}/LevelCheck.cmake)
@@ -13,6 +16,12 @@ foreach(v BUILD_DIR PREFIX)
     message(FATAL_ERROR "InstallTest.cmake needs -D${v}=...")
   endif()
 endforeach()
+if(NOT BINDIR)
+  set(BINDIR bin)
+endif()
+if(NOT DATADIR)
+  set(DATADIR share/tolvaran)
+endif()
 
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
@@ -33,9 +42,9 @@ file(REMOVE_RECURSE "${PREFIX}")
 run(${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${PREFIX}")
 
 # The program and its files.
-expect_file(bin/tolvaran)
-if(NOT IS_DIRECTORY "${PREFIX}/bin" OR EXISTS "${PREFIX}/bin/图片集合")
-  message(FATAL_ERROR "the picture folders belong under share/tolvaran, not bin/")
+expect_file(${BINDIR}/tolvaran)
+if(EXISTS "${PREFIX}/${BINDIR}/图片集合")
+  message(FATAL_ERROR "the picture folders belong under ${DATADIR}, not ${BINDIR}/")
 endif()
 foreach(folder 图片集合 怪物图片)
   file(GLOB built RELATIVE "${BUILD_DIR}/assets/${folder}" "${BUILD_DIR}/assets/${folder}/*")
@@ -44,7 +53,7 @@ foreach(folder 图片集合 怪物图片)
     message(FATAL_ERROR "no generated pictures in ${BUILD_DIR}/assets/${folder}")
   endif()
   foreach(f ${built})
-    expect_file("share/tolvaran/${folder}/${f}")
+    expect_file("${DATADIR}/${folder}/${f}")
   endforeach()
 endforeach()
 
@@ -77,7 +86,7 @@ execute_process(COMMAND ${GZIP} -dc "${PREFIX}/share/man/man6/tolvaran.6.gz" OUT
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "gzip -dc on the manual failed (${rc})")
 endif()
-run("${PREFIX}/bin/tolvaran" --help)
+run("${PREFIX}/${BINDIR}/tolvaran" --help)
 string(REGEX MATCHALL "(^|[ \n])--[a-z-]+" options "${out}")
 file(READ "${manual}" man)
 string(REPLACE "\\-" "-" man "${man}")
@@ -111,8 +120,8 @@ if(NOT count EQUAL 1)
 endif()
 
 # The installed game, started from another folder, into the level and out again,
-# finding its pictures in share/tolvaran (cmake/LevelCheck.cmake).
-tolvaran_check_level("${PREFIX}/bin/tolvaran" "${PREFIX}/share/tolvaran" "${PREFIX}/run")
+# finding its pictures in DATADIR (cmake/LevelCheck.cmake).
+tolvaran_check_level("${PREFIX}/${BINDIR}/tolvaran" "${PREFIX}/${DATADIR}" "${PREFIX}/run")
 
 file(REMOVE_RECURSE "${PREFIX}")
 message(STATUS "installed, validated and started from ${PREFIX}")
