@@ -62,7 +62,8 @@ fi
 dpkg-query $query_root -L tolvaran
 
 echo "== the installed game"
-appstreamcli validate --no-net "$dest"/usr/share/metainfo/*.metainfo.xml | tee "$work/appstream"
+metainfo=$(grep '^\./usr/share/metainfo/' "$root/packaging/contents.txt")
+appstreamcli validate --no-net "$dest/${metainfo#./}" | tee "$work/appstream"
 if grep -q '^[EW]:' "$work/appstream"; then
   fail "appstreamcli reports errors or warnings"
 fi
