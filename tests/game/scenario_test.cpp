@@ -54,6 +54,10 @@ auto SlotHolds(int kind, int count, int value, const std::string& description, c
 auto At(int x, int y) { return AllOf(Field(&dump::StageObject::x, x), Field(&dump::StageObject::y, y)); }
 
 const char* kStart = "300 down Return\n350 up Return\n";
+// Right, a jump onto platform 2 and X on the chicken leg lying there.
+const std::string kUpToTheLeg = std::string(kStart) +
+                                "1000 down Right\n1900 down Space\n2000 up Right\n2300 up Space\n"
+                                "3000 down X\n3100 up X\n";
 constexpr int kOgre = 4;
 
 TEST(Scenario, WalkingRightStopsBesidePlatformTwo) {
@@ -77,11 +81,7 @@ TEST(Scenario, WalkingRightStopsBesidePlatformTwo) {
 }
 
 TEST(Scenario, JumpingOntoPlatformTwoAndPickingUpTheLeg) {
-  const dump::Dump d = Play("leg", std::string(kStart) +
-                                       "1000 down Right\n1900 down Space\n2000 up Right\n"
-                                       "2300 up Space\n3000 down X\n3100 up X\n"
-                                       "4500 down 1\n4550 up 1\n",
-                            5000);
+  const dump::Dump d = Play("leg", kUpToTheLeg + "4500 down 1\n4550 up 1\n", 5000);
   // Landed from a ground jump: the feet line met 454, three above the top at 457; the
   // sprites stand on the top (y 360) while heroY stays at 358.
   EXPECT_EQ(d.Slot("heroY"), 358);
@@ -96,15 +96,14 @@ TEST(Scenario, JumpingOntoPlatformTwoAndPickingUpTheLeg) {
 
 // Off platform 2 with the leg, up to the ogre: the blade hurts him once, his swing hurts
 // the hero, and the leg (slot 1) heals within the limit and leaves its slot empty.
-const char* kLegAndOgre =
-    "1000 down Right\n1900 down Space\n2000 up Right\n2300 up Space\n3000 down X\n3100 up X\n"
-    "4000 down Right\n4700 up Right\n5300 down Z\n5350 up Z\n6500 down Z\n6550 up Z\n"
+const std::string kLegAndOgre =
+    kUpToTheLeg + "4000 down Right\n4700 up Right\n5300 down Z\n5350 up Z\n6500 down Z\n6550 up Z\n"
     "7700 down Z\n7750 up Z\n11500 down 1\n11550 up 1\n";
 
 TEST(Scenario, TheBladeHurtsTheOgreAndTheLegHealsTheHurtHero) {
   // Just after the key: accepted (only a hurt hero may eat), healed to the limit, the
   // figure "100" rising in three digits, the use timer running.
-  dump::Dump d = Play("heal", std::string(kStart) + kLegAndOgre, 11560);
+  dump::Dump d = Play("heal", kLegAndOgre, 11560);
   EXPECT_EQ(d.Slot("hp"), 150);
   EXPECT_EQ(d.Slot("maxHp"), 150);
   EXPECT_THAT(d.Inventory().at(0), SlotHolds(2, 1, 100, "用于补HP的", "鸡腿", 1));
@@ -115,7 +114,7 @@ TEST(Scenario, TheBladeHurtsTheOgreAndTheLegHealsTheHurtHero) {
   EXPECT_THAT(d.Monster(kOgre).hp, AllOf(Ge(170), Le(195)));
 
   // 200 ms later the use is over: the slot is empty and the timer stopped.
-  d = Play("healed", std::string(kStart) + kLegAndOgre, 12000);
+  d = Play("healed", kLegAndOgre, 12000);
   EXPECT_THAT(d.Inventory().at(0), SlotHolds(0, 0, 100, "", "", 0));
   EXPECT_EQ(d.TimerInterval("UseItemTimer"), 0);
 }
@@ -123,9 +122,7 @@ TEST(Scenario, TheBladeHurtsTheOgreAndTheLegHealsTheHurtHero) {
 // Two jumps from the ground by the right edge reach platform 3, then platform 5, where the
 // cloak lies; X takes it into slot 2 and key 2 puts it on.
 TEST(Scenario, ClimbingToPlatformFiveAndWearingTheCloak) {
-  const dump::Dump d = Play("cloak", std::string(kStart) +
-                                         "1000 down Right\n1900 down Space\n2000 up Right\n2300 up Space\n"
-                                         "3000 down X\n3100 up X\n4000 down Right\n5000 up Right\n"
+  const dump::Dump d = Play("cloak", kUpToTheLeg + "4000 down Right\n5000 up Right\n"
                                          "5100 down Space\n5600 up Space\n6000 down Space\n6500 up Space\n"
                                          "7000 down X\n7100 up X\n8500 down 2\n8550 up 2\n",
                             9000);
