@@ -1,205 +1,174 @@
-// --dump-state: the globals as JSON, for scenario tests and for looking at a run.
+// --dump-state: the globals, both stages' objects, the timers and the watched keys as one
+// JSON document, for scenario tests and for looking at a run. The layout is documented
+// in the README; keys keep the order written here.
+#include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "game/form_ids.h"
 #include "game/state.h"
+#include "platform/host.h"
+#include "platform/process.h"
+#include "platform/text.h"
 #include "runtime/forms/runtime.h"
 #include "runtime/forms/timer.h"
 #include "stage/cartoon_box.h"
-#include "platform/text.h"
+#include "stage/sprite.h"
 
 namespace game {
 namespace {
 
+using Json = nlohmann::ordered_json;
+
 std::string dumpPath;
 
-void AppendQuoted(std::string& out, std::string_view utf8) {
-  out += '"';
-  for (unsigned char c : utf8) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += char(c);
-        }
-    }
-  }
-  out += '"';
-}
+std::string Utf8(const char* gbk) { return platform::GbkToUtf8(rt::TextView(gbk)); }
 
-void AppendText(std::string& out, const char* gbk) {
-  AppendQuoted(out, platform::GbkToUtf8(rt::TextView(gbk)));
-}
-
-// A fixed array as an object keyed by slot name, in slot order.
-void AppendSlots(std::string& out, void* block, std::initializer_list<const char*> names) {
-  out += '{';
+// A fixed array as an object keyed by slot name, in slot order (null past its end).
+Json Slots(void* block, std::initializer_list<const char*> names) {
+  Json out = Json::object();
   int64_t slot = 1;
-  const int64_t n = Count(block);
   for (const char* name : names) {
-    if (slot > 1) out += ',';
-    AppendQuoted(out, name);
-    out += ':';
-    out += slot <= n ? std::to_string(rt::At<int32_t>(block, slot)) : std::string("null");
+    out[name] = slot <= Count(block) ? Json(rt::At<int32_t>(block, slot)) : Json(nullptr);
     ++slot;
   }
-  out += '}';
+  return out;
 }
 
-struct Field {
-  const char* name;
-  std::function<void(std::string&, const void*)> write;
-};
-template <class R>
-Field IntField(const char* name, int32_t R::*member) {
-  return {name, [member](std::string& out, const void* r) {
-            out += std::to_string(static_cast<const R*>(r)->*member);
-          }};
-}
-template <class R>
-Field TextField(const char* name, char* R::*member) {
-  return {name, [member](std::string& out, const void* r) {
-            AppendText(out, static_cast<const R*>(r)->*member);
-          }};
-}
-
-template <class R>
-void AppendRecords(std::string& out, void* list, const std::vector<Field>& fields) {
-  out += '[';
-  const int64_t n = Count(list);
-  for (int64_t i = 1; i <= n; ++i) {
-    if (i > 1) out += ',';
+// A record list as an array of objects; `fields` writes one record's fields in order.
+template <class R, class Fields>
+Json Records(void* list, Fields fields) {
+  Json out = Json::array();
+  for (int64_t i = 1; i <= Count(list); ++i) {
     const R* record = rt::At<R*>(list, i);
-    out += '{';
-    bool first = true;
-    for (const Field& f : fields) {
-      if (!first) out += ',';
-      first = false;
-      AppendQuoted(out, f.name);
-      out += ':';
-      if (record) f.write(out, record); else out += "null";
-    }
-    out += '}';
+    out.push_back(record ? fields(*record) : Json(nullptr));
   }
-  out += ']';
+  return out;
 }
 
-// The main stage's objects in drawing order, its watched keys and the timers' intervals:
-// what the rules did to the stage, beside the globals they keep.
-void AppendStageAndTimers(std::string& out) {
-  const stage::CartoonBox* box = stage::CartoonBox::Find(form::GameForm, form::MainStage);
-  if (!box) return;
-  out += ",\"MainStage\":[";
-  bool first = true;
-  for (const int id : box->ObjectIdsInOrder()) {
-    const stage::StageObject& o = *box->FindObject(id);
-    if (!first) out += ',';
-    first = false;
-    const platform::Rect r = o.Bounds();
-    out += "{\"id\":" + std::to_string(id) + ",\"x\":" + std::to_string(o.IntX()) +
-           ",\"y\":" + std::to_string(o.IntY()) + ",\"width\":" + std::to_string(r.right - r.left) +
-           ",\"height\":" + std::to_string(r.bottom - r.top) + ",\"layer\":" + std::to_string(o.layer) +
-           ",\"alpha\":" + std::to_string(o.alpha) + ",\"visible\":" + (o.visible ? "true" : "false") +
-           ",\"type\":" + std::to_string(o.type) + ",\"flip\":" + std::to_string(o.turnType) +
-           ",\"zoom\":" + std::to_string(o.zoomX) + ",\"tint\":" + std::to_string(o.trendDepth) + ",\"tag\":";
-    AppendText(out, o.tag.c_str());
-    out += ",\"text\":";
-    AppendText(out, o.text.c_str());
-    out += '}';
-  }
-  out += "],\"MainStagePeakObjects\":" + std::to_string(box->PeakObjectCount());
-  out += ",\"WatchedKeys\":[";
-  for (size_t i = 0; i < box->WatchedKeys().size(); ++i) {
-    if (i > 0) out += ',';
-    out += std::to_string(box->WatchedKeys()[i].key);
-  }
-  out += "],\"Timers\":{";
+Json MonsterFields(const Monster& m) {
+  return {{"x", m.x}, {"y", m.y}, {"direction", m.direction}, {"spriteId", m.spriteId},
+          {"kind", m.kind}, {"pictureFolder", Utf8(m.pictureFolder)}, {"state", m.state},
+          {"hitCooldown", m.hitCooldown}, {"hp", m.hp}, {"maxHp", m.maxHp},
+          {"barBackId", m.barBackId}, {"barFillId", m.barFillId},
+          {"attackEffectId", m.attackEffectId}, {"stepCounter", m.stepCounter}};
+}
+
+Json PlatformFields(const Platform& p) {
+  return {{"left", p.left}, {"top", p.top}, {"right", p.right}, {"bottom", p.bottom},
+          {"spriteId", p.spriteId}, {"level", p.level}};
+}
+
+Json InventoryFields(const InventorySlot& s) {
+  return {{"slotSpriteId", s.slotSpriteId}, {"numberLabelId", s.numberLabelId},
+          {"iconSpriteId", s.iconSpriteId}, {"countLabelId", s.countLabelId},
+          {"kind", s.kind}, {"count", s.count}, {"value", s.value},
+          {"description", Utf8(s.description)}, {"name", Utf8(s.name)}, {"inUse", s.inUse}};
+}
+
+Json ItemFields(const Item& i) {
+  return {{"name", Utf8(i.name)}, {"kind", i.kind}, {"value", i.value},
+          {"description", Utf8(i.description)}, {"x", i.x}, {"y", i.y}, {"fade", i.fade},
+          {"pickState", i.pickState}, {"glowPhase", i.glowPhase}, {"spriteId", i.spriteId}};
+}
+
+Json DamageDigits() {
+  Json out = Json::array();
+  for (int64_t i = 1; i <= Count(state.DamageDigitList); ++i)
+    out.push_back(rt::At<int32_t>(state.DamageDigitList, i));
+  return out;
+}
+
+// One stage object as a script sees it through the stage's getters.
+Json StageObjectFields(const stage::StageObject& o) {
+  const platform::Rect r = o.Bounds();
+  const int frames = o.HasPicture() ? o.rendered->FrameCount() : 0;
+  return {{"id", o.id}, {"tag", Utf8(o.tag.c_str())}, {"text", Utf8(o.text.c_str())},
+          {"x", o.IntX()}, {"y", o.IntY()}, {"width", r.Width()}, {"height", r.Height()},
+          {"layer", o.layer}, {"alpha", o.alpha}, {"visible", o.visible}, {"flip", o.turnType},
+          {"zoomX", o.zoomX}, {"zoomY", o.zoomY}, {"tint", o.trendColour & 0xFFFFFFu},
+          {"tintDepth", o.trendDepth}, {"frame", frames > 0 ? stage::ClampFrame(*o.rendered, o.frameIndex) : 0},
+          {"frameCount", frames}, {"collisionType", o.type}, {"playing", o.playing}};
+}
+
+// A stage's objects in ascending id order (an empty list when the stage is gone).
+Json StageObjects(uint32_t componentId) {
+  Json out = Json::array();
+  const stage::CartoonBox* box = stage::CartoonBox::Find(form::GameForm, componentId);
+  if (!box) return out;
+  std::vector<int> ids = box->ObjectIdsInOrder();
+  std::sort(ids.begin(), ids.end());
+  for (int id : ids) out.push_back(StageObjectFields(*box->FindObject(id)));
+  return out;
+}
+
+Json Timers() {
   const std::pair<const char*, uint32_t> timers[] = {
       {"UseItemTimer", form::UseItemTimer}, {"PickUpTimer", form::PickUpTimer},
       {"ItemTimer", form::ItemTimer}, {"HeroFlashTimer", form::HeroFlashTimer},
       {"CollisionTimer", form::CollisionTimer}, {"MonsterTimer", form::MonsterTimer},
       {"IdleTimer", form::IdleTimer}, {"JumpTimer", form::JumpTimer}};
-  for (const auto& [name, id] : timers) {
-    if (name != timers[0].first) out += ',';
-    AppendQuoted(out, name);
-    out += ':' + std::to_string(rt::FindComponent(form::GameForm, id)
-                                    ? rt::ReadProperty(form::GameForm, id, rt::kTimerInterval)
-                                    : 0);
+  // Without the game's stage the form is not loaded (a test of the state alone): every
+  // timer counts as stopped, and the runtime, perhaps never started, is not asked.
+  const bool loaded = stage::CartoonBox::Find(form::GameForm, form::MainStage) != nullptr;
+  Json out = Json::object();
+  for (const auto& [name, id] : timers)
+    out[name] = loaded && rt::FindComponent(form::GameForm, id)
+                    ? rt::ReadProperty(form::GameForm, id, rt::kTimerInterval)
+                    : 0;
+  return out;
+}
+
+// The game watches all its keys in one call, so they share one interval; 0 while none
+// is watched.
+Json WatchedKeys() {
+  Json keys = Json::array();
+  int interval = 0;
+  if (const stage::CartoonBox* box = stage::CartoonBox::Find(form::GameForm, form::MainStage)) {
+    for (const stage::WatchedKey& k : box->WatchedKeys()) keys.push_back(k.key);
+    if (!box->WatchedKeys().empty()) interval = box->WatchedKeys().front().interval;
   }
-  out += '}';
+  return {{"interval", interval}, {"keys", std::move(keys)}};
+}
+
+Json PeakObjects() {
+  const stage::CartoonBox* box = stage::CartoonBox::Find(form::GameForm, form::MainStage);
+  return box ? Json(box->PeakObjectCount()) : Json(0);
 }
 
 }  // namespace
 
 std::string DumpStateJson() {
-  std::string out = "{";
-  out += "\"MonsterList\":";
-  AppendRecords<Monster>(out, state.MonsterList,
-      {IntField("x", &Monster::x), IntField("y", &Monster::y),
-       IntField("direction", &Monster::direction), IntField("spriteId", &Monster::spriteId),
-       IntField("kind", &Monster::kind), TextField("pictureFolder", &Monster::pictureFolder),
-       IntField("state", &Monster::state), IntField("hitCooldown", &Monster::hitCooldown),
-       IntField("hp", &Monster::hp), IntField("maxHp", &Monster::maxHp),
-       IntField("barBackId", &Monster::barBackId), IntField("barFillId", &Monster::barFillId),
-       IntField("attackEffectId", &Monster::attackEffectId),
-       IntField("stepCounter", &Monster::stepCounter)});
-  out += ",\"HeroRefs\":";
-  AppendSlots(out, state.HeroRefs, {"heroSprite", "heroBox", "attackSprite", "idleSprite",
-                                "bladeSprite", "portraitSprite", "hpBarBack", "hpBarFill",
-                                "heroX", "heroY"});
-  out += ",\"HeroStats\":";
-  AppendSlots(out, state.HeroStats, {"boxWidth", "boxHeight", "hp", "maxHp", "heroDead",
-                                 "gameOver", "cloakOn", "cloakTicks", "boxOffset"});
-  out += ",\"HeroFlags\":";
-  AppendSlots(out, state.HeroFlags, {"walkFrameCount", "blockedRight", "blockedLeft", "reserved",
-                                 "platformIndex", "idleTicks", "idleShown", "attacking",
-                                 "hitFlag", "flashPhase"});
-  out += ",\"PlatformList\":";
-  AppendRecords<Platform>(out, state.PlatformList,
-      {IntField("left", &Platform::left), IntField("top", &Platform::top),
-       IntField("right", &Platform::right), IntField("bottom", &Platform::bottom),
-       IntField("spriteId", &Platform::spriteId), IntField("level", &Platform::level)});
-  out += ",\"Inventory\":";
-  AppendRecords<InventorySlot>(out, state.Inventory,
-      {IntField("slotSpriteId", &InventorySlot::slotSpriteId),
-       IntField("numberLabelId", &InventorySlot::numberLabelId),
-       IntField("iconSpriteId", &InventorySlot::iconSpriteId),
-       IntField("countLabelId", &InventorySlot::countLabelId),
-       IntField("kind", &InventorySlot::kind), IntField("count", &InventorySlot::count),
-       IntField("value", &InventorySlot::value),
-       TextField("description", &InventorySlot::description),
-       TextField("name", &InventorySlot::name), IntField("inUse", &InventorySlot::inUse)});
-  out += ",\"ScreenRefs\":";
-  AppendSlots(out, state.ScreenRefs, {"splashSprite", "coverSprite", "reserved"});
-  out += ",\"GroundItemList\":";
-  AppendRecords<Item>(out, state.GroundItemList,
-      {TextField("name", &Item::name), IntField("kind", &Item::kind),
-       IntField("value", &Item::value), TextField("description", &Item::description),
-       IntField("x", &Item::x), IntField("y", &Item::y), IntField("fade", &Item::fade),
-       IntField("pickState", &Item::pickState), IntField("glowPhase", &Item::glowPhase),
-       IntField("spriteId", &Item::spriteId)});
-  out += ",\"DamageDigitList\":[";
-  for (int64_t i = 1; i <= Count(state.DamageDigitList); ++i) {
-    if (i > 1) out += ',';
-    out += std::to_string(rt::At<int32_t>(state.DamageDigitList, i));
-  }
-  out += "],\"Airborne\":" + std::to_string(state.Airborne);
-  out += ",\"JumpState\":";
-  AppendSlots(out, state.JumpState, {"riseTicks", "falling", "edgeLock", "riseLimit", "riseCut"});
-  AppendStageAndTimers(out);
-  out += "}\n";
-  return out;
+  Json out;
+  out["time"] = platform::HostStarted() ? platform::GetTickCount() : 0u;
+  out["MonsterList"] = Records<Monster>(state.MonsterList, MonsterFields);
+  out["HeroRefs"] = Slots(state.HeroRefs, {"heroSprite", "heroBox", "attackSprite", "idleSprite",
+                                           "bladeSprite", "portraitSprite", "hpBarBack", "hpBarFill",
+                                           "heroX", "heroY"});
+  out["HeroStats"] = Slots(state.HeroStats, {"boxWidth", "boxHeight", "hp", "maxHp", "heroDead",
+                                             "gameOver", "cloakOn", "cloakTicks", "boxOffset"});
+  out["HeroFlags"] = Slots(state.HeroFlags, {"walkFrameCount", "blockedRight", "blockedLeft",
+                                             "reserved", "platformIndex", "idleTicks", "idleShown",
+                                             "attacking", "hitFlag", "flashPhase"});
+  out["PlatformList"] = Records<Platform>(state.PlatformList, PlatformFields);
+  out["Inventory"] = Records<InventorySlot>(state.Inventory, InventoryFields);
+  out["ScreenRefs"] = Slots(state.ScreenRefs, {"splashSprite", "coverSprite", "reserved"});
+  out["GroundItemList"] = Records<Item>(state.GroundItemList, ItemFields);
+  out["DamageDigitList"] = DamageDigits();
+  out["Airborne"] = state.Airborne;
+  out["JumpState"] = Slots(state.JumpState, {"riseTicks", "falling", "edgeLock", "riseLimit", "riseCut"});
+  out["stages"] = {{"MainStage", StageObjects(form::MainStage)},
+                   {"ScratchStage", StageObjects(form::ScratchStage)}};
+  out["timers"] = Timers();
+  out["watchedKeys"] = WatchedKeys();
+  out["MainStagePeakObjects"] = PeakObjects();
+  // Texts come from GBK through a converter that may leave odd bytes; replace rather
+  // than fail over one bad character.
+  return out.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
 void SetDumpStatePath(std::string utf8Path) { dumpPath = std::move(utf8Path); }

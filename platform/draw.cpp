@@ -159,6 +159,16 @@ DC::DC(Surface* target, Point origin, Rect clip) : target_(target), origin_(orig
   baseClip_ = clip_;
 }
 
+DC::DC(Surface* target, Point origin, Rect clip, std::span<const Rect> holes)
+    : DC(target, origin, clip) {
+  for (const Rect& hole : holes) {
+    if (Intersect(hole, clip_).Empty()) continue;
+    holed_ = true;
+    break;
+  }
+  if (holed_) pieces_ = SubtractRects(clip_, holes);
+}
+
 DC::DC(Surface* target) : DC(target, {0, 0}, target ? target->Bounds() : Rect{}) {}
 
 DC::~DC() = default;
@@ -170,23 +180,31 @@ void DC::SetClip(const Rect& logical) {
 void DC::FillRect(const Rect& r, const Brush& b) {
   Ink ink;
   if (!target_ || !draw_detail::BrushInk(b, textColour_, bkColour_, bkMode_, ink)) return;
-  const Rect area = Intersect(r.Offset(origin_.x, origin_.y), clip_);
-  if (area.Empty()) return;
-  draw_detail::PaintRect(*target_, area, ink, R2_COPYPEN);
+  EachPiece([&] {
+    const Rect area = Intersect(r.Offset(origin_.x, origin_.y), clip_);
+    if (!area.Empty()) draw_detail::PaintRect(*target_, area, ink, R2_COPYPEN);
+  });
 }
 
 void DC::FillSolid(const Rect& r, COLORREF c) {
   if (!target_) return;
-  target_->Fill(Intersect(r.Offset(origin_.x, origin_.y), clip_), ToPixel(c));
+  EachPiece([&] { target_->Fill(Intersect(r.Offset(origin_.x, origin_.y), clip_), ToPixel(c)); });
 }
 
 void DC::SetPixel(int x, int y, COLORREF c) {
   const Point p{x + origin_.x, y + origin_.y};
-  if (target_ && clip_.Contains(p)) target_->At(p.x, p.y) = ToPixel(c);
+  if (!target_) return;
+  EachPiece([&] {
+    if (clip_.Contains(p)) target_->At(p.x, p.y) = ToPixel(c);
+  });
 }
 
 void DC::Rectangle(int left, int top, int right, int bottom) {
   if (!target_) return;
+  EachPiece([&] { RectangleInClip(left, top, right, bottom); });
+}
+
+void DC::RectangleInClip(int left, int top, int right, int bottom) {
   if (left > right) std::swap(left, right);
   if (top > bottom) std::swap(top, bottom);
   if (left == right || top == bottom) return;
@@ -282,6 +300,10 @@ void DC::LineTo(int x, int y) {
   const Point to{x + origin_.x, y + origin_.y};
   current_ = {x, y};
   if (!target_ || pen_.style == PS_NULL) return;
+  EachPiece([&] { LineInClip(from, to); });
+}
+
+void DC::LineInClip(Point from, Point to) {
 
   const uint32_t on = ToPixel(pen_.colour);
   if (!IsStyled(pen_) && PenWidth(pen_) > 1) {

@@ -105,12 +105,15 @@ class DC {
  public:
   // A DC onto a surface; origin: where logical (0,0) lands; clip in surface pixels.
   DC(Surface* target, Point origin, Rect clip);
+  // The same with holes (surface pixels) it never draws into: the windows above one
+  // that clips its siblings. Every call draws each remaining piece of the clip in turn.
+  DC(Surface* target, Point origin, Rect clip, std::span<const Rect> holes);
   explicit DC(Surface* target);  // memory DC over the whole surface
   ~DC();
 
   Surface* Target() const { return target_; }
   Point Origin() const { return origin_; }
-  Rect Clip() const { return clip_; }       // surface pixels
+  Rect Clip() const { return clip_; }       // surface pixels (bounding box, holes aside)
   void SetClip(const Rect& logical);        // intersected with the surface
 
   void SelectPen(const Pen& p) { pen_ = p; }
@@ -154,10 +157,48 @@ class DC {
   Point GetTextExtent(std::string_view gbk);  // {width, height}
 
  private:
+  void RectangleInClip(int left, int top, int right, int bottom);
+  void LineInClip(Point from, Point to);
+  void TextOutInClip(int x, int y, std::string_view gbk);
+  void BlitInClip(int x, int y, int w, int h, const Surface& src, int sx, int sy);
+  void StretchInClip(int x, int y, int w, int h, const Surface& src, int sx, int sy, int sw,
+                     int sh, int mode);
+
   Surface* target_;
   Point origin_;
   Rect clip_;
   Rect baseClip_;  // the clip given at construction; SetClip never widens past it
+  // The clip with the holes cut out; empty when there are no holes, so the common DC
+  // draws once with clip_ as it is.
+  std::vector<Rect> pieces_;
+  bool holed_ = false;
+  // Runs one drawing call once per piece, clip_ narrowed to it. Every pixel lies in one
+  // piece at most, so mix modes still touch it once; the dash position starts each pass
+  // where the call found it, so a styled line keeps its pattern across the holes.
+  template <class Draw>
+  void EachPiece(Draw draw) {
+    if (!holed_) {
+      draw();
+      return;
+    }
+    const Rect whole = clip_;
+    const int dash = dashPos_;
+    int dashAfter = dash;
+    for (const Rect& piece : pieces_) {
+      clip_ = Intersect(piece, whole);
+      dashPos_ = dash;
+      draw();
+      dashAfter = dashPos_;
+    }
+    if (pieces_.empty()) {
+      // Everything is covered: nothing shows, but the pattern still moves on.
+      clip_ = Rect{};
+      draw();
+      dashAfter = dashPos_;
+    }
+    clip_ = whole;
+    dashPos_ = dashAfter;
+  }
   Pen pen_;
   Brush brush_;
   std::shared_ptr<Font> font_;

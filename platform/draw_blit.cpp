@@ -10,6 +10,12 @@ namespace platform {
 
 void DC::BitBlt(int x, int y, int w, int h, const Surface& src, int sx, int sy) {
   if (!target_ || w <= 0 || h <= 0) return;
+  // FIXME: a copy within one surface through a DC with holes copies piece by piece, so
+  // a piece may read what an earlier one wrote; no window that clips siblings scrolls.
+  EachPiece([&] { BlitInClip(x, y, w, h, src, sx, sy); });
+}
+
+void DC::BlitInClip(int x, int y, int w, int h, const Surface& src, int sx, int sy) {
   // Clip the destination, then the source, each moving the other by the same amount.
   Rect dest = Intersect(Rect{x, y, x + w, y + h}.Offset(origin_.x, origin_.y), clip_);
   if (dest.Empty()) return;
@@ -104,6 +110,11 @@ Taps SmoothTaps(const Axis& a, int i) {
 
 void DC::StretchBlt(int x, int y, int w, int h, const Surface& src, int sx, int sy, int sw,
                     int sh, int mode) {
+  EachPiece([&] { StretchInClip(x, y, w, h, src, sx, sy, sw, sh, mode); });
+}
+
+void DC::StretchInClip(int x, int y, int w, int h, const Surface& src, int sx, int sy, int sw,
+                       int sh, int mode) {
   if (!target_ || w == 0 || h == 0 || sw == 0 || sh == 0 || src.Empty()) return;
   const bool flipX = (w < 0) != (sw < 0), flipY = (h < 0) != (sh < 0);
   if (w < 0) { x += w; w = -w; }

@@ -37,6 +37,10 @@ Point DC::GetTextExtent(std::string_view gbk) {
 
 void DC::TextOut(int x, int y, std::string_view gbk) {
   if (!target_) return;
+  EachPiece([&] { TextOutInClip(x, y, gbk); });
+}
+
+void DC::TextOutInClip(int x, int y, std::string_view gbk) {
   const std::shared_ptr<Font> font = GetFont();
   const std::u32string text = GbkToCodePoints(gbk);
   auto lock = font->Lock();

@@ -19,4 +19,28 @@ Rect Union(const Rect& a, const Rect& b) {
           std::max(a.bottom, b.bottom)};
 }
 
+std::vector<Rect> SubtractRects(const Rect& from, std::span<const Rect> holes) {
+  std::vector<Rect> pieces;
+  if (!from.Empty()) pieces.push_back(from);
+  for (const Rect& hole : holes) {
+    std::vector<Rect> next;
+    for (const Rect& p : pieces) {
+      const Rect cut = Intersect(p, hole);
+      if (cut.Empty()) {
+        next.push_back(p);
+        continue;
+      }
+      // Above and below the cut across the whole width; beside it within its rows.
+      const Rect parts[4] = {{p.left, p.top, p.right, cut.top},
+                             {p.left, cut.top, cut.left, cut.bottom},
+                             {cut.right, cut.top, p.right, cut.bottom},
+                             {p.left, cut.bottom, p.right, p.bottom}};
+      for (const Rect& part : parts)
+        if (!part.Empty()) next.push_back(part);
+    }
+    pieces = std::move(next);
+  }
+  return pieces;
+}
+
 }  // namespace platform

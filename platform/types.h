@@ -3,6 +3,8 @@
 // the stage above can be written exactly as their behaviour is described.
 #pragma once
 #include <cstdint>
+#include <span>
+#include <vector>
 
 namespace platform {
 
@@ -35,6 +37,9 @@ struct Rect {
 };
 Rect Intersect(const Rect& a, const Rect& b);  // empty rects come back as {0,0,0,0}
 Rect Union(const Rect& a, const Rect& b);      // bounding box; an empty operand is ignored
+// What is left of `from` after cutting every hole out of it, as rectangles that do not
+// overlap (in bands, top to bottom); empty when the holes cover it all.
+std::vector<Rect> SubtractRects(const Rect& from, std::span<const Rect> holes);
 
 // Messages. wParam/lParam follow the classic packing where it matters:
 // key messages: wParam = virtual key, lParam bit 30 = previous state, bit 31 = release;

@@ -2,10 +2,15 @@
 // focus, capture, key state and invalidation/paint. Single-threaded except where a
 // function says otherwise: everything runs on the thread that called Init().
 //
+// Z-order: a new child joins its siblings at the bottom (so of components created in
+// turn, the first is topmost); a new top-level window goes on top of the others.
+//
 // Painting model: every top-level window owns a client-sized BGRA32 frame. A window
 // paints into that frame, clipped to its own visible rectangle; windows are painted
 // bottom-up (parent before children, lower siblings before higher), so invalidating a
-// window also invalidates whatever overlaps it above. WM_PAINT is produced by the
+// window also invalidates whatever overlaps it above. A window with WS_CLIPSIBLINGS
+// never draws over a visible sibling above it (nor over those above an ancestor that
+// clips siblings), in WM_PAINT and through GetDC alike. WM_PAINT is produced by the
 // queue only when no posted or input message waits (then WM_TIMER, lowest).
 #pragma once
 #include <functional>
@@ -41,6 +46,7 @@ enum WindowStyle : uint32_t {
   WS_EX_STATICEDGE = 1u << 13,
   WS_DLGFRAME = 1u << 14,
   WS_MESSAGEONLY = 1u << 15,  // never shown, no frame (the runtime's hidden window)
+  WS_CLIPSIBLINGS = 1u << 16, // child: draws nothing where a visible sibling above lies
 };
 
 struct CreateWindowParams {

@@ -52,6 +52,9 @@ std::vector<HWND> PaintOrder(HWND topLevel);
 Rect VisibleFrameRect(HWND h);
 // Client origin of a window inside its top-level frame.
 Point FrameOrigin(HWND h);
+// What a window may not draw over (top-level frame pixels): for the window and each
+// ancestor that clips siblings, the visible siblings above it.
+std::vector<Rect> CoveringSiblings(HWND h);
 // Marks `frameRect` (top-level frame pixels) invalid in every visible window of the
 // tree from `from` onwards in paint order.
 void InvalidateFrameArea(HWND topLevel, const Rect& frameRect, HWND from);

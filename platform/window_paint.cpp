@@ -160,7 +160,7 @@ DC* BeginPaint(HWND h, PaintStruct* ps) {
   Rect clip = Intersect(update.Offset(o.x, o.y), VisibleFrameRect(h));
   if (top->frame) {
     top->frameDirty = true;
-    w->paintDC = std::make_unique<DC>(top->frame.get(), o, clip);
+    w->paintDC = std::make_unique<DC>(top->frame.get(), o, clip, CoveringSiblings(h));
   } else {
     // Message-only windows have no frame; give them a DC that draws nowhere.
     static Surface nothing;
@@ -183,7 +183,7 @@ DC* GetDC(HWND h) {
     return new DC(&nothing, o, Rect{});
   }
   top->frameDirty = true;
-  return new DC(top->frame.get(), o, VisibleFrameRect(h));
+  return new DC(top->frame.get(), o, VisibleFrameRect(h), CoveringSiblings(h));
 }
 
 void ReleaseDC(HWND, DC* dc) { delete dc; }

@@ -117,6 +117,21 @@ Point FrameOrigin(HWND h) {
   return p;
 }
 
+std::vector<Rect> CoveringSiblings(HWND h) {
+  std::vector<Rect> holes;
+  for (Window* w = Find(h); w && w->parent; w = Find(w->parent)) {
+    if (!(w->style & WS_CLIPSIBLINGS)) continue;
+    const std::vector<HWND>& siblings = Find(w->parent)->children;
+    auto self = std::find(siblings.begin(), siblings.end(), w->handle);
+    if (self == siblings.end()) continue;
+    for (auto it = self + 1; it != siblings.end(); ++it) {
+      const Rect r = VisibleFrameRect(*it);
+      if (!r.Empty()) holes.push_back(r);
+    }
+  }
+  return holes;
+}
+
 Rect VisibleFrameRect(HWND h) {
   Window* w = Find(h);
   if (!w) return {};
@@ -157,7 +172,9 @@ HWND CreateWindow(const CreateWindowParams& p) {
   w.proc = p.proc;
   HWND h = w.handle;
   D().windows.emplace(h, std::move(owned));
-  if (std::vector<HWND>* list = SiblingList(w)) PlaceInList(*list, h, list->size());
+  // As on the desktop the forms come from: a child starts below its siblings, a
+  // top-level window above the others.
+  if (std::vector<HWND>* list = SiblingList(w)) PlaceInList(*list, h, p.parent ? 0 : list->size());
   if (!p.parent) SyncFrame(w);
   if (SendMessage(h, WM_CREATE, 0, 0) == -1) {
     DestroyWindow(h);

@@ -58,7 +58,9 @@ std::unique_ptr<CartoonBox> CartoonBox::Create(const rt::CreateInfo& info) {
   p.parent = info.parent;
   p.rect = info.rect;
   p.childId = info.childNumber;
-  p.style = (info.parent ? platform::WS_CHILD : 0u) |
+  // The stage repaints from its clock whatever moved; clipping siblings keeps that from
+  // ever painting over the components stacked above it (the link and the help label).
+  p.style = (info.parent ? platform::WS_CHILD | platform::WS_CLIPSIBLINGS : 0u) |
             ((info.flags & 1) ? platform::WS_VISIBLE : 0u) |
             ((info.flags & 2) ? platform::WS_DISABLED : 0u) |
             ((info.flags & 4) ? platform::WS_TABSTOP : 0u);

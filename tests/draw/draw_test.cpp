@@ -1,5 +1,7 @@
 // Drawing on a DC: pens, rectangles, brushes, mix modes, clipping, lines and blits,
 // checked against expected pixels at chosen coordinates.
+#include <algorithm>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -323,6 +325,68 @@ TEST(Clipping, EveryPrimitiveStopsAtEveryEdgeOfTheClip) {
   EXPECT_EQ(c(30, 25), kGreen);
   EXPECT_EQ(c(10, 11), kGreen);
   EXPECT_EQ(c(29, 26), kGreen);
+}
+
+TEST(Clipping, HolesLeaveTheirPixelsAloneAndEverythingElseAsWithoutThem) {
+  // Every kind of drawing call, with a mix mode that shows a pixel mixed twice and a
+  // styled pen whose pattern must run on across the holes.
+  auto draw = [](DC& dc) {
+    dc.SetRop2(R2_XORPEN);
+    dc.SelectPen({PS_DASHDOT, 1, kRed});
+    dc.SelectBrush({Brush::Hatch, kBlue, HS_DIAGCROSS});
+    dc.Rectangle(2, 3, 50, 40);
+    dc.MoveTo(0, 0);
+    dc.LineTo(63, 47);
+    dc.LineTo(0, 47);
+    dc.SelectPen({PS_SOLID, 5, kGreen});
+    dc.LineTo(40, 0);
+    dc.FillSolid({20, 20, 60, 30}, kRed);
+    dc.SetPixel(31, 31, kBlue);
+    Surface sprite(9, 7, ToPixel(kGreen));
+    dc.BitBlt(25, 5, 9, 7, sprite, 0, 0);
+    dc.StretchBlt(40, 30, 20, 14, sprite, 0, 0, 9, 7, STRETCH_SMOOTH);
+    dc.SetTextColor(kBlue);
+    dc.TextOut(1, 14, "Tolvaran");
+  };
+  const Rect holes[] = {{10, 10, 30, 20}, {25, 15, 45, 35}, {0, 40, 8, 48}};
+  Canvas plain, holed;
+  draw(plain.dc);
+  DC withHoles(&holed.surface, {0, 0}, holed.surface.Bounds(), holes);
+  draw(withHoles);
+  int inHoles = 0;
+  for (int y = 0; y < 48; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      const bool covered = std::ranges::any_of(holes, [&](const Rect& h) { return h.Contains({x, y}); });
+      if (covered) {
+        ASSERT_EQ(holed(x, y), kWhite) << x << "," << y;
+        inHoles += plain(x, y) != kWhite;
+      } else {
+        ASSERT_EQ(holed(x, y), plain(x, y)) << x << "," << y;
+      }
+    }
+  }
+  EXPECT_GT(inHoles, 100) << "the calls did draw where the holes are";
+  // A DC whose clip the holes cover entirely draws nothing at all.
+  Canvas none;
+  const Rect all[] = {{-5, -5, 70, 60}};
+  DC covered(&none.surface, {0, 0}, none.surface.Bounds(), all);
+  draw(covered);
+  EXPECT_EQ(CountInk(none.surface, kWhite), 0);
+}
+
+TEST(Clipping, SubtractingRectanglesLeavesDisjointPiecesCoveringTheRest) {
+  const Rect from{0, 0, 10, 10};
+  const Rect holes[] = {{2, 2, 5, 5}, {4, 4, 12, 6}, {-1, 8, 3, 20}};
+  const std::vector<Rect> pieces = SubtractRects(from, holes);
+  for (int y = -2; y < 12; ++y) {
+    for (int x = -2; x < 12; ++x) {
+      const bool inHole = std::ranges::any_of(holes, [&](const Rect& h) { return h.Contains({x, y}); });
+      const auto count = std::ranges::count_if(pieces, [&](const Rect& p) { return p.Contains({x, y}); });
+      EXPECT_EQ(count, from.Contains({x, y}) && !inHole ? 1 : 0) << x << "," << y;
+    }
+  }
+  EXPECT_THAT(SubtractRects(from, std::span<const Rect>{}), ::testing::ElementsAre(from));
+  EXPECT_TRUE(SubtractRects({3, 3, 3, 9}, holes).empty()) << "an empty rectangle has no pieces";
 }
 
 TEST(Clipping, OriginShiftsAndSetClipNeverWidensTheGivenClip) {

@@ -53,32 +53,6 @@ TEST(GameForm, HoldsTheWindowAndFourteenComponentsInStoredOrder) {
   }
 }
 
-TEST(GameForm, GeometryAndFlagsAsDesigned) {
-  const auto& w = GameWindow();
-  auto geometry = [&](size_t i) {
-    const auto& r = w.records[i];
-    return std::vector<int32_t>{r.left, r.top, r.width, r.height};
-  };
-  EXPECT_THAT(geometry(0), testing::ElementsAre(50, 50, 644, 504));
-  EXPECT_THAT(geometry(1), testing::ElementsAre(0, 467, 200, 12));
-  EXPECT_THAT(geometry(2), testing::ElementsAre(392, 467, 248, 12));
-  EXPECT_THAT(geometry(13), testing::ElementsAre(32, 216, 48, 40));
-  EXPECT_THAT(geometry(14), testing::ElementsAre(0, 0, 640, 480));
-  const uint32_t flags[] = {1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 5};
-  for (size_t i = 0; i < 15; ++i) EXPECT_EQ(w.records[i].Flags(), flags[i]) << i;
-}
-
-TEST(GameForm, TimersStartWithTheirIntervals) {
-  const auto& w = GameWindow();
-  // UseItem, PickUp, Item, HeroFlash, Collision, Monster, Idle, Jump
-  const int32_t intervals[] = {0, 15, 200, 0, 50, 50, 0, 0};
-  for (size_t i = 0; i < 8; ++i) {
-    const auto& block = w.records[3 + i].ownBlock;
-    EXPECT_LE(Word(block, 0), 1) << "version of timer " << i;
-    EXPECT_EQ(Word(block, 1), intervals[i]) << "timer " << i;
-  }
-}
-
 TEST(GameForm, EveryEventIsWiredToItsHandler) {
   const auto& w = GameWindow();
   EXPECT_EQ(HandlerFor(w.records[0], 0), &game::StartSplash);

@@ -1,4 +1,5 @@
 // The whole program, run headless as a child process.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -6,9 +7,18 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
+#include "dump_reader.h"
+
 namespace {
+
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::Field;
+using ::testing::IsEmpty;
+using ::testing::SizeIs;
 
 std::string TempPath(const std::string& name) {
   return testing::TempDir() + "game_run_" + std::to_string(getpid()) + "_" + name;
@@ -33,9 +43,13 @@ TEST(GameRun, OpensTheGameFormHeadlessAndEndsAfterRunFor) {
   const std::string png = ReadAll(shot);
   ASSERT_GT(png.size(), 8u);
   EXPECT_EQ(png.substr(1, 3), "PNG");
-  // The cleanup ran (it writes the dump just before releasing the state).
-  const std::string json = ReadAll(dump);
-  EXPECT_NE(json.find("\"HeroRefs\":{"), std::string::npos) << json;
+  // The cleanup ran (it writes the dump just before releasing the state), at the end of
+  // the run's virtual time; the splash was all there was.
+  const auto d = dump::Dump::ReadFile(dump);
+  ASSERT_TRUE(d.has_value()) << ReadAll(dump);
+  EXPECT_EQ(d->Time(), 3000);
+  EXPECT_EQ(d->Slot("heroSprite"), 0);
+  EXPECT_THAT(d->WatchedKeys(), IsEmpty());
   std::remove(shot.c_str());
   std::remove(dump.c_str());
 }
@@ -50,7 +64,9 @@ TEST(GameRun, EscapeClosesTheWindowWithExitCodeZero) {
                 " --dump-state " + dump),
             0);
   EXPECT_TRUE(ReadAll(late).empty()) << "the game was still running at 30 s";
-  EXPECT_NE(ReadAll(dump).find("\"JumpState\""), std::string::npos);
+  const auto d = dump::Dump::ReadFile(dump);
+  ASSERT_TRUE(d.has_value());
+  EXPECT_EQ(d->Time(), 500) << "closed at the key";
   std::remove(script.c_str());
   std::remove(dump.c_str());
 }
@@ -61,18 +77,38 @@ TEST(GameRun, EnterOnTheSplashStartsTheLevel) {
   const std::string script = TempPath("enter.txt"), dump = TempPath("enter.json");
   std::ofstream(script) << "400 down Return\n450 up Return\n900 down Return\n950 up Return\n";
   EXPECT_EQ(RunTolvaran("--headless --script " + script + " --run-for 2000 --dump-state " + dump), 0);
-  const std::string json = ReadAll(dump);
-  EXPECT_NE(json.find("\"PlatformList\":[{\"left\":0,\"top\":473,\"right\":640,\"bottom\":480,"),
-            std::string::npos) << json;
-  EXPECT_NE(json.find("{\"left\":544,\"top\":320,\"right\":640,\"bottom\":336,"), std::string::npos);
-  EXPECT_NE(json.find("\"WatchedKeys\":[32,37,39,90,88,49,50,51,52,53]"), std::string::npos);
-  EXPECT_NE(json.find("\"IdleTimer\":1000"), std::string::npos);
-  EXPECT_NE(json.find("\"heroX\":0,\"heroY\":376"), std::string::npos);
+  const auto d = dump::Dump::ReadFile(dump);
+  ASSERT_TRUE(d.has_value());
+  // The ground first, platform 5 last.
+  const auto platforms = d->Platforms();
+  ASSERT_THAT(platforms, SizeIs(5));
+  EXPECT_THAT(platforms.front(), AllOf(Field(&dump::Platform::left, 0), Field(&dump::Platform::top, 473),
+                                       Field(&dump::Platform::right, 640), Field(&dump::Platform::bottom, 480)));
+  EXPECT_THAT(platforms.back(), AllOf(Field(&dump::Platform::left, 544), Field(&dump::Platform::top, 320),
+                                      Field(&dump::Platform::right, 640), Field(&dump::Platform::bottom, 336)));
+  EXPECT_THAT(d->WatchedKeys(), ElementsAre(32, 37, 39, 90, 88, 49, 50, 51, 52, 53));
+  EXPECT_EQ(d->WatchInterval(), 10);
+  EXPECT_EQ(d->TimerInterval("IdleTimer"), 1000);
+  EXPECT_EQ(d->Slot("heroX"), 0);
+  EXPECT_EQ(d->Slot("heroY"), 376);
   // One hero: the second Enter found the splash gone.
-  const std::string heroTag = "\"tag\":\"主角\"";
-  const size_t first = json.find(heroTag);
-  ASSERT_NE(first, std::string::npos);
-  EXPECT_EQ(json.find(heroTag, first + 1), std::string::npos);
+  EXPECT_THAT(d->Tagged("主角"), SizeIs(1));
+  // The scratch stage only lends its surface for captures: nothing stays on it.
+  EXPECT_THAT(d->Objects("ScratchStage"), IsEmpty());
+
+  // The layout scripts rely on, key for key and in order.
+  std::vector<std::string> top, object, timers;
+  for (const auto& [key, value] : d->Json().items()) top.push_back(key);
+  for (const auto& [key, value] : d->Json().at("stages").at("MainStage").at(0).items()) object.push_back(key);
+  for (const auto& [key, value] : d->Json().at("timers").items()) timers.push_back(key);
+  EXPECT_THAT(top, ElementsAre("time", "MonsterList", "HeroRefs", "HeroStats", "HeroFlags", "PlatformList",
+                               "Inventory", "ScreenRefs", "GroundItemList", "DamageDigitList", "Airborne",
+                               "JumpState", "stages", "timers", "watchedKeys", "MainStagePeakObjects"));
+  EXPECT_THAT(object, ElementsAre("id", "tag", "text", "x", "y", "width", "height", "layer", "alpha", "visible",
+                                  "flip", "zoomX", "zoomY", "tint", "tintDepth", "frame", "frameCount",
+                                  "collisionType", "playing"));
+  EXPECT_THAT(timers, ElementsAre("UseItemTimer", "PickUpTimer", "ItemTimer", "HeroFlashTimer", "CollisionTimer",
+                                  "MonsterTimer", "IdleTimer", "JumpTimer"));
   std::remove(script.c_str());
   std::remove(dump.c_str());
 }

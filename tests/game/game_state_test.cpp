@@ -1,21 +1,23 @@
 // Creating and releasing the game's global state.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "dump_reader.h"
 #include "game/state.h"
 
 namespace {
 
 using namespace game;
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::Field;
+using ::testing::IsEmpty;
+using ::testing::SizeIs;
 
 TEST(GameState, CreatedEmptyWithZeroedSlots) {
   CreateGameState();
-  EXPECT_EQ(Count(state.HeroRefs), 10);
-  EXPECT_EQ(Count(state.HeroStats), 9);
-  EXPECT_EQ(Count(state.HeroFlags), 10);
-  EXPECT_EQ(Count(state.ScreenRefs), 3);
-  EXPECT_EQ(Count(state.JumpState), 5);
-  for (int i = 1; i <= 10; ++i) EXPECT_EQ(state[HeroRef(i)], 0);
-  for (int i = 1; i <= 9; ++i) EXPECT_EQ(state[HeroStat(i)], 0);
+  for (int i = 1; i <= kHeroRefsSize; ++i) EXPECT_EQ(state[HeroRef(i)], 0);
+  for (int i = 1; i <= kHeroStatsSize; ++i) EXPECT_EQ(state[HeroStat(i)], 0);
   EXPECT_EQ(Count(state.MonsterList), 0);
   EXPECT_EQ(Count(state.PlatformList), 0);
   EXPECT_EQ(Count(state.Inventory), 0);
@@ -78,19 +80,36 @@ TEST(GameState, SlotIndexOutOfRangeIsARuntimeError) {
   ReleaseGameState();
 }
 
-TEST(GameState, DumpNamesEverySlotAndField) {
+TEST(GameState, DumpReadsBackSlotsAndRecordsWithoutAStage) {
   CreateGameState();
   state[HeroRef::heroX] = 120;
   state[HeroStat::hp] = 150;
   Platform& p = state.Platforms().Append();
   p.top = 473;
   p.level = 1;
-  const std::string json = DumpStateJson();
-  EXPECT_NE(json.find("\"heroX\":120"), std::string::npos) << json;
-  EXPECT_NE(json.find("\"hp\":150"), std::string::npos);
-  EXPECT_NE(json.find("\"PlatformList\":[{\"left\":0,\"top\":473"), std::string::npos);
-  EXPECT_NE(json.find("\"Airborne\":0"), std::string::npos);
-  EXPECT_NE(json.find("\"riseCut\":0"), std::string::npos);
+  const auto d = dump::Dump::Parse(DumpStateJson());
+  ASSERT_TRUE(d.has_value());
+  EXPECT_EQ(d->Slot("heroX"), 120);
+  EXPECT_EQ(d->Slot("hp"), 150);
+  EXPECT_EQ(d->Slot("riseCut"), 0);
+  EXPECT_THAT(d->Platforms(), ElementsAre(AllOf(Field(&dump::Platform::top, 473), Field(&dump::Platform::level, 1))));
+  // No form is loaded: the stages are empty, the timers stopped, nothing watched.
+  EXPECT_THAT(d->Objects("MainStage"), IsEmpty());
+  EXPECT_THAT(d->Objects("ScratchStage"), IsEmpty());
+  EXPECT_EQ(d->TimerInterval("JumpTimer"), 0);
+  EXPECT_EQ(d->WatchInterval(), 0);
+  EXPECT_EQ(d->PeakObjects(), 0);
+  ReleaseGameState();
+}
+
+TEST(GameState, DumpKeepsTextsThatDoNotConvertCleanly) {
+  CreateGameState();
+  InventorySlot& slot = state.Slots().Append();
+  // GBK with a lead byte at the very end: half a character.
+  slot.name = rt::MakeText("\xB6\xFE\xB6");
+  const auto d = dump::Dump::Parse(DumpStateJson());
+  ASSERT_TRUE(d.has_value()) << "still one JSON document";
+  EXPECT_THAT(d->Inventory(), SizeIs(1));
   ReleaseGameState();
 }
 

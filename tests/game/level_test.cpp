@@ -1,11 +1,16 @@
 // The level on the live game form, with the game's own handlers, on the headless host:
 // the splash and its skip, the layout, items, the inventory, figures, bars, game over.
+#include <gmock/gmock.h>
+
+#include <array>
+
 #include "level_fixture.h"
 
 namespace {
 
 using namespace gametest;
 using Level = LevelTest;
+using ::testing::ElementsAre;
 
 TEST_F(Level, EnterSkipsTheSplashAndBuildsTheLevelOnce) {
   ASSERT_TRUE(MainStage.Exists(state[splashSprite]));
@@ -98,10 +103,17 @@ TEST_F(Level, TheLevelIsLaidOutAsDescribed) {
                          state.GroundItems()[3].glowPhase};
   RunFor(400);
   for (int i = 1; i <= 3; ++i) EXPECT_EQ(state.GroundItems()[i].glowPhase, (before[i - 1] + 2) % 11) << i;
-  const Item& leg = state.GroundItems()[2];
-  const int g = leg.glowPhase;
-  EXPECT_EQ(MainStage.Y(leg.spriteId), g < 6 ? leg.y - g : leg.y - 10 + g);
-  EXPECT_EQ(Object(leg.spriteId)->trendDepth, g < 6 ? g * 5 : 50 - g * 5);
+  // Over one whole round of eleven phases the leg rises five pixels, glowing brighter,
+  // and comes back.
+  std::array<int, 11> lift{}, glow{};
+  for (int tick = 0; tick < 11; ++tick) {
+    const Item& leg = state.GroundItems()[2];
+    lift[size_t(leg.glowPhase)] = leg.y - MainStage.Y(leg.spriteId);
+    glow[size_t(leg.glowPhase)] = Object(leg.spriteId)->trendDepth;
+    RunFor(200);
+  }
+  EXPECT_THAT(lift, ElementsAre(0, 1, 2, 3, 4, 5, 4, 3, 2, 1, 0));
+  EXPECT_THAT(glow, ElementsAre(0, 5, 10, 15, 20, 25, 20, 15, 10, 5, 0));
 }
 
 TEST_F(Level, PickedItemsFlyToTheHeroAndLandInTheInventory) {

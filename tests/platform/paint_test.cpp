@@ -1,6 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+
 #include "message_log.h"
 #include "platform/draw.h"
 #include "platform/surface.h"
@@ -38,8 +41,9 @@ class Paint : public ::testing::Test {
 
 TEST_F(Paint, WindowsPaintBottomUpIntoTheFrame) {
   HWND top = MakeTop(Filler(kRed, &order), {0, 0, 100, 100});
-  HWND low = MakeChild(top, Filler(kGreen, &order), {10, 10, 60, 60});
+  // The first child created is the upper one.
   HWND high = MakeChild(top, Filler(kBlue, &order), {40, 40, 90, 90});
+  HWND low = MakeChild(top, Filler(kGreen, &order), {10, 10, 60, 60});
   UpdateAllWindows();
   EXPECT_THAT(order, ElementsAre(top, low, high));
   EXPECT_EQ(FramePixel(top, 5, 5), kRed);
@@ -50,8 +54,8 @@ TEST_F(Paint, WindowsPaintBottomUpIntoTheFrame) {
 
 TEST_F(Paint, RepaintingALowerWindowRepaintsWhatLiesAboveIt) {
   HWND top = MakeTop(Filler(kRed, nullptr), {0, 0, 100, 100});
-  HWND low = MakeChild(top, Filler(kGreen, &order), {10, 10, 60, 60});
   HWND high = MakeChild(top, Filler(kBlue, &order), {40, 40, 90, 90});
+  HWND low = MakeChild(top, Filler(kGreen, &order), {10, 10, 60, 60});
   HWND apart = MakeChild(top, Filler(kBlue, &order), {70, 0, 100, 20});
   UpdateAllWindows();
   order.clear();
@@ -140,4 +144,113 @@ TEST_F(Paint, ResizingTheTopLevelResizesItsFrame) {
   EXPECT_EQ(frame->Width(), 160);
   EXPECT_EQ(frame->Height(), 120);
   EXPECT_EQ(FramePixel(top, 150, 110), kRed);
+}
+
+namespace {
+
+// The frame pixels of a rectangle, row by row.
+std::vector<uint32_t> FramePixels(HWND top, const Rect& r) {
+  std::vector<uint32_t> out;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) out.push_back(GetWindowFrame(top)->At(x, y));
+  return out;
+}
+
+// A window procedure that fills its whole client area, in a new colour on every paint.
+WndProc Repainter(int* paints) {
+  return [paints](HWND h, uint32_t m, uint64_t w, int64_t l) -> int64_t {
+    if (m != WM_PAINT) return DefWindowProc(h, m, w, l);
+    PaintStruct ps;
+    DC* dc = BeginPaint(h, &ps);
+    ++*paints;
+    dc->FillSolid(GetClientRect(h), Rgb(uint8_t(*paints * 37), uint8_t(*paints * 11), 200));
+    EndPaint(h, &ps);
+    return 0;
+  };
+}
+
+}  // namespace
+
+TEST_F(Paint, AWindowThatClipsSiblingsNeverPaintsOverTheOnesAbove) {
+  HWND top = MakeTop(Filler(kRed, nullptr), {0, 0, 100, 100});
+  // Two siblings above, created first, with the text on top of them drawn once.
+  HWND link = MakeChild(top, Filler(kBlue, nullptr), {0, 80, 40, 92});
+  HWND label = MakeChild(top, Filler(kGreen, nullptr), {60, 80, 100, 92});
+  int paints = 0;
+  HWND stage = MakeChild(top, Repainter(&paints), {0, 0, 100, 100}, WS_VISIBLE | WS_CLIPSIBLINGS);
+  UpdateAllWindows();
+  ASSERT_THAT(GetChildren(top), ElementsAre(stage, label, link));
+  const std::vector<uint32_t> linkBefore = FramePixels(top, {0, 80, 40, 92});
+  const std::vector<uint32_t> labelBefore = FramePixels(top, {60, 80, 100, 92});
+  EXPECT_EQ(FramePixel(top, 5, 85), kBlue);
+  for (int i = 0; i < 40; ++i) {
+    if (i % 2 == 0) {
+      // Through WM_PAINT, the whole client area.
+      InvalidateRect(stage, nullptr);
+      UpdateAllWindows();
+    } else {
+      // Through a DC taken outside WM_PAINT, with a mix mode that would show any pixel
+      // drawn twice or drawn under the holes.
+      DC* dc = GetDC(stage);
+      dc->SetRop2(R2_XORPEN);
+      dc->SelectPen(Pen{PS_DOT, 1, Rgb(255, 255, 255)});
+      dc->SelectBrush(Brush{Brush::Solid, Rgb(1, 2, 3)});
+      dc->Rectangle(-10, 70, 110, 95);
+      dc->MoveTo(0, 99);
+      dc->LineTo(99, 60);
+      dc->TextOut(0, 82, "Tolvaran Tolvaran Tolvaran");
+      ReleaseDC(stage, dc);
+    }
+    ASSERT_EQ(FramePixels(top, {0, 80, 40, 92}), linkBefore) << "pass " << i;
+    ASSERT_EQ(FramePixels(top, {60, 80, 100, 92}), labelBefore) << "pass " << i;
+  }
+  EXPECT_EQ(paints, 21);
+  EXPECT_EQ(FramePixel(top, 50, 50), Rgb(uint8_t(21 * 37), uint8_t(21 * 11), 200))
+      << "what the stage shows it still paints";
+  // A hidden sibling no longer covers anything.
+  ShowWindow(link, false);
+  InvalidateRect(stage, nullptr);
+  UpdateAllWindows();
+  EXPECT_EQ(FramePixel(top, 5, 85), Rgb(uint8_t(22 * 37), uint8_t(22 * 11), 200));
+  EXPECT_EQ(FramePixel(top, 65, 85), kGreen);
+}
+
+TEST_F(Paint, WithoutClipSiblingsALowerWindowsDCDrawsOverTheOneAbove) {
+  HWND top = MakeTop(Filler(kRed, nullptr), {0, 0, 100, 100});
+  MakeChild(top, Filler(kBlue, nullptr), {0, 80, 40, 92});
+  HWND lower = MakeChild(top, Filler(kGreen, nullptr), {0, 0, 100, 100});
+  UpdateAllWindows();
+  EXPECT_EQ(FramePixel(top, 5, 85), kBlue);
+  DC* dc = GetDC(lower);
+  dc->FillSolid({0, 0, 100, 100}, kRed);
+  ReleaseDC(lower, dc);
+  EXPECT_EQ(FramePixel(top, 5, 85), kRed) << "as on the desktop: only the style protects";
+}
+
+TEST_F(Paint, OverlappingSiblingsPaintTheSameWhateverOrderTheyWereInvalidatedIn) {
+  // Three overlapping siblings, one of them clipping siblings: the frame after painting
+  // depends on their z-order only, never on which of them asked for paint last.
+  const std::array<COLORREF, 3> colours = {kRed, kGreen, kBlue};
+  const std::array<Rect, 3> places = {Rect{0, 0, 60, 60}, Rect{30, 30, 90, 90}, Rect{10, 40, 70, 70}};
+  std::vector<uint32_t> reference;
+  std::array<int, 3> invalidation = {0, 1, 2};
+  do {
+    ResetForTesting();
+    HWND top = MakeTop(Filler(Rgb(9, 9, 9), nullptr), {0, 0, 100, 100});
+    std::array<HWND, 3> kids{};
+    for (int i = 0; i < 3; ++i)
+      kids[size_t(i)] = MakeChild(top, Filler(colours[size_t(i)], nullptr), places[size_t(i)],
+                                  WS_VISIBLE | (i == 1 ? uint32_t(WS_CLIPSIBLINGS) : 0u));
+    UpdateAllWindows();
+    for (int k : invalidation) {
+      InvalidateRect(kids[size_t(k)], nullptr);
+      UpdateAllWindows();
+    }
+    const std::vector<uint32_t> frame = FramePixels(top, {0, 0, 100, 100});
+    if (reference.empty()) reference = frame;
+    EXPECT_EQ(frame, reference);
+    EXPECT_EQ(FramePixel(top, 35, 45), kRed) << "the first created is topmost";
+    EXPECT_EQ(FramePixel(top, 65, 45), kGreen);
+    EXPECT_EQ(FramePixel(top, 20, 65), kBlue);
+  } while (std::next_permutation(invalidation.begin(), invalidation.end()));
 }

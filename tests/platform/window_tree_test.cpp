@@ -13,21 +13,29 @@ class WindowTree : public ::testing::Test {
   MessageLog log;
 };
 
-TEST_F(WindowTree, CreateSendsCreateAndChildrenStackBottomFirst) {
+TEST_F(WindowTree, ANewChildJoinsItsSiblingsAtTheBottomAndZOrderMovesIt) {
   HWND top = MakeTop(log.Proc());
   HWND a = MakeChild(top, log.Proc(), {0, 0, 10, 10});
   HWND b = MakeChild(top, log.Proc(), {5, 5, 20, 20});
   EXPECT_THAT(log.Messages(a), ElementsAre(WM_CREATE));
-  EXPECT_THAT(GetChildren(top), ElementsAre(a, b));
+  EXPECT_THAT(GetChildren(top), ElementsAre(b, a)) << "bottom first: the later child is lower";
   EXPECT_EQ(GetParent(a), top);
   EXPECT_EQ(GetTopLevel(b), top);
-  SetZOrder(b, HWND_BOTTOM);
-  EXPECT_THAT(GetChildren(top), ElementsAre(b, a));
+  EXPECT_EQ(WindowFromPoint(top, {7, 7}), a) << "the mouse finds the upper of two";
   SetZOrder(b, HWND_TOP);
   EXPECT_THAT(GetChildren(top), ElementsAre(a, b));
+  EXPECT_EQ(WindowFromPoint(top, {7, 7}), b);
+  SetZOrder(b, HWND_BOTTOM);
+  EXPECT_THAT(GetChildren(top), ElementsAre(b, a));
   HWND c = MakeChild(top, log.Proc(), {0, 0, 1, 1});
+  EXPECT_THAT(GetChildren(top), ElementsAre(c, b, a));
   SetZOrder(c, a);  // directly below a
-  EXPECT_THAT(GetChildren(top), ElementsAre(c, a, b));
+  EXPECT_THAT(GetChildren(top), ElementsAre(b, c, a));
+  SetZOrder(a, b);  // from the top to directly below b
+  EXPECT_THAT(GetChildren(top), ElementsAre(a, b, c));
+  // A new top-level window still opens above the others.
+  HWND second = MakeTop(log.Proc());
+  EXPECT_THAT(GetTopLevelWindows(), ElementsAre(top, second));
 }
 
 TEST_F(WindowTree, CreateFailsForMissingParentOrRefusal) {
@@ -130,8 +138,8 @@ TEST_F(WindowTree, CaptureChangeIsAnnounced) {
 
 TEST_F(WindowTree, WindowFromPointFindsDeepestVisibleChild) {
   HWND top = MakeTop(nullptr, {0, 0, 200, 200});
-  HWND low = MakeChild(top, nullptr, {10, 10, 110, 110});
   HWND high = MakeChild(top, nullptr, {50, 50, 150, 150});
+  HWND low = MakeChild(top, nullptr, {10, 10, 110, 110});
   HWND inner = MakeChild(low, nullptr, {0, 0, 20, 20});
   HWND hidden = MakeChild(top, nullptr, {0, 0, 200, 200}, 0);
   (void)hidden;

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "dump_reader.h"
+
 namespace soak {
 
 // CTest runs tests in parallel processes: every name carries this process's id.
@@ -29,6 +31,8 @@ struct GameRun {
   int exitCode = -1;
   std::string err;
   std::string dump;  // the --dump-state JSON, empty when none was written
+  // The dump read back; nullopt when none was written or it is not JSON.
+  std::optional<dump::Dump> State() const { return dump::Dump::Parse(dump); }
 };
 
 // `exe` with `args` (each quoted) and --dump-state, started by `launcher` (e.g.
@@ -48,16 +52,6 @@ inline GameRun RunGame(const std::string& exe, const std::vector<std::string>& a
   std::remove(errFile.c_str());
   std::remove(dumpFile.c_str());
   return r;
-}
-
-// The whole number after "key": that follows `anchor` in the dump (nullopt when missing).
-inline std::optional<long> Field(const std::string& json, const std::string& anchor,
-                                 const std::string& key) {
-  const size_t from = json.find(anchor);
-  if (from == std::string::npos) return std::nullopt;
-  const size_t at = json.find("\"" + key + "\":", from);
-  if (at == std::string::npos) return std::nullopt;
-  return std::strtol(json.c_str() + at + key.size() + 3, nullptr, 10);
 }
 
 inline size_t Occurrences(const std::string& text, const std::string& what) {

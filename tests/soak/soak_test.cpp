@@ -7,7 +7,6 @@
 
 namespace {
 
-using soak::Field;
 using soak::GameRun;
 
 // The level holds about 30 objects for good (the ground and four platforms, the hero and
@@ -17,7 +16,8 @@ using soak::GameRun;
 // all of those at once and still catches anything that piles up: an hour of play holds
 // hundreds of swings, attacks and hits, and even one object left over from each would
 // pass the bound within minutes.
-constexpr long kObjectBound = 64;
+constexpr int kObjectBound = 64;
+constexpr int kOgre = 4;
 
 GameRun Play(uint64_t seed, uint32_t ms) {
   return soak::RunGame(TOLVARAN_EXE, {"--headless", "--random-play", std::to_string(seed),
@@ -27,13 +27,12 @@ GameRun Play(uint64_t seed, uint32_t ms) {
 void ExpectRanClean(const GameRun& r) {
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_THAT(r.err, ::testing::Not(::testing::HasSubstr(soak::kRuntimeErrorText)));
-  ASSERT_FALSE(r.dump.empty()) << "the cleanup did not run";
+  const auto d = r.State();
+  ASSERT_TRUE(d.has_value()) << "the cleanup did not run";
   // The level was built: the ground and the four platforms.
-  EXPECT_EQ(soak::Occurrences(r.dump, "\"level\":"), 5u);
-  const auto peak = Field(r.dump, "\"MainStagePeakObjects\"", "MainStagePeakObjects");
-  ASSERT_TRUE(peak);
-  EXPECT_GT(*peak, 25);
-  EXPECT_LT(*peak, kObjectBound);
+  EXPECT_THAT(d->Platforms(), ::testing::SizeIs(5));
+  EXPECT_GT(d->PeakObjects(), 25);
+  EXPECT_LT(d->PeakObjects(), kObjectBound);
 }
 
 // The hero does not live the hour (a random player lasts a few minutes); the rest of it
@@ -41,7 +40,7 @@ void ExpectRanClean(const GameRun& r) {
 TEST(Soak, AnHourOfRandomPlay) {
   const GameRun r = Play(2024, 3'600'000);
   ExpectRanClean(r);
-  EXPECT_EQ(Field(r.dump, "\"HeroStats\"", "gameOver"), 1);
+  EXPECT_EQ(r.State()->Slot("gameOver"), 1);
 }
 
 // Shorter games, mostly played alive: between them they fight, get hurt and use items.
@@ -51,12 +50,11 @@ TEST(Soak, GamesOfSixMinutesByManySeeds) {
     SCOPED_TRACE(seed);
     const GameRun r = Play(seed, 360'000);
     ExpectRanClean(r);
-    const auto hp = Field(r.dump, "\"HeroStats\"", "hp");
-    const auto maxHp = Field(r.dump, "\"HeroStats\"", "maxHp");
-    if (hp && maxHp && *hp < *maxHp) ++hurt;
-    if (soak::Occurrences(r.dump, "\"pickState\":") < 3) ++itemsTaken;
-    const auto ogreHp = Field(r.dump, "\"MonsterList\"", "hp");
-    if (ogreHp && *ogreHp < 200) ++ogreHit;
+    const auto d = r.State();
+    if (!d) continue;
+    if (d->Slot("hp") < d->Slot("maxHp")) ++hurt;
+    if (d->GroundItems().size() < 3) ++itemsTaken;
+    if (d->Monster(kOgre).hp < 200) ++ogreHit;
   }
   EXPECT_EQ(hurt, 8);
   EXPECT_GE(itemsTaken, 4);

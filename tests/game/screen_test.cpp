@@ -1,0 +1,144 @@
+// What the player sees at the bottom edge of the window: the link and the help label lie
+// above the stage, so nothing the stage paints reaches them, and the link's caption fits
+// its box. Screenshots of the real program, headless, read back as pixels.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "game/form_ids.h"
+#include "platform/draw.h"
+#include "platform/process.h"
+#include "platform/text.h"
+#include "runtime/components/hyperlinker.h"
+#include "runtime/components/window_component.h"
+#include "runtime/forms/form_description.h"
+#include "stage/picture.h"
+#include "tv_game_form.h"
+
+namespace {
+
+using ::testing::EndsWith;
+using ::testing::Le;
+
+const platform::Rect kLinkBox{0, 467, 200, 479};
+const platform::Rect kLabelBox{392, 467, 640, 479};
+
+std::string TempPath(const std::string& name) {
+  return testing::TempDir() + "screen_" + std::to_string(getpid()) + "_" + name;
+}
+
+// Plays `script` headless and returns a screenshot for every time in `times`.
+std::vector<platform::Surface> Screenshots(const std::string& script, const std::vector<int>& times) {
+  const std::string scriptPath = TempPath("script.txt");
+  std::ofstream(scriptPath) << script;
+  std::string cmd = std::string(TOLVARAN_EXE) + " --headless --mute --script " + scriptPath;
+  for (int ms : times) cmd += " --screenshot " + std::to_string(ms) + ":" + TempPath(std::to_string(ms) + ".png");
+  cmd += " 2>/dev/null";
+  const int status = std::system(cmd.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << cmd;
+  std::remove(scriptPath.c_str());
+  std::vector<platform::Surface> shots;
+  for (int ms : times) {
+    const std::string path = TempPath(std::to_string(ms) + ".png");
+    const auto bytes = platform::ReadWholeFile(path);
+    std::remove(path.c_str());
+    auto picture = bytes ? stage::DecodePng(*bytes, {}) : std::nullopt;
+    if (!picture) {
+      ADD_FAILURE() << "no screenshot at " << ms << " ms";
+      continue;
+    }
+    shots.push_back(std::move(picture->frames.front().pixels));
+  }
+  return shots;
+}
+
+// The colours of a rectangle's pixels, row by row.
+std::vector<uint32_t> Pixels(const platform::Surface& s, const platform::Rect& r) {
+  std::vector<uint32_t> out;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) out.push_back(s.At(x, y) & 0xFFFFFFu);
+  return out;
+}
+
+const rt::UnitRecord& Record(uint32_t key) {
+  static const auto windows = rt::ParseFormDescription(game::FormProgram().formDescription);
+  for (const auto& r : windows->front().records)
+    if (r.key == key) return r;
+  static const rt::UnitRecord none;
+  return none;
+}
+
+const rt::HyperLinkerSettings& HomeLink() {
+  static const rt::HyperLinkerSettings link =
+      rt::ParseHyperLinkerBlock(Record(game::form::HomeLink).ownBlock).value_or(rt::HyperLinkerSettings{});
+  return link;
+}
+
+// Width in pixels of GBK text in the link's own font, as the platform measures it.
+int LinkTextWidth(const std::string& gbk) {
+  platform::Surface scratch(1, 1, 0);
+  platform::DC dc(&scratch);
+  dc.SelectFont(platform::CreateFont(platform::LogFontOrDefault(HomeLink().font)));
+  return dc.GetTextExtent(gbk).x;
+}
+
+// Walking right into platform 2 and back left across the whole ground strip: the hero,
+// the pavement under him and the statue's shadow all pass beneath the two boxes.
+TEST(Screen, TheLinkAndTheLabelStayUntouchedByEverythingTheStagePaints) {
+  std::vector<int> times;
+  for (int ms = 400; ms <= 4800; ms += 100) times.push_back(ms);
+  const std::vector<platform::Surface> shots = Screenshots(
+      "300 down Return\n350 up Return\n1000 down Right\n3000 up Right\n3200 down Left\n4800 up Left\n",
+      times);
+  ASSERT_EQ(shots.size(), times.size());
+  const std::vector<uint32_t> link = Pixels(shots.front(), kLinkBox);
+  const std::vector<uint32_t> label = Pixels(shots.front(), kLabelBox);
+  for (size_t i = 1; i < shots.size(); ++i) {
+    SCOPED_TRACE(times[i]);
+    ASSERT_EQ(Pixels(shots[i], kLinkBox), link);
+    ASSERT_EQ(Pixels(shots[i], kLabelBox), label);
+  }
+  // And the stage did change just above them.
+  EXPECT_NE(Pixels(shots.front(), {0, 440, 640, 467}), Pixels(shots.back(), {0, 440, 640, 467}));
+}
+
+TEST(Screen, TheLinkCaptionFitsItsBoxFromTheFirstCharacterToTheLast) {
+  const rt::HyperLinkerSettings& link = HomeLink();
+  const std::string address = link.webAddress;
+  ASSERT_FALSE(address.empty());
+  EXPECT_EQ(link.caption, platform::Utf8ToGbk("Tolvaran游戏官方网站") + address);
+  // A made-up maker's site lives in a domain reserved for such use.
+  EXPECT_THAT(address, ::testing::AnyOf(EndsWith(".test"), EndsWith(".example")));
+  // The window's caption names the same address.
+  const auto window = rt::ParseWindowBlock(Record(game::form::GameForm).ownBlock);
+  ASSERT_TRUE(window.has_value());
+  EXPECT_THAT(window->caption, EndsWith(platform::Utf8ToGbk("官网") + address + "  "));
+  const int width = LinkTextWidth(link.caption);
+  EXPECT_THAT(width, Le(kLinkBox.Width()));
+
+  // Centred in the box: the first and last characters' cells both show ink.
+  const platform::Surface shot = Screenshots("", {600}).at(0);
+  const int left = kLinkBox.left + (kLinkBox.Width() - width) / 2;
+  const int firstWidth = LinkTextWidth(link.caption.substr(0, 1));
+  const int lastWidth = LinkTextWidth(link.caption.substr(link.caption.size() - 1));
+  const uint32_t background = shot.At(kLinkBox.left, kLinkBox.top) & 0xFFFFFFu;
+  auto inked = [&](int from, int to) {
+    int n = 0;
+    for (int y = kLinkBox.top; y < kLinkBox.bottom; ++y)
+      for (int x = from; x < to; ++x) n += (shot.At(x, y) & 0xFFFFFFu) != background;
+    return n;
+  };
+  EXPECT_GT(inked(left, left + firstWidth), 0) << "the first character";
+  EXPECT_GT(inked(left + width - lastWidth, left + width), 0) << "the last character";
+  EXPECT_GE(left, kLinkBox.left);
+  EXPECT_LE(left + width, kLinkBox.right);
+}
+
+}  // namespace
