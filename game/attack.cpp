@@ -11,8 +11,6 @@ using enum HeroRef;
 using enum HeroStat;
 using enum HeroFlag;
 
-constexpr uint32_t kRed = 0x0000FF;
-
 }  // namespace
 
 void HeroAttack(int flip, std::span<const uint8_t> attackPicture, std::span<const uint8_t> bladePicture,
@@ -22,7 +20,7 @@ void HeroAttack(int flip, std::span<const uint8_t> attackPicture, std::span<cons
   MainStage.Hide(state[heroSprite]);
   SpriteTemplate.SetPicture(attackPicture);
   SpriteTemplate.SetFlip(flip);
-  SpriteTemplate.SetTypeValue(2);
+  SpriteTemplate.SetTypeValue(kTypeAttack);
   if (flip == kFaceRight) {
     state[attackSprite] = MainStage.Create(SpriteTemplate, x, y + 3);
     SpriteTemplate.SetPicture(bladePicture);
@@ -34,12 +32,12 @@ void HeroAttack(int flip, std::span<const uint8_t> attackPicture, std::span<cons
     state[bladeSprite] = MainStage.Create(SpriteTemplate, x - SpriteTemplate.PictureWidth() / 2.0, y + 3);
   }
   if (state[cloakOn] == 1) MainStage.SetAlpha(state[attackSprite], 50);
-  MainStage.SetTag(state[bladeSprite], Gbk("刀光"));
-  MainStage.SetTag(state[attackSprite], Gbk("主角攻击"));
-  MainStage.SetTypeValue(state[bladeSprite], 4);
+  MainStage.SetTag(state[bladeSprite], Gbk(Tag::Blade));
+  MainStage.SetTag(state[attackSprite], Gbk(Tag::Attack));
+  MainStage.SetTypeValue(state[bladeSprite], kTypeBlade);
   MainStage.Play(state[attackSprite], 1, /*destroyWhenDone=*/true, /*loopDelayMs=*/1);
   MainStage.Play(state[bladeSprite], 1, /*destroyWhenDone=*/true, /*loopDelayMs=*/1);
-  SpriteTemplate.SetTypeValue(0);
+  SpriteTemplate.SetTypeValue(kTypePlatform);
 }
 
 // The swing is over: the hero is back. Keys wait for the blade light to end as well.

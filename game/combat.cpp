@@ -1,7 +1,6 @@
 // Contact handling every 50 ms: depth layers for the hero and the ogre, a monster's
 // attack effect landing on the hero, the hero's blade hitting a monster, and the
 // invisibility cloak running down. The monsters' hit cool-down runs on the item timer.
-#include "game/assets/builtin_assets.h"
 #include "game/components.h"
 #include "game/rules.h"
 #include "game/state.h"
@@ -15,7 +14,6 @@ using enum HeroStat;
 using enum HeroFlag;
 
 constexpr int kCloakTicks = 300;
-constexpr uint32_t kYellow = 0x00FFFF;
 
 // The hero's body as shown: the swing, else the idle pose, else the hero sprite.
 HeroRef ShownBody() {
@@ -25,7 +23,7 @@ HeroRef ShownBody() {
 }
 
 const std::string& TagOf(HeroRef body) {
-  return Gbk(body == attackSprite ? "主角攻击" : body == idleSprite ? "主角待机" : "主角");
+  return Gbk(body == attackSprite ? Tag::Attack : body == idleSprite ? Tag::Idle : Tag::Hero);
 }
 
 // Whoever stands lower is drawn in front.
@@ -34,7 +32,7 @@ void SortDepths(int body) {
   RecordList<Monster> monsters = state.Monsters();
   for (int64_t i = 1; i <= monsters.Count(); ++i) {
     const Monster& m = monsters[i];
-    if (m.kind != 4) continue;
+    if (!SortedByDepth(m)) continue;
     MainStage.SetLayer(m.spriteId, m.y + MainStage.Height(m.spriteId));
     if (m.state == Attacking) MainStage.SetLayer(m.attackEffectId, MainStage.Layer(body));
   }
@@ -51,7 +49,7 @@ void HurtHero() {
     state[heroDead] = 1;
     if (state[idleShown] == 1) {
       MainStage.Destroy(state[idleSprite]);
-      MainStage.SetPicture(state[heroSprite], assets::StandPicture());
+      MainStage.SetPicture(state[heroSprite], StandPicture());
       MainStage.Show(state[heroSprite]);
       state[idleShown] = 0;
     }
@@ -64,8 +62,8 @@ enum class BladeHit { None, Hurt, Killed };
 // Kind 5 only flinches; the ogre loses 5 to 30 and dies below 1.
 BladeHit HurtMonster(int64_t index) {
   Monster& m = state.Monsters()[index];
-  MainStage.SetPicture(m.spriteId, MonsterPicture(m, "-1.gif"));
-  if (m.kind == 4) {
+  MainStage.SetPicture(m.spriteId, MonsterPicture(m, Pose::Hurt));
+  if (LosesHitPoints(m)) {
     const int d = rt::Random(5, 30);
     m.hp -= d;
     UpdateMonsterHealthBar(index);
@@ -109,7 +107,7 @@ void OnContactTick() {
       break;
     }
     if (m.state == Walking && m.hitCooldown == 0 &&
-        MainStage.FindOverlapping(m.spriteId, Gbk("刀光")) == state[bladeSprite]) {
+        MainStage.FindOverlapping(m.spriteId, Gbk(Tag::Blade)) == state[bladeSprite]) {
       // A kill ends the tick: the cloak misses this one.
       if (HurtMonster(i) == BladeHit::Killed) return;
       break;

@@ -14,11 +14,11 @@ constexpr int kRowTop[2] = {0, 33};  // combat figures in row 0, healing in row 
 }  // namespace
 
 void ShowDamageFigure(int target, int amount, int row) {
-  ScratchStage.SetBackColour(0x000000);
+  ScratchStage.SetBackColour(kBlack);
   ScratchStage.DestroyAll();
   ScratchStage.Resize(180, 96);
   const int sheet = ScratchStage.CreatePlain(0, 0);
-  ScratchStage.SetPicture(sheet, ReadProgramFile("\\图片集合\\Damage(代用).png"));
+  ScratchStage.SetPicture(sheet, ReadProgramFile(kDigitSheetPicture));
 
   const std::string t = rt::ToText(amount);
   const int n = rt::TextLength(t);
@@ -32,7 +32,7 @@ void ShowDamageFigure(int target, int amount, int row) {
     MainStage.SetLayer(id, kLayerDigits);
     state.DamageDigits().Append(id);
   }
-  ScratchStage.SetBackColour(0xFF00FF);
+  ScratchStage.SetBackColour(kMagenta);
 }
 
 void DriftDamageFigures() {

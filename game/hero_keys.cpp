@@ -1,7 +1,6 @@
 // The hero's keys. Every held watched key acts on every WatchedKeyDown event, because the
 // handler asks the stage about each key instead of looking at the one that raised it;
 // releases stand the hero up, cut a jump short, or skip the splash.
-#include "game/assets/builtin_assets.h"
 #include "game/components.h"
 #include "game/rules.h"
 #include "game/state.h"
@@ -25,7 +24,7 @@ void UseHeldInventoryKey() {
   for (int i = 1; i <= 5; ++i) {
     if (!Held(kKeyDigit0 + i)) continue;
     InventorySlot& slot = state.Slots()[i];
-    if (slot.inUse != 0 || slot.kind == 0) continue;
+    if (slot.inUse != 0 || slot.kind == kNoItem) continue;
     slot.inUse = 1;
     UseInventorySlot(i);
     return;
@@ -45,7 +44,7 @@ void WakeUp() {
   state[idleTicks] = 0;
   if (state[idleShown] != 1) return;
   MainStage.Destroy(state[idleSprite]);
-  MainStage.SetPicture(state[heroSprite], assets::StandPicture());
+  MainStage.SetPicture(state[heroSprite], StandPicture());
   MainStage.Show(state[heroSprite]);
   state[idleShown] = 0;
 }
@@ -176,8 +175,8 @@ void WalkRight() {
 
 void Attack() {
   state[attacking] = 1;
-  PlaySound(assets::AttackSound());
-  HeroAttack(MainStage.Flip(state[heroSprite]), assets::AttackPicture(), assets::BladePicture(),
+  PlaySound(AttackSound());
+  HeroAttack(MainStage.Flip(state[heroSprite]), AttackPicture(), BladePicture(),
              state[heroX], state[heroY]);
 }
 
@@ -199,7 +198,7 @@ void OnWatchedKeyDown(int key) {
 
 void OnKeyUp(int key) {
   if ((key == kKeyLeft || key == kKeyRight) && state.Airborne == 0)
-    MainStage.SetPicture(state[heroSprite], assets::StandPicture());
+    MainStage.SetPicture(state[heroSprite], StandPicture());
   if (key == kKeySpace && state[riseCut] == 0) {
     state[riseLimit] = -1;  // the rise ends after at least 11 steps
     state[riseCut] = 1;

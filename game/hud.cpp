@@ -21,7 +21,7 @@ void RefreshHeroBar() {
   ScratchStage.DestroyAll();
   ScratchStage.Resize(70, 20);
   const int full = ScratchStage.CreatePlain(0, 0);
-  ScratchStage.SetPicture(full, ReadProgramFile("\\图片集合\\血条进度.png"));
+  ScratchStage.SetPicture(full, ReadProgramFile(kHeroBarFillPicture));
   const double w = double(ScratchStage.StageWidth()) / state[maxHp] * state[hp];
   const Bytes crop = ScratchStage.Capture(0, 0, Trunc(w), ScratchStage.StageHeight());
   MainStage.SetPicture(state[hpBarFill], crop, kTopLeftKey);
@@ -32,13 +32,13 @@ void RefreshHeroBar() {
 void GameOver(int objectId) {
   if (objectId != state[heroBox]) return;
   state[gameOver] = 1;
-  MainStage.Tint(state[coverSprite], 0x000000, 100);
+  MainStage.Tint(state[coverSprite], kBlack, 100);
 
   rt::FontValue font;
-  font.face = Gbk("黑体");
+  font.face = Gbk(Text::GameOverFont);
   font.size = 50;
   const int text = MainStage.CreatePlain(0, 0, /*visible=*/false);
-  MainStage.SetText(text, Gbk("游戏结束"), &font, 0xFFFFFF);
+  MainStage.SetText(text, Gbk(Text::GameOver), &font, kWhite);
   const double W = MainStage.StageWidth(), H = MainStage.StageHeight();
   MainStage.Move(text, Trunc((W - MainStage.Width(text)) / 2), Trunc((H - MainStage.Height(text)) / 2));
   MainStage.SetAlpha(text, 100);

@@ -1,6 +1,5 @@
 // Two timed hero effects outside the keys: the idle pose after five quiet seconds, and
 // the dead hero's exit (squeezed thin and white, then lifted off the stage).
-#include "game/assets/builtin_assets.h"
 #include "game/components.h"
 #include "game/rules.h"
 #include "game/state.h"
@@ -13,7 +12,6 @@ using enum HeroStat;
 using enum HeroFlag;
 
 constexpr int kQuietTicks = 5;
-constexpr int kIdleType = 3;
 
 }  // namespace
 
@@ -29,10 +27,10 @@ void OnIdleTick() {
   state[idleSprite] = MainStage.CreatePlain(Trunc(MainStage.X(box) - state[boxOffset] - 10.0),
                                             Trunc(MainStage.Y(box) + 12.0));
   const int idle = state[idleSprite];
-  MainStage.SetPicture(idle, assets::IdlePicture());
-  MainStage.SetTypeValue(idle, kIdleType);
+  MainStage.SetPicture(idle, IdlePicture());
+  MainStage.SetTypeValue(idle, kTypeIdle);
   MainStage.SetCollision(idle, true);
-  MainStage.SetTag(idle, Gbk("主角待机"));
+  MainStage.SetTag(idle, Gbk(Tag::Idle));
   MainStage.SetFlip(idle, MainStage.Flip(state[heroSprite]));
   MainStage.Play(idle, 0);
   if (state[cloakOn] == 1) MainStage.SetAlpha(idle, 50);
@@ -53,7 +51,7 @@ void DeathExit() {
     return;
   }
   MainStage.SetZoom(sprite, z - 10, 1000);
-  MainStage.Tint(sprite, 0xFFFFFF, Trunc((1000 - MainStage.Zoom(sprite)) / 10.0));
+  MainStage.Tint(sprite, kWhite, Trunc((1000 - MainStage.Zoom(sprite)) / 10.0));
 }
 
 }  // namespace game

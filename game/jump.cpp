@@ -1,6 +1,5 @@
 // Jumping and falling: 3 pixels a tick of the 10 ms JumpTimer, up for 11 to 30 ticks as
 // long as space is held, then down until the feet meet a platform the box lies over.
-#include "game/assets/builtin_assets.h"
 #include "game/components.h"
 #include "game/rules.h"
 #include "game/state.h"
@@ -54,7 +53,7 @@ void Land(int64_t index, const Platform& p) {
   MainStage.Move(state[heroBox], state[heroX] + state[boxOffset], p.top - state[boxHeight] - 1);
   state.Airborne = 0;
   JumpTimer.Stop();
-  MainStage.SetPicture(sprite, assets::StandPicture());
+  MainStage.SetPicture(sprite, StandPicture());
 }
 
 }  // namespace
@@ -66,7 +65,7 @@ void StartJump() {
   state[edgeLock] = 1;
   state[riseLimit] = 1;
   state[riseCut] = 0;
-  MainStage.SetPicture(state[heroSprite], assets::JumpPicture());
+  MainStage.SetPicture(state[heroSprite], JumpPicture());
   JumpTimer.Start(10);
 }
 

@@ -14,7 +14,6 @@ using enum HeroRef;
 using enum HeroStat;
 using enum HeroFlag;
 
-constexpr int kAttackEffectType = 107;
 constexpr int kAttackReach = 150;
 constexpr int kLookAhead = 40;
 constexpr int kLegTicks = 40;
@@ -32,16 +31,16 @@ bool CanAttack(const Monster& m) {
 void StartAttack(Monster& m) {
   const double dx = MainStage.X(m.spriteId) - MainStage.X(state[heroBox]);
   m.state = Attacking;
-  MainStage.SetPicture(m.spriteId, MonsterPicture(m, "-3.gif"), kTopLeftKey);
+  MainStage.SetPicture(m.spriteId, MonsterPicture(m, Pose::Attacking), kTopLeftKey);
   const int flip = dx < 0 ? kFaceRight : kFaceLeft;
   const int ax = dx < 0 ? m.x - 10 : m.x - 67, ay = m.y - 12;
   MainStage.SetFlip(m.spriteId, flip);
   MainStage.Move(m.spriteId, ax, ay);
   m.attackEffectId = MainStage.CreatePlain(ax, ay);
   MainStage.SetFlip(m.attackEffectId, flip);
-  MainStage.SetPicture(m.attackEffectId, MonsterPicture(m, "-5.gif"), kTopLeftKey);
+  MainStage.SetPicture(m.attackEffectId, MonsterPicture(m, Pose::AttackEffect), kTopLeftKey);
   MainStage.SetCollision(m.attackEffectId, true);
-  MainStage.SetTypeValue(m.attackEffectId, kAttackEffectType);
+  MainStage.SetTypeValue(m.attackEffectId, kTypeAttackEffect);
   MainStage.Play(m.attackEffectId, 1, /*destroyWhenDone=*/true, /*loopDelayMs=*/1);
   // Replacing the picture at the end clears the destroy-when-done: the monster survives.
   MainStage.Play(m.spriteId, 1, /*destroyWhenDone=*/true, /*loopDelayMs=*/1);
@@ -83,7 +82,7 @@ void Walk(Monster& m) {
   MainStage.NextFrame(m.spriteId);
   m.x += m.direction == 0 ? -1 : 1;
   MainStage.MoveForward(m.spriteId, m.x, m.y);
-  if (m.kind == 4) PlaceMonsterBar(m);
+  if (HasBar(m)) PlaceMonsterBar(m);
 }
 
 }  // namespace
@@ -95,7 +94,7 @@ void OnMonsterTick() {
   // afresh for every monster and never through a record held across that.
   for (int64_t i = 1; i <= n && i <= monsters.Count(); ++i) {
     Monster& m = monsters[i];
-    if (m.state != Walking || (m.kind != 4 && m.kind != 5)) continue;
+    if (m.state != Walking || !FindMonsterKind(m.kind)) continue;
     if (CanAttack(m)) {
       rt::SetRandomSeed();
       if (rt::Random(1, m.hitCooldown == 0 ? 30 : 20) == 10) {
@@ -115,7 +114,7 @@ void OnMonsterAnimationFinished(int objectId) {
     if (m.spriteId != objectId) continue;
     switch (m.state) {
       case Hurt:
-        MainStage.SetPicture(m.spriteId, MonsterPicture(m, "-2.gif"));
+        MainStage.SetPicture(m.spriteId, MonsterPicture(m, Pose::Walking));
         rt::SetRandomSeed();
         m.direction = rt::Random(0, 1);
         MainStage.SetFlip(m.spriteId, m.direction);
@@ -123,11 +122,11 @@ void OnMonsterAnimationFinished(int objectId) {
         m.state = Walking;
         break;
       case Attacking:
-        MainStage.SetPicture(m.spriteId, MonsterPicture(m, "-2.gif"));
+        MainStage.SetPicture(m.spriteId, MonsterPicture(m, Pose::Walking));
         MainStage.Move(m.spriteId, m.x, m.y);
         m.state = Walking;
         MainStage.SetFlip(m.spriteId, m.direction);
-        MainStage.SetLayer(m.spriteId, 1);
+        MainStage.SetLayer(m.spriteId, kLayerMonster);
         break;
       case Dying:
         MainStage.Destroy(m.spriteId);

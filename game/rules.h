@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "game/catalogue.h"
+
 namespace game {
 
 // ---- splash and level start (splash.cpp) ---------------------------------------------
@@ -18,21 +20,23 @@ void SkipSplash();                 // Enter released during the splash
 void WorldSetUp();
 // ---- platforms, monsters and their bars (platforms_and_monsters.cpp) -----------------
 void CreatePlatform(double x, double y, int level);
-void CreateMonster(double x, double y, const std::string& gbkPicturePath, int kind);
+void CreateMonster(double x, double y, const MonsterKind& kind);
 bool IsAreaOccupied(double x, double y, int height, int width);
 void UpdateMonsterHealthBar(int64_t monsterIndex);
 struct Monster;
-// The bytes of one of a monster's pictures: its folder, its kind and the suffix
-// ("-1.gif" hurt, "-2.gif" walking, "-3.gif" attacking, "-5.gif" the attack effect).
-std::vector<uint8_t> MonsterPicture(const Monster& m, const char* suffix);
+// What a monster's kind row says of it; a kind outside the table says no to each.
+bool HasBar(const Monster& m);
+bool LosesHitPoints(const Monster& m);
+bool SortedByDepth(const Monster& m);
+// The bytes of one of a monster's pictures: its folder, its kind and the pose.
+std::vector<uint8_t> MonsterPicture(const Monster& m, Pose pose);
 // The kind-4 monster's bar over its sprite: the background centred, the fill inside it.
 void PlaceMonsterBar(const Monster& m);
 // ---- damage figures (damage_figures.cpp) ----------------------------------------------
 void ShowDamageFigure(int targetSpriteId, int amount, int row);
 void DriftDamageFigures();         // every `PickUpTimer` tick
 // ---- ground items (items.cpp) ----------------------------------------------------------
-void CreateItem(double x, double y, std::string_view utf8Name, int kind, int value,
-                std::string_view utf8Description, const std::string& gbkPicturePath);
+void CreateItem(double x, double y, const ItemKindRow& kind);
 void StartPickUp();
 void BobAndGlowItems();            // every `ItemTimer` tick
 void FlyPickedItems();             // every `PickUpTimer` tick
@@ -74,21 +78,5 @@ inline bool Above(double a, double b) { return a - b > 1e-7; }         // a > b
 inline bool AtLeast(double a, double b) { return a - b >= -1e-7; }     // a >= b
 inline bool Below(double a, double b) { return a - b < -1e-7; }        // a < b
 inline bool AtMost(double a, double b) { return a - b <= 1e-7; }       // a <= b
-
-// Key codes of the game.
-enum Key : int {
-  kKeyEnter = 13, kKeySpace = 32, kKeyLeft = 37, kKeyRight = 39, kKeyDigit0 = 48,
-  kKeyX = 88, kKeyZ = 90,
-};
-
-// Layers of the game's sprites above the play field.
-enum Layer : int {
-  kLayerHud = 10000, kLayerItems = 10001, kLayerLabels = 10002, kLayerBarBack = 10002,
-  kLayerBarFill = 10003,
-  kLayerDigits = 10004, kLayerCover = 10005, kLayerSplash = 10006,
-};
-
-// The game's texts in the runtime's GBK (sprite tags and the like), converted once.
-const std::string& Gbk(std::string_view utf8);
 
 }  // namespace game

@@ -132,7 +132,7 @@ TEST_F(Level, PickedItemsFlyToTheHeroAndLandInTheInventory) {
   EXPECT_EQ(MainStage.Layer(slot.countLabelId), 10002);
 
   // A second leg stacks on the first and its sprite goes.
-  CreateItem(200, 300, "鸡腿", 2, 100, "用于补HP的", ProgramFile("\\图片集合\\鸡腿.png"));
+  CreateItem(200, 300, *FindItemKind(kChickenLeg));
   Item& second = state.GroundItems()[3];
   const int secondSprite = second.spriteId;
   second.pickState = 1;
