@@ -26,24 +26,12 @@ const std::string& TagOf(HeroRef body) {
   return Gbk(body == attackSprite ? Tag::Attack : body == idleSprite ? Tag::Idle : Tag::Hero);
 }
 
-// Whoever stands lower is drawn in front.
-void SortDepths(int body) {
-  MainStage.SetLayer(body, Trunc(state[heroY] + double(state[boxHeight])));
-  RecordList<Monster> monsters = state.Monsters();
-  for (int64_t i = 1; i <= monsters.Count(); ++i) {
-    const Monster& m = monsters[i];
-    if (!SortedByDepth(m)) continue;
-    MainStage.SetLayer(m.spriteId, m.y + MainStage.Height(m.spriteId));
-    if (m.state == Attacking) MainStage.SetLayer(m.attackEffectId, MainStage.Layer(body));
-  }
-}
-
 void HurtHero() {
   state[hitFlag] = 1;
   HeroFlashTimer.Start(20);
   const int d = rt::Random(5, 30);
   state[hp] -= d;
-  ShowDamageFigure(state[heroBox], d, 0);
+  ShowDamageFigure(state[heroBox], d, FigureRow::Damage);
   if (state[hp] < 1) {
     state[hp] = 0;
     state[heroDead] = 1;
@@ -57,27 +45,36 @@ void HurtHero() {
   RefreshHeroBar();
 }
 
-enum class BladeHit { None, Hurt, Killed };
-
-// Kind 5 only flinches; the ogre loses 5 to 30 and dies below 1.
-BladeHit HurtMonster(int64_t index) {
+// A monster that loses hit points loses 5 to 30 and dies below 1; the others only flinch.
+Contact HurtMonster(int64_t index) {
   Monster& m = state.Monsters()[index];
-  MainStage.SetPicture(m.spriteId, MonsterPicture(m, Pose::Hurt));
-  if (LosesHitPoints(m)) {
-    const int d = rt::Random(5, 30);
+  const bool loses = LosesHitPoints(m);
+  const int d = loses ? rt::Random(5, 30) : 0;
+  const bool killed = m.hp - d < 1 && loses;
+  EnterState(m, killed ? MonsterEntry::Die : MonsterEntry::Flinch);
+  if (loses) {
     m.hp -= d;
     UpdateMonsterHealthBar(index);
-    ShowDamageFigure(m.spriteId, d, 0);
-    if (m.hp < 1) {
-      m.state = Dying;
-      MainStage.Play(m.spriteId, 1);
-      return BladeHit::Killed;
-    }
+    ShowDamageFigure(m.spriteId, d, FigureRow::Damage);
   }
-  MainStage.Play(m.spriteId, 1);
-  m.state = Hurt;
+  if (killed) return Contact::MonsterKilled;
   m.hitCooldown = 1;
-  return BladeHit::Hurt;
+  return Contact::MonsterHurt;
+}
+
+}  // namespace
+
+// Whoever stands lower is drawn in front.
+void SortByDepth() {
+  const int body = state[ShownBody()];
+  MainStage.SetLayer(body, Trunc(state[heroY] + double(state[boxHeight])));
+  RecordList<Monster> monsters = state.Monsters();
+  for (int64_t i = 1; i <= monsters.Count(); ++i) {
+    const Monster& m = monsters[i];
+    if (!SortedByDepth(m)) continue;
+    MainStage.SetLayer(m.spriteId, m.y + MainStage.Height(m.spriteId));
+    if (m.state == Attacking) MainStage.SetLayer(m.attackEffectId, MainStage.Layer(body));
+  }
 }
 
 void RunDownCloak() {
@@ -91,29 +88,23 @@ void RunDownCloak() {
   state[cloakOn] = 0;
 }
 
-}  // namespace
-
-void OnContactTick() {
+// A monster's attack effect on the hero's shown body, or the blade on a walking monster
+// that has cooled down: the first in list order is the only one handled on this tick.
+Contact ResolveFirstContact() {
   const HeroRef body = ShownBody();
-  SortDepths(state[body]);
-
-  // The first contact in list order is the only one handled on this tick.
   RecordList<Monster> monsters = state.Monsters();
   for (int64_t i = 1; i <= monsters.Count(); ++i) {
     const Monster& m = monsters[i];
     if (m.state == Attacking && state[hitFlag] == 0 &&
         MainStage.FindOverlapping(m.attackEffectId, TagOf(body)) == state[body]) {
       HurtHero();
-      break;
+      return Contact::HeroHurt;
     }
     if (m.state == Walking && m.hitCooldown == 0 &&
-        MainStage.FindOverlapping(m.spriteId, Gbk(Tag::Blade)) == state[bladeSprite]) {
-      // A kill ends the tick: the cloak misses this one.
-      if (HurtMonster(i) == BladeHit::Killed) return;
-      break;
-    }
+        MainStage.FindOverlapping(m.spriteId, Gbk(Tag::Blade)) == state[bladeSprite])
+      return HurtMonster(i);
   }
-  RunDownCloak();
+  return Contact::None;
 }
 
 // A hurt monster pulses yellow, 20 to 70 percent every two seconds, and can be hurt

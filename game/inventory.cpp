@@ -41,7 +41,7 @@ void UseInventorySlot(int slot) {
     }
     state[hp] += r.value;
     RefreshHeroBar();
-    ShowDamageFigure(state[heroBox], r.value, 1);
+    ShowDamageFigure(state[heroBox], r.value, FigureRow::Healing);
   } else if (kind && kind->use == ItemUse::Hide) {
     state[cloakOn] = 1;  // a cloak already running keeps its tick count
   }

@@ -10,6 +10,31 @@ namespace {
 
 constexpr int kBarWidth = 58;  // the bar background's picture width the bar centres by
 
+// The initial heading (the sprite's angle; walking itself goes by `direction`): a random
+// side, turned round by anything in the way there or by the stage edge.
+void FaceAwayFromObstacles(int id, double x, double y) {
+  const double W = MainStage.StageWidth();
+  const int w = MainStage.Width(id), h = MainStage.Height(id);
+  if (rt::Random(1, 2) == 1) {
+    MainStage.SetAngle(id, 90);
+    if (IsAreaOccupied(x + 20, y, 20, w) || x + w + 20 - W >= -1e-7) MainStage.SetAngle(id, 270);
+  } else {
+    MainStage.SetAngle(id, 270);
+    // The probe is as wide as the monster is high: kept, since headings depend on it.
+    if (IsAreaOccupied(x - 20, y, 20, h) || x - 20 <= 1e-7) MainStage.SetAngle(id, 90);
+  }
+}
+
+void CreateBar(Monster& m) {
+  m.barBackId = MainStage.CreatePlain(0, 0);
+  MainStage.SetPicture(m.barBackId, ReadProgramFile(kMonsterBarBackPicture));
+  m.barFillId = MainStage.CreatePlain(0, 0);
+  MainStage.SetPicture(m.barFillId, ReadProgramFile(kMonsterBarFillPicture));
+  PlaceMonsterBar(m);
+  MainStage.SetLayer(m.barBackId, kLayerBarBack);
+  MainStage.SetLayer(m.barFillId, kLayerBarFill);
+}
+
 bool KindSays(const Monster& m, bool MonsterKind::*column) {
   const MonsterKind* row = FindMonsterKind(m.kind);
   return row && row->*column;
@@ -73,28 +98,8 @@ void CreateMonster(double x, double y, const MonsterKind& kind) {
   m.state = Walking;
   m.x = Trunc(x);
   m.y = Trunc(y);
-
-  // The initial heading: away from anything in the way and from the stage edges.
-  const double W = MainStage.StageWidth();
-  const int w = MainStage.Width(m.spriteId), h = MainStage.Height(m.spriteId);
-  if (rt::Random(1, 2) == 1) {
-    MainStage.SetAngle(m.spriteId, 90);
-    if (IsAreaOccupied(x + 20, y, 20, w) || x + w + 20 - W >= -1e-7) MainStage.SetAngle(m.spriteId, 270);
-  } else {
-    MainStage.SetAngle(m.spriteId, 270);
-    // The probe is as wide as the monster is high: kept, since headings depend on it.
-    if (IsAreaOccupied(x - 20, y, 20, h) || x - 20 <= 1e-7) MainStage.SetAngle(m.spriteId, 90);
-  }
-
-  if (kind.hasBar) {
-    m.barBackId = MainStage.CreatePlain(0, 0);
-    MainStage.SetPicture(m.barBackId, ReadProgramFile(kMonsterBarBackPicture));
-    m.barFillId = MainStage.CreatePlain(0, 0);
-    MainStage.SetPicture(m.barFillId, ReadProgramFile(kMonsterBarFillPicture));
-    PlaceMonsterBar(m);
-    MainStage.SetLayer(m.barBackId, kLayerBarBack);
-    MainStage.SetLayer(m.barFillId, kLayerBarFill);
-  }
+  FaceAwayFromObstacles(m.spriteId, x, y);
+  if (kind.hasBar) CreateBar(m);
   m.stepCounter = 1;
   state.Monsters().Append() = m;
 }

@@ -38,7 +38,7 @@ void ShowSplash() {
   MainStage.Play(state[splashSprite], 1, /*destroyWhenDone=*/true);
 }
 
-void OnSplashFinished() {
+void BuildLevelAfterSplash() {
   if (LevelBuilt()) return;
   WorldSetUp();
   for (int i = 1; i <= 10; ++i) {

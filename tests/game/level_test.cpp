@@ -26,7 +26,7 @@ TEST_F(Level, EnterSkipsTheSplashAndBuildsTheLevelOnce) {
   EXPECT_EQ(TimerInterval(form::IdleTimer), 1000);
 
   // Neither a late end of the splash's play nor a second Enter builds anything again.
-  OnSplashFinished();
+  BuildLevelAfterSplash();
   Tap(kKeyEnter);
   EXPECT_EQ(state.Platforms().Count(), 5);
   EXPECT_EQ(state.Monsters().Count(), 2);
@@ -204,7 +204,7 @@ TEST_F(Level, UsingItemsHealsWithinTheLimitAndEmptiesTheStack) {
 
 TEST_F(Level, DamageFiguresRiseFadeAndLeaveTheList) {
   StartLevel();
-  ShowDamageFigure(state[heroBox], 5, 0);  // one digit, centred: 19 + (16 - 18) / 2
+  ShowDamageFigure(state[heroBox], 5, FigureRow::Damage);  // one digit, centred: 19 + (16 - 18) / 2
   ASSERT_EQ(state.DamageDigits().Count(), 1);
   const int digit = state.DamageDigits()[1];
   EXPECT_EQ(MainStage.X(digit), 18);
