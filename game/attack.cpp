@@ -11,39 +11,41 @@ using enum HeroRef;
 using enum HeroStat;
 using enum HeroFlag;
 
-constexpr uint32_t kRed = 0x0000FF;
+// One part of the swing, from the template as it stands, where the hero stands. Facing
+// left the swing reaches out to the left of the hero by half its width.
+int CreateSwingPart(std::span<const uint8_t> picture, int flip) {
+  SpriteTemplate.SetPicture(picture);
+  const double x = flip == kFaceRight ? state[heroX] : state[heroX] - SpriteTemplate.PictureWidth() / 2.0;
+  return MainStage.Create(SpriteTemplate, x, state[heroY] + 3);
+}
+
+void PlayOnceAndGo(int id) { MainStage.Play(id, 1, /*destroyWhenDone=*/true, /*loopDelayMs=*/1); }
 
 }  // namespace
 
-void HeroAttack(int flip, std::span<const uint8_t> attackPicture, std::span<const uint8_t> bladePicture,
-                int x, int y) {
-  if (MainStage.Exists(state[attackSprite])) MainStage.Destroy(state[attackSprite]);
+// The hero's place and facing decide where the swing and the blade light stand; both
+// play once in place of the hero. `attacking` holds until the swing has ended.
+void HeroAttack() {
   state[attacking] = 1;
+  PlaySound(AttackSound());
+  if (MainStage.Exists(state[attackSprite])) MainStage.Destroy(state[attackSprite]);
   MainStage.Hide(state[heroSprite]);
-  SpriteTemplate.SetPicture(attackPicture);
+  const int flip = MainStage.Flip(state[heroSprite]);
   SpriteTemplate.SetFlip(flip);
-  SpriteTemplate.SetTypeValue(2);
-  if (flip == kFaceRight) {
-    state[attackSprite] = MainStage.Create(SpriteTemplate, x, y + 3);
-    SpriteTemplate.SetPicture(bladePicture);
-    state[bladeSprite] = MainStage.Create(SpriteTemplate, x, y + 3);
-  } else {
-    // Facing left the swing reaches out to the left of the hero.
-    state[attackSprite] = MainStage.Create(SpriteTemplate, x - SpriteTemplate.PictureWidth() / 2.0, y + 3);
-    SpriteTemplate.SetPicture(bladePicture);
-    state[bladeSprite] = MainStage.Create(SpriteTemplate, x - SpriteTemplate.PictureWidth() / 2.0, y + 3);
-  }
+  SpriteTemplate.SetTypeValue(kTypeAttack);
+  state[attackSprite] = CreateSwingPart(AttackPicture(), flip);
+  state[bladeSprite] = CreateSwingPart(BladePicture(), flip);
   if (state[cloakOn] == 1) MainStage.SetAlpha(state[attackSprite], 50);
-  MainStage.SetTag(state[bladeSprite], Gbk("刀光"));
-  MainStage.SetTag(state[attackSprite], Gbk("主角攻击"));
-  MainStage.SetTypeValue(state[bladeSprite], 4);
-  MainStage.Play(state[attackSprite], 1, /*destroyWhenDone=*/true, /*loopDelayMs=*/1);
-  MainStage.Play(state[bladeSprite], 1, /*destroyWhenDone=*/true, /*loopDelayMs=*/1);
-  SpriteTemplate.SetTypeValue(0);
+  MainStage.SetTag(state[bladeSprite], Gbk(Tag::Blade));
+  MainStage.SetTag(state[attackSprite], Gbk(Tag::Attack));
+  MainStage.SetTypeValue(state[bladeSprite], kTypeBlade);
+  PlayOnceAndGo(state[attackSprite]);
+  PlayOnceAndGo(state[bladeSprite]);
+  SpriteTemplate.SetTypeValue(kTypePlatform);
 }
 
 // The swing is over: the hero is back. Keys wait for the blade light to end as well.
-void OnAttackFinished(int objectId) {
+void EndHeroSwing(int objectId) {
   if (objectId != state[attackSprite] && objectId != state[idleSprite]) return;
   MainStage.Show(state[heroSprite]);
   state[attacking] = 0;
@@ -51,7 +53,7 @@ void OnAttackFinished(int objectId) {
 
 // The depth rises 22..50 and falls back to 20 over 30 ticks, then the tint goes. A dead
 // hero's flash freezes at its last depth.
-void OnHeroFlashTick() {
+void StepHurtFlash() {
   if (state[heroDead] != 0) return;
   state[flashPhase] += 2;
   if (state[flashPhase] >= 62) {

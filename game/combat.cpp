@@ -1,7 +1,6 @@
 // Contact handling every 50 ms: depth layers for the hero and the ogre, a monster's
 // attack effect landing on the hero, the hero's blade hitting a monster, and the
 // invisibility cloak running down. The monsters' hit cool-down runs on the item timer.
-#include "game/assets/builtin_assets.h"
 #include "game/components.h"
 #include "game/rules.h"
 #include "game/state.h"
@@ -15,7 +14,6 @@ using enum HeroStat;
 using enum HeroFlag;
 
 constexpr int kCloakTicks = 300;
-constexpr uint32_t kYellow = 0x00FFFF;
 
 // The hero's body as shown: the swing, else the idle pose, else the hero sprite.
 HeroRef ShownBody() {
@@ -25,19 +23,7 @@ HeroRef ShownBody() {
 }
 
 const std::string& TagOf(HeroRef body) {
-  return Gbk(body == attackSprite ? "主角攻击" : body == idleSprite ? "主角待机" : "主角");
-}
-
-// Whoever stands lower is drawn in front.
-void SortDepths(int body) {
-  MainStage.SetLayer(body, Trunc(state[heroY] + double(state[boxHeight])));
-  RecordList<Monster> monsters = state.Monsters();
-  for (int64_t i = 1; i <= monsters.Count(); ++i) {
-    const Monster& m = monsters[i];
-    if (m.kind != 4) continue;
-    MainStage.SetLayer(m.spriteId, m.y + MainStage.Height(m.spriteId));
-    if (m.state == Attacking) MainStage.SetLayer(m.attackEffectId, MainStage.Layer(body));
-  }
+  return Gbk(body == attackSprite ? Tag::Attack : body == idleSprite ? Tag::Idle : Tag::Hero);
 }
 
 void HurtHero() {
@@ -45,13 +31,13 @@ void HurtHero() {
   HeroFlashTimer.Start(20);
   const int d = rt::Random(5, 30);
   state[hp] -= d;
-  ShowDamageFigure(state[heroBox], d, 0);
+  ShowDamageFigure(state[heroBox], d, FigureRow::Damage);
   if (state[hp] < 1) {
     state[hp] = 0;
     state[heroDead] = 1;
     if (state[idleShown] == 1) {
       MainStage.Destroy(state[idleSprite]);
-      MainStage.SetPicture(state[heroSprite], assets::StandPicture());
+      MainStage.SetPicture(state[heroSprite], StandPicture());
       MainStage.Show(state[heroSprite]);
       state[idleShown] = 0;
     }
@@ -59,27 +45,36 @@ void HurtHero() {
   RefreshHeroBar();
 }
 
-enum class BladeHit { None, Hurt, Killed };
-
-// Kind 5 only flinches; the ogre loses 5 to 30 and dies below 1.
-BladeHit HurtMonster(int64_t index) {
+// A monster that loses hit points loses 5 to 30 and dies below 1; the others only flinch.
+Contact HurtMonster(int64_t index) {
   Monster& m = state.Monsters()[index];
-  MainStage.SetPicture(m.spriteId, MonsterPicture(m, "-1.gif"));
-  if (m.kind == 4) {
-    const int d = rt::Random(5, 30);
+  const bool loses = LosesHitPoints(m);
+  const int d = loses ? rt::Random(5, 30) : 0;
+  const bool killed = m.hp - d < 1 && loses;
+  EnterState(m, killed ? MonsterEntry::Die : MonsterEntry::Flinch);
+  if (loses) {
     m.hp -= d;
     UpdateMonsterHealthBar(index);
-    ShowDamageFigure(m.spriteId, d, 0);
-    if (m.hp < 1) {
-      m.state = Dying;
-      MainStage.Play(m.spriteId, 1);
-      return BladeHit::Killed;
-    }
+    ShowDamageFigure(m.spriteId, d, FigureRow::Damage);
   }
-  MainStage.Play(m.spriteId, 1);
-  m.state = Hurt;
+  if (killed) return Contact::MonsterKilled;
   m.hitCooldown = 1;
-  return BladeHit::Hurt;
+  return Contact::MonsterHurt;
+}
+
+}  // namespace
+
+// Whoever stands lower is drawn in front.
+void SortByDepth() {
+  const int body = state[ShownBody()];
+  MainStage.SetLayer(body, Trunc(state[heroY] + double(state[boxHeight])));
+  RecordList<Monster> monsters = state.Monsters();
+  for (int64_t i = 1; i <= monsters.Count(); ++i) {
+    const Monster& m = monsters[i];
+    if (!SortedByDepth(m)) continue;
+    MainStage.SetLayer(m.spriteId, m.y + MainStage.Height(m.spriteId));
+    if (m.state == Attacking) MainStage.SetLayer(m.attackEffectId, MainStage.Layer(body));
+  }
 }
 
 void RunDownCloak() {
@@ -93,29 +88,23 @@ void RunDownCloak() {
   state[cloakOn] = 0;
 }
 
-}  // namespace
-
-void OnContactTick() {
+// A monster's attack effect on the hero's shown body, or the blade on a walking monster
+// that has cooled down: the first in list order is the only one handled on this tick.
+Contact ResolveFirstContact() {
   const HeroRef body = ShownBody();
-  SortDepths(state[body]);
-
-  // The first contact in list order is the only one handled on this tick.
   RecordList<Monster> monsters = state.Monsters();
   for (int64_t i = 1; i <= monsters.Count(); ++i) {
     const Monster& m = monsters[i];
     if (m.state == Attacking && state[hitFlag] == 0 &&
         MainStage.FindOverlapping(m.attackEffectId, TagOf(body)) == state[body]) {
       HurtHero();
-      break;
+      return Contact::HeroHurt;
     }
     if (m.state == Walking && m.hitCooldown == 0 &&
-        MainStage.FindOverlapping(m.spriteId, Gbk("刀光")) == state[bladeSprite]) {
-      // A kill ends the tick: the cloak misses this one.
-      if (HurtMonster(i) == BladeHit::Killed) return;
-      break;
-    }
+        MainStage.FindOverlapping(m.spriteId, Gbk(Tag::Blade)) == state[bladeSprite])
+      return HurtMonster(i);
   }
-  RunDownCloak();
+  return Contact::None;
 }
 
 // A hurt monster pulses yellow, 20 to 70 percent every two seconds, and can be hurt

@@ -1,7 +1,5 @@
 #include "game/components.h"
 
-#include <unordered_map>
-
 #include "game/rules.h"
 #include "platform/text.h"
 #include "runtime/commands/commands.h"
@@ -154,17 +152,5 @@ Bytes ReadProgramFile(std::string_view utf8RelativePath) {
 int PictureFileWidth(std::string_view utf8RelativePath) { return rt::PictureWidth(ProgramFile(utf8RelativePath)); }
 int PictureFileHeight(std::string_view utf8RelativePath) { return rt::PictureHeight(ProgramFile(utf8RelativePath)); }
 void PlaySound(std::span<const uint8_t> wave) { rt::PlaySound(wave); }
-
-}  // namespace game
-
-namespace game {
-
-const std::string& Gbk(std::string_view utf8) {
-  // Node-based, so references handed out stay valid as the map grows.
-  static std::unordered_map<std::string, std::string> converted;
-  auto it = converted.find(std::string(utf8));
-  if (it == converted.end()) it = converted.emplace(std::string(utf8), platform::gbk(utf8)).first;
-  return it->second;
-}
 
 }  // namespace game

@@ -9,22 +9,23 @@ namespace game {
 namespace {
 
 constexpr int kDigitWidth = 18, kDigitHeight = 32;
-constexpr int kRowTop[2] = {0, 33};  // combat figures in row 0, healing in row 1
+// The top of each row on the digit sheet.
+constexpr int RowTop(FigureRow row) { return row == FigureRow::Damage ? 0 : 33; }
 
 }  // namespace
 
-void ShowDamageFigure(int target, int amount, int row) {
-  ScratchStage.SetBackColour(0x000000);
+void ShowDamageFigure(int target, int amount, FigureRow row) {
+  ScratchStage.SetBackColour(kBlack);
   ScratchStage.DestroyAll();
   ScratchStage.Resize(180, 96);
   const int sheet = ScratchStage.CreatePlain(0, 0);
-  ScratchStage.SetPicture(sheet, ReadProgramFile("\\图片集合\\Damage(代用).png"));
+  ScratchStage.SetPicture(sheet, ReadProgramFile(kDigitSheetPicture));
 
   const std::string t = rt::ToText(amount);
   const int n = rt::TextLength(t);
   for (int i = 1; i <= n; ++i) {
     const int k = rt::ToInt(rt::MidText(t, i, 1));
-    const Bytes digit = ScratchStage.Capture(k * kDigitWidth, kRowTop[row == 0 ? 0 : 1], kDigitWidth, kDigitHeight);
+    const Bytes digit = ScratchStage.Capture(k * kDigitWidth, RowTop(row), kDigitWidth, kDigitHeight);
     const double x = MainStage.X(target) + (MainStage.Width(target) - n * kDigitWidth) / 2.0 + i * kDigitWidth - kDigitWidth;
     const double y = MainStage.Y(target) + 32;
     const int id = MainStage.CreatePlain(Trunc(x), Trunc(y));
@@ -32,7 +33,7 @@ void ShowDamageFigure(int target, int amount, int row) {
     MainStage.SetLayer(id, kLayerDigits);
     state.DamageDigits().Append(id);
   }
-  ScratchStage.SetBackColour(0xFF00FF);
+  ScratchStage.SetBackColour(kMagenta);
 }
 
 void DriftDamageFigures() {

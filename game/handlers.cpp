@@ -1,5 +1,7 @@
-// The game's event handlers as the form wires them: each reads its event's arguments and
-// hands over to the game's routines.
+// What runs on each tick and event, in order: the form wires each timer and stage event
+// to one of these handlers (their names are the form's), and each hands over to the
+// game's routines. The timers run only while started; the intervals are the form's or
+// the starter's.
 #include <cstdint>
 #include <optional>
 
@@ -13,34 +15,38 @@ namespace game {
 
 using Result = std::optional<int64_t>;
 
-// `GameForm` `CloseRequested` (also raised by Esc): the program ends here, in order.
-Result EndGame(const rt::EventRecord&) { rt::EndProgram(0); }
+// ---- the window ---------------------------------------------------------------------
 
-Result StartSplash(const rt::EventRecord&) {
+Result StartSplash(const rt::EventRecord&) {  // `GameForm` Created
   ShowSplash();
   return std::nullopt;
 }
 
-Result HeroKeyDown(const rt::EventRecord& ev) {
-  OnWatchedKeyDown(stage::WatchedKeyEvent::From(ev).key);
+// `GameForm` CloseRequested (also raised by Esc): the program ends here, in order.
+Result EndGame(const rt::EventRecord&) { rt::EndProgram(0); }
+
+// ---- the main stage ---------------------------------------------------------------------
+
+Result HeroKeyDown(const rt::EventRecord& ev) {  // WatchedKeyDown, every 10 ms a held key
+  ActOnHeldKeys(stage::WatchedKeyEvent::From(ev).key);
   return std::nullopt;
 }
 
-// `KeyUp` is a common event; its one argument is the key code.
-Result HeroKeyUp(const rt::EventRecord& ev) {
-  OnKeyUp(ev.args[0]);
+Result HeroKeyUp(const rt::EventRecord& ev) {  // KeyUp, a common event: the key code
+  ActOnKeyRelease(ev.args[0]);
   return std::nullopt;
 }
 
 // The splash, the hero's swing and the monsters' one-time animations end here.
 Result StageAnimationFinished(const rt::EventRecord& ev) {
   const int id = stage::ObjectEvent::From(ev).object;
-  if (id != 0 && id == state[ScreenRef::splashSprite]) OnSplashFinished();
-  OnAttackFinished(id);
-  OnMonsterAnimationFinished(id);
+  if (id != 0 && id == state[ScreenRef::splashSprite]) BuildLevelAfterSplash();
+  EndHeroSwing(id);
+  EndMonsterState(id);
   return std::nullopt;
 }
 
+// Combat is decided by the collision timer, not by the stage's own events.
 Result IgnoreCollision(const rt::EventRecord&) { return std::nullopt; }
 Result IgnoreBorderHit(const rt::EventRecord&) { return std::nullopt; }
 
@@ -49,44 +55,48 @@ Result StageOutOfBorder(const rt::EventRecord& ev) {
   return std::nullopt;
 }
 
-Result JumpStep(const rt::EventRecord&) {
-  OnJumpTick();
+// ---- the timers ---------------------------------------------------------------------------
+
+Result JumpStep(const rt::EventRecord&) {  // `JumpTimer`, 10 ms while in the air
+  StepFlight();
   return std::nullopt;
 }
 
-Result HeroFlashStep(const rt::EventRecord&) {
-  OnHeroFlashTick();
+Result HeroFlashStep(const rt::EventRecord&) {  // `HeroFlashTimer`, 20 ms while hurt
+  StepHurtFlash();
   return std::nullopt;
 }
 
-Result ContactStep(const rt::EventRecord&) {
-  OnContactTick();
+Result ContactStep(const rt::EventRecord&) {  // `CollisionTimer`, 50 ms
+  SortByDepth();
+  // A kill ends the tick: the cloak misses this one.
+  if (ResolveFirstContact() != Contact::MonsterKilled) RunDownCloak();
   return std::nullopt;
 }
 
-Result MonsterStep(const rt::EventRecord&) {
-  OnMonsterTick();
+Result MonsterStep(const rt::EventRecord&) {  // `MonsterTimer`, 50 ms
+  MonstersAttackOrWalk();
   return std::nullopt;
 }
 
-Result IdleStep(const rt::EventRecord&) {
-  OnIdleTick();
+Result IdleStep(const rt::EventRecord&) {  // `IdleTimer`, 1 s once the level is built
+  ShowIdlePoseWhenQuiet();
   return std::nullopt;
 }
 
-Result ItemUseDone(const rt::EventRecord&) {
+Result ItemUseDone(const rt::EventRecord&) {  // `UseItemTimer`, once, 200 ms after a use
   FinishItemUse();
   return std::nullopt;
 }
 
-Result PickUpStep(const rt::EventRecord&) {
+Result PickUpStep(const rt::EventRecord&) {  // `PickUpTimer`, 15 ms
   FlyPickedItems();
   DriftDamageFigures();
-  DeathExit();
+  StepDeathExit();
   return std::nullopt;
 }
 
-Result ItemGlowStep(const rt::EventRecord&) {
+Result ItemGlowStep(const rt::EventRecord&) {  // `ItemTimer`, 200 ms
   BobAndGlowItems();
   CoolDownMonsters();
   return std::nullopt;

@@ -1,15 +1,13 @@
-// The hero's hit-point bar under the portrait, and the game-over screen.
+// The hero's hit-point bar under the portrait.
 #include "game/components.h"
 #include "game/rules.h"
 #include "game/state.h"
-#include "runtime/forms/component.h"
 
 namespace game {
 namespace {
 
 using enum HeroRef;
 using enum HeroStat;
-using enum ScreenRef;
 
 }  // namespace
 
@@ -21,34 +19,10 @@ void RefreshHeroBar() {
   ScratchStage.DestroyAll();
   ScratchStage.Resize(70, 20);
   const int full = ScratchStage.CreatePlain(0, 0);
-  ScratchStage.SetPicture(full, ReadProgramFile("\\图片集合\\血条进度.png"));
+  ScratchStage.SetPicture(full, ReadProgramFile(kHeroBarFillPicture));
   const double w = double(ScratchStage.StageWidth()) / state[maxHp] * state[hp];
   const Bytes crop = ScratchStage.Capture(0, 0, Trunc(w), ScratchStage.StageHeight());
   MainStage.SetPicture(state[hpBarFill], crop, kTopLeftKey);
-}
-
-// Runs when the hero's box has left the stage: only the dead hero's exit moves it
-// forward, so this is the end of the game.
-void GameOver(int objectId) {
-  if (objectId != state[heroBox]) return;
-  state[gameOver] = 1;
-  MainStage.Tint(state[coverSprite], 0x000000, 100);
-
-  rt::FontValue font;
-  font.face = Gbk("黑体");
-  font.size = 50;
-  const int text = MainStage.CreatePlain(0, 0, /*visible=*/false);
-  MainStage.SetText(text, Gbk("游戏结束"), &font, 0xFFFFFF);
-  const double W = MainStage.StageWidth(), H = MainStage.StageHeight();
-  MainStage.Move(text, Trunc((W - MainStage.Width(text)) / 2), Trunc((H - MainStage.Height(text)) / 2));
-  MainStage.SetAlpha(text, 100);
-  MainStage.SetLayer(text, kLayerCover + 1);
-  MainStage.Show(text);
-  for (int i = 1; i <= 20; ++i) {
-    rt::DoEvents();
-    MainStage.SetAlpha(state[coverSprite], 100 - 5 * i);
-    MainStage.SetAlpha(text, 100 - 5 * i);
-  }
 }
 
 }  // namespace game

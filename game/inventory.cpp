@@ -20,12 +20,12 @@ void CreateInventoryBar() {
   for (int i = 1; i <= kSlots; ++i) {
     InventorySlot& s = state.Slots().Append();
     s.slotSpriteId = MainStage.CreatePlain(0, 0);
-    MainStage.SetPicture(s.slotSpriteId, ReadProgramFile("\\图片集合\\物品底图.png"));
+    MainStage.SetPicture(s.slotSpriteId, ReadProgramFile(kSlotPicture));
     MainStage.Move(s.slotSpriteId, kSlotLeft + (i - 1) * kSlotPitch, kSlotTop);
     MainStage.SetAlpha(s.slotSpriteId, 20);
     MainStage.SetLayer(s.slotSpriteId, kLayerHud);
     s.numberLabelId = MainStage.CreatePlain(kSlotLeft + 4 + (i - 1) * kSlotPitch, kSlotTop + 3);
-    MainStage.SetText(s.numberLabelId, rt::ToText(i), nullptr, 0x000000);
+    MainStage.SetText(s.numberLabelId, rt::ToText(i), nullptr, kBlack);
     MainStage.SetAlpha(s.numberLabelId, 20);
     MainStage.SetLayer(s.numberLabelId, kLayerLabels);
   }
@@ -33,15 +33,16 @@ void CreateInventoryBar() {
 
 void UseInventorySlot(int slot) {
   InventorySlot& r = state.Slots()[slot];
-  if (r.kind == 1 || r.kind == 2) {
+  const ItemKindRow* kind = FindItemKind(r.kind);
+  if (kind && kind->use == ItemUse::Heal) {
     if (state[maxHp] <= state[hp]) {
       r.inUse = 0;  // refused at full health
       return;
     }
     state[hp] += r.value;
     RefreshHeroBar();
-    ShowDamageFigure(state[heroBox], r.value, 1);
-  } else if (r.kind == 3) {
+    ShowDamageFigure(state[heroBox], r.value, FigureRow::Healing);
+  } else if (kind && kind->use == ItemUse::Hide) {
     state[cloakOn] = 1;  // a cloak already running keeps its tick count
   }
   MainStage.SetAlpha(r.iconSpriteId, 80);
@@ -57,7 +58,7 @@ void FinishItemUse() {
     if (s.count == 0) {
       MainStage.Destroy(s.iconSpriteId);
       MainStage.Destroy(s.countLabelId);
-      s.kind = 0;
+      s.kind = kNoItem;
       s.count = 0;
       ReleaseText(s.description);
       ReleaseText(s.name);

@@ -14,9 +14,6 @@ namespace {
 using enum HeroRef;
 using enum HeroStat;
 
-constexpr uint32_t kWhite = 0xFFFFFF;
-constexpr uint32_t kCountColour = 0xFF0000;
-
 // One step of the flight along one axis: up to 5 pixels toward the target, landing on it.
 int StepToward(int at, double target) {
   const int d = Trunc(at - target);
@@ -39,7 +36,7 @@ void StoreInInventory(Item& item) {
   }
   for (int64_t i = 1; i <= slots.Count(); ++i) {
     InventorySlot& s = slots[i];
-    if (s.kind != 0) continue;
+    if (s.kind != kNoItem) continue;
     const int sx = MainStage.X(s.slotSpriteId), sy = MainStage.Y(s.slotSpriteId);
     s.iconSpriteId = item.spriteId;
     MainStage.Move(s.iconSpriteId, sx + 8, sy + 8);
@@ -50,7 +47,7 @@ void StoreInInventory(Item& item) {
     s.name = rt::MakeText(rt::TextView(item.name));
     s.description = rt::MakeText(rt::TextView(item.description));
     s.countLabelId = MainStage.CreatePlain(sx + 30, sy + 25);
-    MainStage.SetText(s.countLabelId, "1", nullptr, kCountColour);
+    MainStage.SetText(s.countLabelId, "1", nullptr, kBlue);
     MainStage.SetLayer(s.countLabelId, kLayerLabels);
     return;
   }
@@ -58,17 +55,16 @@ void StoreInInventory(Item& item) {
 
 }  // namespace
 
-void CreateItem(double x, double y, std::string_view utf8Name, int kind, int value,
-                std::string_view utf8Description, const std::string& gbkPicturePath) {
+void CreateItem(double x, double y, const ItemKindRow& kind) {
   const int id = MainStage.CreatePlain(x, y);
-  MainStage.SetPicture(id, rt::ReadFileBytes(gbkPicturePath), kTopLeftKey);
+  MainStage.SetPicture(id, ReadProgramFile(kind.picture), kTopLeftKey);
   MainStage.SetLayer(id, kLayerItems);
-  MainStage.SetTag(id, Gbk("物品"));
+  MainStage.SetTag(id, Gbk(Tag::Item));
   Item& item = state.GroundItems().Append();
-  item.name = rt::MakeText(Gbk(utf8Name));
-  item.kind = kind;
-  item.value = value;
-  item.description = rt::MakeText(Gbk(utf8Description));
+  item.name = rt::MakeText(Gbk(kind.name));
+  item.kind = kind.kind;
+  item.value = kind.value;
+  item.description = rt::MakeText(Gbk(Text::ItemDescription));
   item.x = Trunc(x);
   item.y = Trunc(y);
   item.spriteId = id;
@@ -76,7 +72,7 @@ void CreateItem(double x, double y, std::string_view utf8Name, int kind, int val
 
 // The topmost item sprite the hero touches starts flying, if it lies on the ground.
 void StartPickUp() {
-  const int touched = MainStage.FindOverlapping(state[heroSprite], Gbk("物品"));
+  const int touched = MainStage.FindOverlapping(state[heroSprite], Gbk(Tag::Item));
   RecordList<Item> items = state.GroundItems();
   for (int64_t i = 1; i <= items.Count(); ++i) {
     Item& item = items[i];

@@ -1,6 +1,5 @@
 // Jumping and falling: 3 pixels a tick of the 10 ms JumpTimer, up for 11 to 30 ticks as
 // long as space is held, then down until the feet meet a platform the box lies over.
-#include "game/assets/builtin_assets.h"
 #include "game/components.h"
 #include "game/rules.h"
 #include "game/state.h"
@@ -15,9 +14,17 @@ using enum JumpSlot;
 
 constexpr int kStep = 3;
 constexpr int kShortestRise = 11, kLongestRise = 30;
+// riseLimit grows by one a tick from kFirstRiseLimit to kLongestRise while the jump key is
+// held; these two values stop it growing.
+constexpr int kNoFlight = 0;       // nothing in flight (cleared at a landing)
+constexpr int kKeyReleased = -1;   // the rise ends at kShortestRise or now, the later
+constexpr int kFirstRiseLimit = 1;
+// A walk-off enters the flight as if it had risen this far, well past any limit.
+constexpr int kWalkOffRise = 50;
 
 void ClearJump() {
-  for (JumpSlot s : {riseTicks, falling, edgeLock, riseLimit}) state[s] = 0;
+  for (JumpSlot s : {riseTicks, falling, edgeLock}) state[s] = 0;
+  state[riseLimit] = kNoFlight;
   state[blockedRight] = 0;
   state[blockedLeft] = 0;
 }
@@ -54,7 +61,36 @@ void Land(int64_t index, const Platform& p) {
   MainStage.Move(state[heroBox], state[heroX] + state[boxOffset], p.top - state[boxHeight] - 1);
   state.Airborne = 0;
   JumpTimer.Stop();
-  MainStage.SetPicture(sprite, assets::StandPicture());
+  MainStage.SetPicture(sprite, StandPicture());
+}
+
+// The rise ends once it has reached its limit and the shortest rise.
+void PassThePeak() {
+  if (state[riseTicks] < state[riseLimit] || state[riseTicks] < kShortestRise) return;
+  state[falling] = 1;
+  state[riseCut] = 1;
+}
+
+void GrowRiseLimit() {
+  const int limit = state[riseLimit];
+  if (limit < kLongestRise && limit != kNoFlight && limit != kKeyReleased) state[riseLimit] += 1;
+}
+
+// The first platform in list order that the feet meet.
+bool LandIfOnPlatform() {
+  RecordList<Platform> platforms = state.Platforms();
+  for (int64_t i = 1; i <= platforms.Count(); ++i) {
+    if (!LandsOn(platforms[i])) continue;
+    Land(i, platforms[i]);
+    return true;
+  }
+  return false;
+}
+
+void StopFlight() {
+  JumpTimer.Stop();
+  ClearJump();
+  state.Airborne = 0;
 }
 
 }  // namespace
@@ -64,50 +100,44 @@ void StartJump() {
   state[riseTicks] = 0;
   state[falling] = 0;
   state[edgeLock] = 1;
-  state[riseLimit] = 1;
+  state[riseLimit] = kFirstRiseLimit;
   state[riseCut] = 0;
-  MainStage.SetPicture(state[heroSprite], assets::JumpPicture());
+  MainStage.SetPicture(state[heroSprite], JumpPicture());
   JumpTimer.Start(10);
 }
 
 // Walking off a platform: straight into the fall.
 void StartFall() {
   state.Airborne = 1;
-  state[riseTicks] = 50;
+  state[riseTicks] = kWalkOffRise;
   state[falling] = 1;
   state[edgeLock] = 1;
-  state[riseLimit] = 1;
+  state[riseLimit] = kFirstRiseLimit;
   state[blockedRight] = 0;
   state[blockedLeft] = 0;
   JumpTimer.Start(10);
 }
 
-void OnJumpTick() {
-  if (state[riseTicks] >= state[riseLimit] && state[riseTicks] >= kShortestRise) {
-    state[falling] = 1;
-    state[riseCut] = 1;
-  }
-  if (state[riseLimit] < kLongestRise && state[riseLimit] != 0 && state[riseLimit] != -1)
-    state[riseLimit] += 1;
-
+void StepFlight() {
+  PassThePeak();
+  GrowRiseLimit();
   if (state[falling] == 0) {
     MoveHeroBy(-kStep);
     state[riseTicks] += 1;
+  } else if (LandIfOnPlatform()) {
+    return;
   } else {
-    RecordList<Platform> platforms = state.Platforms();
-    for (int64_t i = 1; i <= platforms.Count(); ++i) {
-      if (!LandsOn(platforms[i])) continue;
-      Land(i, platforms[i]);
-      return;
-    }
     MoveHeroBy(kStep);
   }
+  if (state[riseTicks] == 0) StopFlight();  // nothing in flight: never leave the timer running
+}
 
-  if (state[riseTicks] == 0) {  // nothing in flight: never leave the timer running
-    JumpTimer.Stop();
-    ClearJump();
-    state.Airborne = 0;
-  }
+// The jump key is up: the rise ends after at least kShortestRise steps. Only the first
+// release of a jump counts, and none once the fall has begun.
+void CutJumpShort() {
+  if (state[riseCut] != 0) return;
+  state[riseLimit] = kKeyReleased;
+  state[riseCut] = 1;
 }
 
 }  // namespace game

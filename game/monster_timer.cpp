@@ -1,6 +1,5 @@
 // The monsters' behaviour: on every MonsterTimer tick each walking monster either starts
-// an attack on a hero close by (by chance) or takes a step of its leg; the end of a
-// monster's one-time animation ends its hurt, attack or death.
+// an attack on a hero close by (by chance) or takes a step of its leg.
 #include "game/components.h"
 #include "game/rules.h"
 #include "game/state.h"
@@ -14,7 +13,6 @@ using enum HeroRef;
 using enum HeroStat;
 using enum HeroFlag;
 
-constexpr int kAttackEffectType = 107;
 constexpr int kAttackReach = 150;
 constexpr int kLookAhead = 40;
 constexpr int kLegTicks = 40;
@@ -30,21 +28,16 @@ bool CanAttack(const Monster& m) {
 // The monster swings toward the hero and sends out its effect sprite, the one that hurts.
 // Its record keeps x and y, so it returns to its walking place afterwards.
 void StartAttack(Monster& m) {
-  const double dx = MainStage.X(m.spriteId) - MainStage.X(state[heroBox]);
-  m.state = Attacking;
-  MainStage.SetPicture(m.spriteId, MonsterPicture(m, "-3.gif"), kTopLeftKey);
-  const int flip = dx < 0 ? kFaceRight : kFaceLeft;
-  const int ax = dx < 0 ? m.x - 10 : m.x - 67, ay = m.y - 12;
-  MainStage.SetFlip(m.spriteId, flip);
+  const bool right = HeroToTheRight(m);
+  const int ax = right ? m.x - 10 : m.x - 67, ay = m.y - 12;
+  EnterState(m, MonsterEntry::Attack);
   MainStage.Move(m.spriteId, ax, ay);
   m.attackEffectId = MainStage.CreatePlain(ax, ay);
-  MainStage.SetFlip(m.attackEffectId, flip);
-  MainStage.SetPicture(m.attackEffectId, MonsterPicture(m, "-5.gif"), kTopLeftKey);
+  MainStage.SetFlip(m.attackEffectId, right ? kFaceRight : kFaceLeft);
+  MainStage.SetPicture(m.attackEffectId, MonsterPicture(m, Pose::AttackEffect), kTopLeftKey);
   MainStage.SetCollision(m.attackEffectId, true);
-  MainStage.SetTypeValue(m.attackEffectId, kAttackEffectType);
+  MainStage.SetTypeValue(m.attackEffectId, kTypeAttackEffect);
   MainStage.Play(m.attackEffectId, 1, /*destroyWhenDone=*/true, /*loopDelayMs=*/1);
-  // Replacing the picture at the end clears the destroy-when-done: the monster survives.
-  MainStage.Play(m.spriteId, 1, /*destroyWhenDone=*/true, /*loopDelayMs=*/1);
 }
 
 // The first platform within reach ahead whose body spans the monster's feet.
@@ -83,19 +76,19 @@ void Walk(Monster& m) {
   MainStage.NextFrame(m.spriteId);
   m.x += m.direction == 0 ? -1 : 1;
   MainStage.MoveForward(m.spriteId, m.x, m.y);
-  if (m.kind == 4) PlaceMonsterBar(m);
+  if (HasBar(m)) PlaceMonsterBar(m);
 }
 
 }  // namespace
 
-void OnMonsterTick() {
+void MonstersAttackOrWalk() {
   RecordList<Monster> monsters = state.Monsters();
   const int64_t n = monsters.Count();
   // An attack lets pending events run, which may remove monsters: the list is read
   // afresh for every monster and never through a record held across that.
   for (int64_t i = 1; i <= n && i <= monsters.Count(); ++i) {
     Monster& m = monsters[i];
-    if (m.state != Walking || (m.kind != 4 && m.kind != 5)) continue;
+    if (m.state != Walking || !FindMonsterKind(m.kind)) continue;
     if (CanAttack(m)) {
       rt::SetRandomSeed();
       if (rt::Random(1, m.hitCooldown == 0 ? 30 : 20) == 10) {
@@ -105,40 +98,6 @@ void OnMonsterTick() {
       }
     }
     Walk(m);
-  }
-}
-
-void OnMonsterAnimationFinished(int objectId) {
-  RecordList<Monster> monsters = state.Monsters();
-  for (int64_t i = 1; i <= monsters.Count(); ++i) {
-    Monster& m = monsters[i];
-    if (m.spriteId != objectId) continue;
-    switch (m.state) {
-      case Hurt:
-        MainStage.SetPicture(m.spriteId, MonsterPicture(m, "-2.gif"));
-        rt::SetRandomSeed();
-        m.direction = rt::Random(0, 1);
-        MainStage.SetFlip(m.spriteId, m.direction);
-        m.stepCounter = 1;
-        m.state = Walking;
-        break;
-      case Attacking:
-        MainStage.SetPicture(m.spriteId, MonsterPicture(m, "-2.gif"));
-        MainStage.Move(m.spriteId, m.x, m.y);
-        m.state = Walking;
-        MainStage.SetFlip(m.spriteId, m.direction);
-        MainStage.SetLayer(m.spriteId, 1);
-        break;
-      case Dying:
-        MainStage.Destroy(m.spriteId);
-        MainStage.Destroy(m.barFillId);
-        MainStage.Destroy(m.barBackId);
-        monsters.RemoveAt(i);
-        break;
-      default:
-        break;
-    }
-    return;
   }
 }
 

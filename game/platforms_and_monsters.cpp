@@ -10,10 +10,44 @@ namespace {
 
 constexpr int kBarWidth = 58;  // the bar background's picture width the bar centres by
 
+// The initial heading (the sprite's angle; walking itself goes by `direction`): a random
+// side, turned round by anything in the way there or by the stage edge.
+void FaceAwayFromObstacles(int id, double x, double y) {
+  const double W = MainStage.StageWidth();
+  const int w = MainStage.Width(id), h = MainStage.Height(id);
+  if (rt::Random(1, 2) == 1) {
+    MainStage.SetAngle(id, 90);
+    if (IsAreaOccupied(x + 20, y, 20, w) || x + w + 20 - W >= -1e-7) MainStage.SetAngle(id, 270);
+  } else {
+    MainStage.SetAngle(id, 270);
+    // The probe is as wide as the monster is high: kept, since headings depend on it.
+    if (IsAreaOccupied(x - 20, y, 20, h) || x - 20 <= 1e-7) MainStage.SetAngle(id, 90);
+  }
+}
+
+void CreateBar(Monster& m) {
+  m.barBackId = MainStage.CreatePlain(0, 0);
+  MainStage.SetPicture(m.barBackId, ReadProgramFile(kMonsterBarBackPicture));
+  m.barFillId = MainStage.CreatePlain(0, 0);
+  MainStage.SetPicture(m.barFillId, ReadProgramFile(kMonsterBarFillPicture));
+  PlaceMonsterBar(m);
+  MainStage.SetLayer(m.barBackId, kLayerBarBack);
+  MainStage.SetLayer(m.barFillId, kLayerBarFill);
+}
+
+bool KindSays(const Monster& m, bool MonsterKind::*column) {
+  const MonsterKind* row = FindMonsterKind(m.kind);
+  return row && row->*column;
+}
+
 }  // namespace
 
-Bytes MonsterPicture(const Monster& m, const char* suffix) {
-  return rt::ReadFileBytes(std::string(rt::TextView(m.pictureFolder)) + rt::ToText(m.kind) + suffix);
+bool HasBar(const Monster& m) { return KindSays(m, &MonsterKind::hasBar); }
+bool LosesHitPoints(const Monster& m) { return KindSays(m, &MonsterKind::losesHitPoints); }
+bool SortedByDepth(const Monster& m) { return KindSays(m, &MonsterKind::sortedByDepth); }
+
+Bytes MonsterPicture(const Monster& m, Pose pose) {
+  return rt::ReadFileBytes(std::string(rt::TextView(m.pictureFolder)) + rt::ToText(m.kind) + PoseSuffix(pose));
 }
 
 void PlaceMonsterBar(const Monster& m) {
@@ -25,8 +59,8 @@ void PlaceMonsterBar(const Monster& m) {
 void CreatePlatform(double x, double y, int level) {
   const int id = MainStage.Create(BlockTemplate, x, y);
   MainStage.SetCollision(id, false);
-  MainStage.SetLayer(id, 0);
-  MainStage.SetTypeValue(id, 0);
+  MainStage.SetLayer(id, kLayerPlatforms);
+  MainStage.SetTypeValue(id, kTypePlatform);
   Platform& p = state.Platforms().Append();
   p.left = MainStage.X(id);
   p.top = MainStage.Y(id);
@@ -41,52 +75,31 @@ void CreatePlatform(double x, double y, int level) {
 bool IsAreaOccupied(double x, double y, int height, int width) {
   ScratchStage.DrawRectangle(0, 0, width, height);
   SpriteTemplate.SetPicture(ScratchStage.Capture(0, 0, width, height));
-  SpriteTemplate.SetTypeValue(12);
+  SpriteTemplate.SetTypeValue(kTypeProbe);
   const int probe = MainStage.Create(SpriteTemplate, 0, 0, /*visible=*/false);
   MainStage.SetAlpha(probe, 99);
   MainStage.Show(probe);
   ScratchStage.ClearArea(0, 0, width, height);
-  SpriteTemplate.SetTypeValue(0);
+  SpriteTemplate.SetTypeValue(kTypePlatform);
   const int found = MainStage.FindAnyOverlapping(probe, Trunc(x), Trunc(y));
   MainStage.Destroy(probe);
   return found > 0;
 }
 
-void CreateMonster(double x, double y, const std::string& gbkPicturePath, int kind) {
+void CreateMonster(double x, double y, const MonsterKind& kind) {
   Monster m{};
+  m.kind = kind.kind;
+  m.pictureFolder = rt::MakeText(ProgramFile(kind.pictureFolder));
   m.spriteId = MainStage.CreatePlain(x, y);
-  MainStage.SetPicture(m.spriteId, rt::ReadFileBytes(gbkPicturePath));
-  MainStage.SetTypeValue(m.spriteId, kind + 2);
+  MainStage.SetPicture(m.spriteId, MonsterPicture(m, Pose::Walking));
+  MainStage.SetTypeValue(m.spriteId, MonsterType(kind.kind));
   MainStage.SetCollision(m.spriteId, true);
-  m.kind = kind;
-  if (kind == 4) m.hp = m.maxHp = 200;
+  m.hp = m.maxHp = kind.hitPoints;
   m.state = Walking;
   m.x = Trunc(x);
   m.y = Trunc(y);
-  const int32_t slash = rt::FindTextReverse(gbkPicturePath, "\\");
-  m.pictureFolder = rt::MakeText(rt::LeftText(gbkPicturePath, slash));
-
-  // The initial heading: away from anything in the way and from the stage edges.
-  const double W = MainStage.StageWidth();
-  const int w = MainStage.Width(m.spriteId), h = MainStage.Height(m.spriteId);
-  if (rt::Random(1, 2) == 1) {
-    MainStage.SetAngle(m.spriteId, 90);
-    if (IsAreaOccupied(x + 20, y, 20, w) || x + w + 20 - W >= -1e-7) MainStage.SetAngle(m.spriteId, 270);
-  } else {
-    MainStage.SetAngle(m.spriteId, 270);
-    // The probe is as wide as the monster is high: kept, since headings depend on it.
-    if (IsAreaOccupied(x - 20, y, 20, h) || x - 20 <= 1e-7) MainStage.SetAngle(m.spriteId, 90);
-  }
-
-  if (kind == 4) {
-    m.barBackId = MainStage.CreatePlain(0, 0);
-    MainStage.SetPicture(m.barBackId, ReadProgramFile("\\图片集合\\怪物进度底图.png"));
-    m.barFillId = MainStage.CreatePlain(0, 0);
-    MainStage.SetPicture(m.barFillId, ReadProgramFile("\\图片集合\\怪物进度条.png"));
-    PlaceMonsterBar(m);
-    MainStage.SetLayer(m.barBackId, kLayerBarBack);
-    MainStage.SetLayer(m.barFillId, kLayerBarFill);
-  }
+  FaceAwayFromObstacles(m.spriteId, x, y);
+  if (kind.hasBar) CreateBar(m);
   m.stepCounter = 1;
   state.Monsters().Append() = m;
 }
@@ -95,7 +108,7 @@ void UpdateMonsterHealthBar(int64_t monsterIndex) {
   Monster& m = state.Monsters()[monsterIndex];
   ScratchStage.Resize(53, 10);
   const int full = ScratchStage.CreatePlain(0, 0);
-  ScratchStage.SetPicture(full, ReadProgramFile("\\图片集合\\怪物进度条.png"));
+  ScratchStage.SetPicture(full, ReadProgramFile(kMonsterBarFillPicture));
   const int w = Trunc(double(ScratchStage.StageWidth()) / m.maxHp * m.hp);
   MainStage.SetPicture(m.barFillId, ScratchStage.Capture(0, 0, w, 10));
 }

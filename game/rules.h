@@ -1,5 +1,6 @@
 // The game's routines, one group per file of game/, and the few helpers they share.
-// Handlers (game/handlers.cpp) call these; the routines call each other as the rules do.
+// The handlers (game/handlers.cpp) call these on each tick and event; the routines call
+// each other as the rules do.
 #pragma once
 #include <cmath>
 #include <cstdint>
@@ -8,31 +9,36 @@
 #include <string_view>
 #include <vector>
 
+#include "game/catalogue.h"
+
 namespace game {
 
 // ---- splash and level start (splash.cpp) ---------------------------------------------
 void ShowSplash();                 // `GameForm` Created
-void OnSplashFinished();           // the splash's one play has ended
+void BuildLevelAfterSplash();      // the splash's one play has ended
 void SkipSplash();                 // Enter released during the splash
 // ---- the level (world.cpp) -------------------------------------------------------------
 void WorldSetUp();
 // ---- platforms, monsters and their bars (platforms_and_monsters.cpp) -----------------
 void CreatePlatform(double x, double y, int level);
-void CreateMonster(double x, double y, const std::string& gbkPicturePath, int kind);
+void CreateMonster(double x, double y, const MonsterKind& kind);
 bool IsAreaOccupied(double x, double y, int height, int width);
 void UpdateMonsterHealthBar(int64_t monsterIndex);
 struct Monster;
-// The bytes of one of a monster's pictures: its folder, its kind and the suffix
-// ("-1.gif" hurt, "-2.gif" walking, "-3.gif" attacking, "-5.gif" the attack effect).
-std::vector<uint8_t> MonsterPicture(const Monster& m, const char* suffix);
+// What a monster's kind row says of it; a kind outside the table says no to each.
+bool HasBar(const Monster& m);
+bool LosesHitPoints(const Monster& m);
+bool SortedByDepth(const Monster& m);
+// The bytes of one of a monster's pictures: its folder, its kind and the pose.
+std::vector<uint8_t> MonsterPicture(const Monster& m, Pose pose);
 // The kind-4 monster's bar over its sprite: the background centred, the fill inside it.
 void PlaceMonsterBar(const Monster& m);
 // ---- damage figures (damage_figures.cpp) ----------------------------------------------
-void ShowDamageFigure(int targetSpriteId, int amount, int row);
+enum class FigureRow { Damage, Healing };  // the rows of the digit sheet
+void ShowDamageFigure(int targetSpriteId, int amount, FigureRow row);
 void DriftDamageFigures();         // every `PickUpTimer` tick
 // ---- ground items (items.cpp) ----------------------------------------------------------
-void CreateItem(double x, double y, std::string_view utf8Name, int kind, int value,
-                std::string_view utf8Description, const std::string& gbkPicturePath);
+void CreateItem(double x, double y, const ItemKindRow& kind);
 void StartPickUp();
 void BobAndGlowItems();            // every `ItemTimer` tick
 void FlyPickedItems();             // every `PickUpTimer` tick
@@ -40,30 +46,44 @@ void FlyPickedItems();             // every `PickUpTimer` tick
 void CreateInventoryBar();
 void UseInventorySlot(int slot);
 void FinishItemUse();              // `UseItemTimer` tick
-// ---- heads-up display and game over (hud.cpp) ------------------------------------------
+// ---- heads-up display (hud.cpp) ---------------------------------------------------------
 void RefreshHeroBar();
-void GameOver(int objectId);       // `MainStage` OutOfBorder
 // ---- hero keys (hero_keys.cpp) ---------------------------------------------------------
-void OnWatchedKeyDown(int key);
-void OnKeyUp(int key);
+void ActOnHeldKeys(int key);
+void ActOnKeyRelease(int key);
 // ---- jump and fall (jump.cpp) ----------------------------------------------------------
 void StartJump();
 void StartFall();
-void OnJumpTick();                 // `JumpTimer` tick
+void CutJumpShort();               // the jump key released
+void StepFlight();                 // `JumpTimer` tick
 // ---- attack and hurt flash (attack.cpp) ------------------------------------------------
-void HeroAttack(int flip, std::span<const uint8_t> attackPicture,
-                std::span<const uint8_t> bladePicture, int x, int y);
-void OnAttackFinished(int objectId);
-void OnHeroFlashTick();            // `HeroFlashTimer` tick
-// ---- monsters (monster_timer.cpp) ------------------------------------------------------
-void OnMonsterTick();              // `MonsterTimer` tick
-void OnMonsterAnimationFinished(int objectId);
+void HeroAttack();
+void EndHeroSwing(int objectId);
+void StepHurtFlash();              // `HeroFlashTimer` tick
+// ---- monsters (monster_timer.cpp, monster_states.cpp) ----------------------------------
+void MonstersAttackOrWalk();       // `MonsterTimer` tick
+// The ways a monster enters a state; each takes its picture, facing and layer from one
+// row of the state table.
+enum class MonsterEntry {
+  Attack,    // Walking -> Attacking: the swing toward the hero
+  Flinch,    // Walking -> Hurt: the blade found it
+  Die,       // Walking -> Dying: the blade took its last hit points
+  WalkOn,    // Hurt -> Walking, in its (fresh) direction
+  StepBack,  // Attacking -> Walking, back on the monsters' layer
+};
+void EnterState(Monster& m, MonsterEntry entry);
+void EndMonsterState(int objectId);  // its one-time animation has ended
+bool HeroToTheRight(const Monster& m);
 // ---- combat and the cloak (combat.cpp) -------------------------------------------------
-void OnContactTick();              // `CollisionTimer` tick
+void SortByDepth();                // the hero's body and the ogre by their feet
+enum class Contact { None, HeroHurt, MonsterHurt, MonsterKilled };
+Contact ResolveFirstContact();
+void RunDownCloak();
 void CoolDownMonsters();           // every `ItemTimer` tick, after the items
-// ---- idle pose and death exit (idle_and_death.cpp) -------------------------------------
-void OnIdleTick();                 // `IdleTimer` tick
-void DeathExit();                  // every `PickUpTimer` tick, after items and figures
+// ---- idle pose, death exit and game over (idle_and_death.cpp) -------------------------
+void ShowIdlePoseWhenQuiet();      // `IdleTimer` tick
+void StepDeathExit();              // every `PickUpTimer` tick, after items and figures
+void GameOver(int objectId);       // `MainStage` OutOfBorder
 
 // ---- shared helpers ----------------------------------------------------------------------
 // Positions are computed in double precision and passed on truncated toward zero.
@@ -74,21 +94,5 @@ inline bool Above(double a, double b) { return a - b > 1e-7; }         // a > b
 inline bool AtLeast(double a, double b) { return a - b >= -1e-7; }     // a >= b
 inline bool Below(double a, double b) { return a - b < -1e-7; }        // a < b
 inline bool AtMost(double a, double b) { return a - b <= 1e-7; }       // a <= b
-
-// Key codes of the game.
-enum Key : int {
-  kKeyEnter = 13, kKeySpace = 32, kKeyLeft = 37, kKeyRight = 39, kKeyDigit0 = 48,
-  kKeyX = 88, kKeyZ = 90,
-};
-
-// Layers of the game's sprites above the play field.
-enum Layer : int {
-  kLayerHud = 10000, kLayerItems = 10001, kLayerLabels = 10002, kLayerBarBack = 10002,
-  kLayerBarFill = 10003,
-  kLayerDigits = 10004, kLayerCover = 10005, kLayerSplash = 10006,
-};
-
-// The game's texts in the runtime's GBK (sprite tags and the like), converted once.
-const std::string& Gbk(std::string_view utf8);
 
 }  // namespace game

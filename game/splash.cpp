@@ -31,15 +31,14 @@ void ShowSplash() {
   MainStage.SetLayer(state[coverSprite], kLayerCover);
   MainStage.Clear();
 
-  const char* splashFile = "\\怪物图片\\音乐人.jpg";
-  const int w = PictureFileWidth(splashFile), h = PictureFileHeight(splashFile);
+  const int w = PictureFileWidth(kSplashPicture), h = PictureFileHeight(kSplashPicture);
   state[splashSprite] = MainStage.CreatePlain(Trunc((W - w) / 2.0), Trunc((H - h) / 2.0));
-  MainStage.SetPicture(state[splashSprite], ReadProgramFile(splashFile), kTopLeftKey);
+  MainStage.SetPicture(state[splashSprite], ReadProgramFile(kSplashPicture), kTopLeftKey);
   MainStage.SetLayer(state[splashSprite], kLayerSplash);
   MainStage.Play(state[splashSprite], 1, /*destroyWhenDone=*/true);
 }
 
-void OnSplashFinished() {
+void BuildLevelAfterSplash() {
   if (LevelBuilt()) return;
   WorldSetUp();
   for (int i = 1; i <= 10; ++i) {

@@ -1,7 +1,6 @@
 // The one level: hero and collision box, ground, heads-up display, platforms, monsters,
 // items, inventory bar and statue, built once under the start cover. Most sprites come
 // from SpriteTemplate, so the order matters: each creation copies what it holds then.
-#include "game/assets/builtin_assets.h"
 #include "game/components.h"
 #include "game/rules.h"
 #include "game/state.h"
@@ -24,7 +23,7 @@ void TemplateFromRectangle(int left, int top, int right, int bottom, int width, 
 void CreateHero(double H, double bh) {
   double tw = SpriteTemplate.PictureWidth(), th = SpriteTemplate.PictureHeight();
   state[heroSprite] = MainStage.Create(SpriteTemplate, 0, H - th - bh / 2);
-  MainStage.SetTag(state[heroSprite], Gbk("主角"));
+  MainStage.SetTag(state[heroSprite], Gbk(Tag::Hero));
 
   TemplateFromRectangle(0, 0, Trunc(tw - tw / 3 - 20), Trunc(th), Trunc(tw - tw / 3 - 20), Trunc(th));
   state[boxOffset] = Trunc(tw / 6 + 10);
@@ -36,7 +35,7 @@ void CreateHero(double H, double bh) {
 
   state[heroX] = 0;
   state[heroY] = MainStage.Y(state[heroBox]);
-  MainStage.SetTag(state[heroBox], Gbk("主角框框"));
+  MainStage.SetTag(state[heroBox], Gbk(Tag::HeroBox));
   state[boxWidth] = Trunc(tw);
   state[boxHeight] = Trunc(th);
   state[hp] = 150;
@@ -45,7 +44,7 @@ void CreateHero(double H, double bh) {
 
 void CreateGround(double W, double H, double bh) {
   TemplateFromRectangle(0, Trunc(H - bh / 2), Trunc(W), Trunc(H), Trunc(W), Trunc(H));
-  SpriteTemplate.SetTypeValue(0);
+  SpriteTemplate.SetTypeValue(kTypePlatform);
   const int ground = MainStage.Create(SpriteTemplate, 0, H - bh / 2);
   MainStage.Clear();
   MainStage.SetAlpha(ground, 30);
@@ -54,33 +53,33 @@ void CreateGround(double W, double H, double bh) {
 }
 
 void CreateHud() {
-  SpriteTemplate.SetPicture(assets::PortraitPicture());
+  SpriteTemplate.SetPicture(PortraitPicture());
   SpriteTemplate.SetFlip(kFaceLeft);
   state[portraitSprite] = MainStage.Create(SpriteTemplate, 0, 0);
-  SpriteTemplate.SetPicture(ReadProgramFile("\\图片集合\\血条底图.png"));
+  SpriteTemplate.SetPicture(ReadProgramFile(kHeroBarBackPicture));
   state[hpBarBack] = MainStage.Create(SpriteTemplate, 0,
                                       MainStage.Y(state[portraitSprite]) + MainStage.Height(state[portraitSprite]));
-  SpriteTemplate.SetPicture(ReadProgramFile("\\图片集合\\血条进度.png"));
+  SpriteTemplate.SetPicture(ReadProgramFile(kHeroBarFillPicture));
   state[hpBarFill] = MainStage.Create(SpriteTemplate, 1, MainStage.Y(state[hpBarBack]));
   for (HeroRef s : {portraitSprite, hpBarBack, hpBarFill}) MainStage.SetLayer(state[s], kLayerHud);
 }
 
+// An item of the kind lying on a platform, `dx` in from its left, its top 25 above.
+void PlaceItem(ItemKind kind, int64_t platform, int dx) {
+  const Platform& p = state.Platforms()[platform];
+  CreateItem(p.left + dx, p.top - 25, *FindItemKind(kind));
+}
+
 void CreateItems() {
-  RecordList<Platform> platforms = state.Platforms();
-  const char* description = "用于补HP的";
-  const Platform& p4 = platforms[4];
-  CreateItem(p4.left + 10, p4.top - 25, "蓝药水", 1, 50, description, ProgramFile("\\图片集合\\蓝药水.png"));
-  const Platform& p2 = platforms[2];
-  CreateItem(p2.left + 10, p2.top - 25, "鸡腿", 2, 100, description, ProgramFile("\\图片集合\\鸡腿.png"));
-  const Platform& p5 = platforms[5];
-  CreateItem(p5.left + 15, p5.top - 25, "隐身衣", 3, 1, description, ProgramFile("\\图片集合\\隐身衣.png"));
+  PlaceItem(kBluePotion, 4, 10);
+  PlaceItem(kChickenLeg, 2, 10);
+  PlaceItem(kCloak, 5, 15);
 }
 
 void CreateStatue(double H) {
-  const char* statueFile = "\\怪物图片\\武士雕像.jpg";
-  const int ph = PictureFileHeight(statueFile);
+  const int ph = PictureFileHeight(kStatuePicture);
   const int statue = MainStage.CreatePlain(150, H - ph);
-  MainStage.SetPicture(statue, ReadProgramFile(statueFile), kTopLeftKey);
+  MainStage.SetPicture(statue, ReadProgramFile(kStatuePicture), kTopLeftKey);
 }
 
 }  // namespace
@@ -93,8 +92,8 @@ void WorldSetUp() {
   state[walkFrameCount] = 0;
   state[platformIndex] = 1;
   CreateHud();
-  MainStage.SetTypeValue(state[heroSprite], 1);
-  MainStage.SetTypeValue(state[heroBox], 5);
+  MainStage.SetTypeValue(state[heroSprite], kTypeHero);
+  MainStage.SetTypeValue(state[heroBox], kTypeHeroBox);
 
   const Platform& ground = state.Platforms()[1];
   CreatePlatform((W - bw) / 2, H - bh - (ground.bottom - ground.top), 1);
@@ -102,8 +101,8 @@ void WorldSetUp() {
   CreatePlatform((W - bw) / 2 + 50, H - 8 * bh, 2);
   CreatePlatform(W - bw, H - 10 * bh, 2);
 
-  CreateMonster(W - 150, H - 150 + 13, ProgramFile("\\怪物图片\\4-2.gif"), 4);
-  CreateMonster(Trunc(W / 2), 20, ProgramFile("\\怪物图片\\5-2.gif"), 5);
+  CreateMonster(W - 150, H - 150 + 13, *FindMonsterKind(kOgre));
+  CreateMonster(Trunc(W / 2), 20, *FindMonsterKind(kDragon));
   CreateItems();
   CreateInventoryBar();
   state.GroundItems()[2].glowPhase = 5;

@@ -6,8 +6,8 @@
 #
 # The runs: eight random-play seeds for five minutes of virtual time, and every script in
 # tests/golden/ for its own length, each with a screenshot every second and a state dump
-# at the end. EXE defaults to build/bin/tolvaran. GOLDEN_SEEDS and GOLDEN_MS shorten it
-# (the CTest plays a few seeds for a minute).
+# at the end. EXE defaults to build/bin/tolvaran. GOLDEN_SEEDS, GOLDEN_MS and
+# GOLDEN_SCRIPTS (names without .txt) shorten it, as the CTest does.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:?record or compare}
@@ -15,6 +15,7 @@ dir=${2:?folder}
 exe=${3:-$root/build/bin/tolvaran}
 seeds=${GOLDEN_SEEDS:-"1 2 3 4 5 6 7 8"}
 random_ms=${GOLDEN_MS:-300000}
+scripts=${GOLDEN_SCRIPTS:-$(cd "$root/tests/golden" && ls *.txt | sed 's/\.txt$//')}
 
 # play NAME MS [options...]: one headless run into $out/NAME.*
 play() {
@@ -37,8 +38,8 @@ run_all() {
   for seed in $seeds; do
     play "seed$seed" "$random_ms" --random-play "$seed"
   done
-  for script in "$root"/tests/golden/*.txt; do
-    name=$(basename "$script" .txt)
+  for name in $scripts; do
+    script=$root/tests/golden/$name.txt
     # Each script runs ten seconds past its last key, so what the keys set going shows.
     last=$(grep -v '^#' "$script" | awk 'NF { t = $1 } END { print t + 0 }')
     ms=$(( (last / 1000 + 10) * 1000 ))

@@ -31,7 +31,7 @@ TEST_F(Level, EnterSkipsTheSplashAndBuildsTheLevelOnce) {
   EXPECT_EQ(TimerInterval(form::IdleTimer), 1000);
 
   // Neither a late end of the splash's play nor a second Enter builds anything again.
-  OnSplashFinished();
+  BuildLevelAfterSplash();
   Tap(kKeyEnter);
   EXPECT_EQ(state.Platforms().Count(), 5);
   EXPECT_EQ(state.Monsters().Count(), 2);
@@ -144,7 +144,7 @@ TEST_F(Level, PickedItemsFlyToTheHeroAndLandInTheInventory) {
   EXPECT_EQ(MainStage.Layer(slot.countLabelId), 10002);
 
   // A second leg stacks on the first and its sprite goes.
-  CreateItem(200, 300, "鸡腿", 2, 100, "用于补HP的", ProgramFile("\\图片集合\\鸡腿.png"));
+  CreateItem(200, 300, *FindItemKind(kChickenLeg));
   Item& second = state.GroundItems()[3];
   const int secondSprite = second.spriteId;
   second.pickState = 1;
@@ -216,7 +216,7 @@ TEST_F(Level, UsingItemsHealsWithinTheLimitAndEmptiesTheStack) {
 
 TEST_F(Level, DamageFiguresRiseFadeAndLeaveTheList) {
   StartLevel();
-  ShowDamageFigure(state[heroBox], 5, 0);  // one digit, centred: 19 + (16 - 18) / 2
+  ShowDamageFigure(state[heroBox], 5, FigureRow::Damage);  // one digit, centred: 19 + (16 - 18) / 2
   ASSERT_EQ(state.DamageDigits().Count(), 1);
   const int digit = state.DamageDigits()[1];
   EXPECT_EQ(MainStage.X(digit), 18);

@@ -39,9 +39,10 @@ class Play : public LevelTest {
     return {top, state[heroY]};
   }
   Monster& Ogre() { return state.Monsters()[1]; }
-  // Keeps the monsters from walking or attacking on their own.
+  // Keeps the monsters from walking or attacking on their own: a kind outside the kind
+  // table stands still.
   void FreezeMonsters() {
-    for (int64_t i = 1; i <= state.Monsters().Count(); ++i) state.Monsters()[i].kind = 0;
+    for (int64_t i = 1; i <= state.Monsters().Count(); ++i) state.Monsters()[i].kind = kNoMonsterKind;
   }
 };
 
@@ -129,12 +130,10 @@ TEST_F(Play, TheSwingStandsByTheHeroAndTheKeysWaitForTheBlade) {
 }
 
 TEST_F(Play, TheBladeHurtsTheOgreAndTheDragonOnlyFlinches) {
-  Monster& ogre = Ogre();
-  ogre.kind = 0;  // standing still for the test, kind restored before the hit
-  state.Monsters()[2].kind = 0;
+  FreezeMonsters();  // standing still for the test, kinds restored before the hits
   PlaceHero(430, 376, 1);
   MainStage.SetFlip(state[heroSprite], kFaceRight);
-  Ogre().kind = 4;
+  Ogre().kind = kOgre;
   Hold(kKeyZ, 15);
   RunFor(200);
   ASSERT_EQ(Ogre().state, Hurt);
@@ -151,7 +150,7 @@ TEST_F(Play, TheBladeHurtsTheOgreAndTheDragonOnlyFlinches) {
 
   // The dragon (kind 5) never loses hit points.
   Monster& dragon = state.Monsters()[2];
-  dragon.kind = 5;
+  dragon.kind = kDragon;
   PlaceHero(dragon.x, dragon.y, 1);
   Hold(kKeyZ, 15);
   RunFor(200);
@@ -162,7 +161,7 @@ TEST_F(Play, TheBladeHurtsTheOgreAndTheDragonOnlyFlinches) {
 TEST_F(Play, AKillingBlowRemovesTheOgreWithItsBar) {
   FreezeMonsters();
   Monster& ogre = Ogre();
-  ogre.kind = 4;
+  ogre.kind = kOgre;
   ogre.hp = 1;
   const int sprite = ogre.spriteId, back = ogre.barBackId, fill = ogre.barFillId;
   PlaceHero(430, 376, 1);
@@ -175,7 +174,7 @@ TEST_F(Play, AKillingBlowRemovesTheOgreWithItsBar) {
 }
 
 TEST_F(Play, TheOgreAttacksAHeroWithinReachAndItsEffectHurts) {
-  state.Monsters()[2].kind = 0;
+  state.Monsters()[2].kind = kNoMonsterKind;  // the dragon stands still
   PlaceHero(420, 376, 1);  // box at 439: the ogre at 490 is 51 away
   const Monster before = Ogre();
   for (int t = 0; t < 400 && Ogre().state != Attacking; ++t) RunFor(50);
