@@ -7,7 +7,7 @@
 
 #include "forms_test_form.h"
 #include "platform/host.h"
-#include "runtime/values/byte_reader.h"
+#include "platform/byte_reader.h"
 #include "runtime/forms/form_description.h"
 #include "runtime/forms/runtime.h"
 #include "tools/formbuild/form_source.h"
@@ -62,7 +62,7 @@ TEST(FormDescription, RecordLayoutMatchesTheStoredOrder) {
   r.events = {{-9, 3}};
   r.ownBlock = {0xAB};
   auto b = rt::EncodeUnitRecord(r);
-  rt::ByteReader in(b);
+  platform::ByteReader in(b);
   EXPECT_EQ(in.U32Le(), 0x10020u);            // TypeCode
   in.Skip(20);                               // reserved
   EXPECT_EQ(in.CString(), "a");              // name
@@ -244,7 +244,7 @@ TEST(FormBuilder, FontsBecomeSixtyByteLogicalFonts) {
   size_t at = 4 + 16 * 4 + 4;
   ASSERT_GT(block.size(), at + 4 + 60);
   EXPECT_EQ(block[at], 60);
-  rt::ByteReader font({block.data() + at + 4, 60});
+  platform::ByteReader font({block.data() + at + 4, 60});
   EXPECT_EQ(font.I32Le(), -16);  // 12 pt at 96 dpi
   font.Skip(12);
   EXPECT_EQ(font.I32Le(), 700);

@@ -14,7 +14,7 @@
 #include "platform/draw.h"
 #include "platform/text.h"
 #include "runtime/forms/font_value.h"
-#include "runtime/values/byte_reader.h"
+#include "platform/byte_reader.h"
 #include "tools/formbuild/block_fields.h"
 
 namespace formbuild {
@@ -133,7 +133,7 @@ struct UnitDraft {
 
 std::vector<uint8_t> EncodeOwnBlock(const UnitDraft& u) {
   if (u.type->name[0] == 0) return {};  // a type the builder knows only by its code
-  rt::ByteWriter w;
+  platform::ByteWriter w;
   w.U32Le(u.type->version);
   for (const Field& f : u.type->fields) {
     auto it = u.settings.find(f.name);
