@@ -28,7 +28,7 @@ using Bytes = std::vector<uint8_t>;
 
 Bytes EncodeGif(int width, int height, std::vector<encoders::GifFrame> frames) {
   // 256 distinct colours, so skipping by colour and by index agree.
-  encoders::GifImage gif{width, height};
+  encoders::GifImage gif{.width = width, .height = height};
   for (uint32_t i = 0; i < 256; ++i) gif.palette.push_back(i << 16 | ((i * 7) & 255) << 8 | (255 - i));
   gif.frames = std::move(frames);
   return encoders::EncodeGif(gif);

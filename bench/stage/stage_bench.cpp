@@ -157,7 +157,7 @@ struct CollisionScene {
 std::vector<uint8_t> CollisionScene::MakeRingGif() {
   // 64 x 64 with a centred solid disc of radius 10 in a wide transparent margin.
   constexpr int n = 64;
-  encoders::GifImage gif{n, n, {0x00FF01, 0xC82828}};
+  encoders::GifImage gif{.width = n, .height = n, .palette = {0x00FF01, 0xC82828}};
   encoders::GifFrame disc;
   disc.transparentIndex = 0;
   for (int y = 0; y < n; ++y)

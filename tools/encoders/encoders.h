@@ -24,7 +24,7 @@ using Bytes = std::vector<uint8_t>;
 struct GifFrame {
   int left = 0, top = 0;
   int width = 0, height = 0;    // 0: the whole logical screen
-  std::vector<uint8_t> indices; // width * height palette indices, top-down
+  std::vector<uint8_t> indices{};  // width * height palette indices, top-down
   int delayCs = 0;              // hundredths of a second
   int disposal = 0;             // 0 unspecified, 1 keep, 2 to background, 3 to previous
   int transparentIndex = -1;    // -1: none
@@ -32,10 +32,10 @@ struct GifFrame {
 
 struct GifImage {
   int width = 0, height = 0;
-  std::vector<uint32_t> palette;  // 0xRRGGBB, at most 256, padded to a power of two
+  std::vector<uint32_t> palette{};  // 0xRRGGBB, at most 256, padded to a power of two
   int backgroundIndex = 0;
   bool loop = false;              // the NETSCAPE2.0 block, looping for ever
-  std::vector<GifFrame> frames;
+  std::vector<GifFrame> frames{};
 };
 
 // GIF89a with one global colour table and a graphic control block per frame.
@@ -47,9 +47,9 @@ struct PngImage {
   int width = 0, height = 0;
   int colourType = 6;             // PNG colour type (0, 2, 3, 4, 6)
   int bitDepth = 8;
-  Bytes rows;                     // samples packed as the type and depth store them
-  std::vector<uint32_t> palette;  // 0xRRGGBB, for colour type 3
-  Bytes trns;                     // the tRNS chunk's bytes, as stored
+  Bytes rows{};                   // samples packed as the type and depth store them
+  std::vector<uint32_t> palette{};  // 0xRRGGBB, for colour type 3
+  Bytes trns{};                   // the tRNS chunk's bytes, as stored
   int compressionLevel = -1;      // zlib level; -1 leaves libpng's default
 };
 
@@ -66,7 +66,7 @@ Bytes PngFromArgb(int width, int height, const std::vector<uint32_t>& argb);
 struct JpegImage {
   int width = 0, height = 0;
   int components = 3;       // 3: RGB samples, 1: grey
-  Bytes samples;            // width * height * components, top-down
+  Bytes samples{};          // width * height * components, top-down
   int quality = 95;
   bool optimizeCoding = false;
   bool fullChroma = false;  // 4:4:4 instead of the library's 4:2:0: keeps one-pixel colour

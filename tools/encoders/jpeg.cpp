@@ -48,7 +48,7 @@ Bytes EncodeJpeg(const JpegImage& image) {
 }
 
 Bytes JpegFile(int width, int height, const std::vector<uint32_t>& rgb, int quality, bool grey) {
-  JpegImage image{width, height, grey ? 1 : 3, {}, quality};
+  JpegImage image{.width = width, .height = height, .components = grey ? 1 : 3, .quality = quality};
   for (uint32_t c : rgb) {
     if (grey) image.samples.push_back(uint8_t(c));
     else image.samples.insert(image.samples.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)});

@@ -66,11 +66,12 @@ Bytes EncodePng(const PngImage& image) {
 
 Bytes PngFile(int width, int height, int colourType, int bitDepth, const Bytes& rows,
               const std::vector<uint32_t>& palette, const Bytes& trns) {
-  return EncodePng({width, height, colourType, bitDepth, rows, palette, trns});
+  return EncodePng({.width = width, .height = height, .colourType = colourType, .bitDepth = bitDepth,
+                   .rows = rows, .palette = palette, .trns = trns});
 }
 
 Bytes PngFromArgb(int width, int height, const std::vector<uint32_t>& argb) {
-  PngImage image{width, height, PNG_COLOR_TYPE_RGBA, 8, {}, {}, {}};
+  PngImage image{.width = width, .height = height, .colourType = PNG_COLOR_TYPE_RGBA};
   image.rows.reserve(argb.size() * 4);
   for (uint32_t c : argb)
     image.rows.insert(image.rows.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), uint8_t(c >> 24)});
