@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/audio.h"
+#include "platform/byte_reader.h"
 
 namespace platform {
 
@@ -27,10 +28,6 @@ bool ReadAt(FILE* f, long offset, void* out, size_t n) {
   return std::fseek(f, offset, SEEK_SET) == 0 && std::fread(out, 1, n, f) == n;
 }
 
-uint32_t Le32(const unsigned char* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 // The record size of each chunk of a sound font's "pdta" list.
 constexpr struct {
   char id[5];
@@ -45,10 +42,12 @@ std::optional<uint32_t> WalkChunks(FILE* f, long begin, long end, bool presets) 
   for (long at = begin; at < end;) {
     unsigned char head[8];
     if (end - at < 8 || !ReadAt(f, at, head, 8)) return std::nullopt;
-    const uint32_t size = Le32(head + 4);
+    ByteReader r(head);
+    const auto id = r.Bytes(4);
+    const uint32_t size = r.U32Le();
     if (size > uint32_t(end - at - 8)) return std::nullopt;
     for (size_t i = 0; presets && i < std::size(kPresetChunks); ++i) {
-      if (std::memcmp(head, kPresetChunks[i].id, 4) != 0) continue;
+      if (std::memcmp(id.data(), kPresetChunks[i].id, 4) != 0) continue;
       if (size % kPresetChunks[i].record != 0 || size < kPresetChunks[i].record) return std::nullopt;
       found |= 1u << i;
     }
@@ -66,20 +65,23 @@ bool LooksLikeSoundFont(const std::string& path) {
   if (!f) return false;
   bool ok = false;
   unsigned char head[12] = {};
-  if (ReadAt(f, 0, head, sizeof head) && std::memcmp(head, "RIFF", 4) == 0 &&
-      std::memcmp(head + 8, "sfbk", 4) == 0 && std::fseek(f, 0, SEEK_END) == 0) {
-    const long fileSize = std::ftell(f);
-    const long riffEnd = 8 + long(Le32(head + 4));
+  ByteReader r(head);
+  if (ReadAt(f, 0, head, sizeof head) && r.Tag("RIFF")) {
+    const long riffEnd = 8 + long(r.U32Le());
+    const bool sized = r.Tag("sfbk") && std::fseek(f, 0, SEEK_END) == 0;
+    const long fileSize = sized ? std::ftell(f) : -1;
     int lists = 0;
-    for (long at = 12; riffEnd <= fileSize && at + 12 <= riffEnd;) {
+    for (long at = 12; sized && riffEnd <= fileSize && at + 12 <= riffEnd;) {
       unsigned char list[12];
-      if (!ReadAt(f, at, list, sizeof list) || std::memcmp(list, "LIST", 4) != 0) break;
-      const long end = at + 8 + long(Le32(list + 4));
+      if (!ReadAt(f, at, list, sizeof list)) break;
+      ByteReader l(list);
+      if (!l.Tag("LIST")) break;
+      const long end = at + 8 + long(l.U32Le());
       if (end > riffEnd || end < at + 12) break;
-      const bool presets = std::memcmp(list + 8, "pdta", 4) == 0;
+      const bool presets = l.Tag("pdta");
       const auto found = WalkChunks(f, at + 12, end, presets);
       if (!found || (presets && *found != (1u << std::size(kPresetChunks)) - 1)) break;
-      if (presets || std::memcmp(list + 8, "INFO", 4) == 0 || std::memcmp(list + 8, "sdta", 4) == 0) ++lists;
+      if (presets || l.Tag("INFO") || l.Tag("sdta")) ++lists;
       at = end + (end & 1);
       if (at >= riffEnd) ok = lists == 3;
     }

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <map>
 
+#include "platform/byte_reader.h"
 #include "platform/font_internal.h"
 #include "platform/text.h"
 
@@ -20,15 +21,6 @@ namespace platform {
 
 namespace {
 
-int32_t ReadLe32(const uint8_t* p) {
-  return int32_t(uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
-                 (uint32_t(p[3]) << 24));
-}
-
-void WriteLe32(uint8_t* p, int32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = uint8_t(uint32_t(v) >> (8 * i));
-}
-
 constexpr char kSongTi[] = "\xCB\xCE\xCC\xE5";  // 宋体 in GBK
 constexpr char kHeiTi[] = "\xBA\xDA\xCC\xE5";   // 黑体 in GBK
 
@@ -36,43 +28,26 @@ constexpr char kHeiTi[] = "\xBA\xDA\xCC\xE5";   // 黑体 in GBK
 
 bool LogFontFromBytes(const uint8_t* data, size_t size, LogFont& out) {
   if (!data || size != sizeof(LogFont)) return false;
+  ByteReader r({data, size});
   LogFont lf;
-  lf.height = ReadLe32(data + 0);
-  lf.width = ReadLe32(data + 4);
-  lf.escapement = ReadLe32(data + 8);
-  lf.orientation = ReadLe32(data + 12);
-  lf.weight = ReadLe32(data + 16);
-  lf.italic = data[20];
-  lf.underline = data[21];
-  lf.strikeOut = data[22];
-  lf.charSet = data[23];
-  lf.outPrecision = data[24];
-  lf.clipPrecision = data[25];
-  lf.quality = data[26];
-  lf.pitchAndFamily = data[27];
-  std::memcpy(lf.faceName, data + 28, sizeof(lf.faceName));
+  ReadAll(r, lf.height, lf.width, lf.escapement, lf.orientation, lf.weight, lf.italic,
+          lf.underline, lf.strikeOut, lf.charSet, lf.outPrecision, lf.clipPrecision, lf.quality,
+          lf.pitchAndFamily);
+  const auto face = r.Bytes(sizeof(lf.faceName));
+  if (!r.Ok()) return false;
+  std::memcpy(lf.faceName, face.data(), face.size());
   out = lf;
   return true;
 }
 
 std::vector<uint8_t> LogFontToBytes(const LogFont& lf) {
-  std::vector<uint8_t> out(sizeof(LogFont));
-  uint8_t* data = out.data();
-  WriteLe32(data + 0, lf.height);
-  WriteLe32(data + 4, lf.width);
-  WriteLe32(data + 8, lf.escapement);
-  WriteLe32(data + 12, lf.orientation);
-  WriteLe32(data + 16, lf.weight);
-  data[20] = lf.italic;
-  data[21] = lf.underline;
-  data[22] = lf.strikeOut;
-  data[23] = lf.charSet;
-  data[24] = lf.outPrecision;
-  data[25] = lf.clipPrecision;
-  data[26] = lf.quality;
-  data[27] = lf.pitchAndFamily;
-  std::memcpy(data + 28, lf.faceName, sizeof(lf.faceName));
-  return out;
+  ByteWriter w;
+  for (int32_t v : {lf.height, lf.width, lf.escapement, lf.orientation, lf.weight}) w.I32Le(v);
+  for (uint8_t v : {lf.italic, lf.underline, lf.strikeOut, lf.charSet, lf.outPrecision,
+                    lf.clipPrecision, lf.quality, lf.pitchAndFamily})
+    w.U8(v);
+  w.Bytes({reinterpret_cast<const uint8_t*>(lf.faceName), sizeof(lf.faceName)});
+  return std::move(w.Data());
 }
 
 LogFont DefaultGuiFont() {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "runtime/values/byte_reader.h"
+#include "platform/byte_reader.h"
 
 namespace stage {
 
@@ -30,7 +30,7 @@ void ClampTemplateSettings(TemplateSettings& t) {
 std::optional<StageSettings> ParseStageBlock(std::span<const uint8_t> block) {
   StageSettings s;
   if (block.empty()) return s;
-  rt::ByteReader r(block);
+  platform::ByteReader r(block);
   const int32_t version = r.I32Le();
   if (!r.Ok() || version > kStageBlockVersion) return std::nullopt;
   s.border = r.I32Le();
@@ -58,7 +58,7 @@ std::optional<StageSettings> ParseStageBlock(std::span<const uint8_t> block) {
 std::optional<TemplateSettings> ParseTemplateBlock(std::span<const uint8_t> block) {
   TemplateSettings t;
   if (block.empty()) return t;
-  rt::ByteReader r(block);
+  platform::ByteReader r(block);
   const int32_t version = r.I32Le();
   if (!r.Ok() || version > kTemplateBlockVersion) return std::nullopt;
   t.textColor = r.U32Le();
@@ -92,7 +92,7 @@ std::optional<TemplateSettings> ParseTemplateBlock(std::span<const uint8_t> bloc
 }
 
 std::vector<uint8_t> WriteStageBlock(const StageSettings& s) {
-  rt::ByteWriter w;
+  platform::ByteWriter w;
   for (int32_t v : {int32_t(kStageBlockVersion), int32_t(s.border), int32_t(s.backColor),
                     int32_t(s.picDrawMode), int32_t(s.penStyle), int32_t(s.drawRop2),
                     int32_t(s.penWidth), int32_t(s.penColor), int32_t(s.brushStyle),
@@ -104,7 +104,7 @@ std::vector<uint8_t> WriteStageBlock(const StageSettings& s) {
 }
 
 std::vector<uint8_t> WriteTemplateBlock(const TemplateSettings& t) {
-  rt::ByteWriter w;
+  platform::ByteWriter w;
   for (int32_t v :
        {int32_t(kTemplateBlockVersion), int32_t(t.textColor), int32_t(t.autoGetTransColor),
         int32_t(t.transparentColor), int32_t(t.alpha), int32_t(t.zoom), int32_t(t.playGif),

@@ -18,51 +18,20 @@
 #include <gif_lib.h>
 
 #include "stage/picture.h"
+#include "tools/encoders/encoders.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// ---- sample pictures, written with giflib's encoder -------------------------------------
+// ---- sample pictures, written through giflib by the shared encoders -------------------
 
-struct Writer {
-  Bytes out;
-  static int Write(GifFileType* gif, const GifByteType* data, int length) {
-    auto* w = static_cast<Writer*>(gif->UserData);
-    w->out.insert(w->out.end(), data, data + length);
-    return length;
-  }
-};
-
-struct FrameSpec {
-  int left, top, width, height;
-  int disposal;           // GIF disposal method 0..3
-  int transparentIndex;   // -1: none
-  int delayCs;
-  std::vector<uint8_t> indices;
-};
-
-Bytes EncodeGif(int width, int height, const std::vector<FrameSpec>& frames) {
-  Writer w;
-  int error = 0;
-  GifFileType* gif = EGifOpen(&w, Writer::Write, &error);
+Bytes EncodeGif(int width, int height, std::vector<encoders::GifFrame> frames) {
   // 256 distinct colours, so skipping by colour and by index agree.
-  ColorMapObject* map = GifMakeMapObject(256, nullptr);
-  for (int i = 0; i < 256; ++i)
-    map->Colors[i] = {GifByteType(i), GifByteType((i * 7) & 255), GifByteType(255 - i)};
-  EGifPutScreenDesc(gif, width, height, 8, 0, map);
-  for (const FrameSpec& f : frames) {
-    GraphicsControlBlock gcb{f.disposal, false, f.delayCs, f.transparentIndex};
-    GifByteType ext[4];
-    size_t n = EGifGCBToExtension(&gcb, ext);
-    EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(n), ext);
-    EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, false, nullptr);
-    for (int y = 0; y < f.height; ++y)
-      EGifPutLine(gif, const_cast<GifPixelType*>(f.indices.data() + size_t(y) * f.width), f.width);
-  }
-  EGifCloseFile(gif, &error);
-  GifFreeMapObject(map);
-  return w.out;
+  encoders::GifImage gif{.width = width, .height = height};
+  for (uint32_t i = 0; i < 256; ++i) gif.palette.push_back(i << 16 | ((i * 7) & 255) << 8 | (255 - i));
+  gif.frames = std::move(frames);
+  return encoders::EncodeGif(gif);
 }
 
 // Smooth bands with noise on top: compresses like photographic frames do, badly.
@@ -76,14 +45,16 @@ std::vector<uint8_t> NoisyArea(std::mt19937& rng, int w, int h, int phase) {
 
 Bytes LargeAnimation() {
   std::mt19937 rng(42);
-  std::vector<FrameSpec> frames;
+  std::vector<encoders::GifFrame> frames;
   for (int i = 0; i < 30; ++i) {
     if (i % 3 == 0) {
-      frames.push_back({0, 0, 640, 480, 1, -1, 4, NoisyArea(rng, 640, 480, i * 9)});
+      frames.push_back({.width = 640, .height = 480, .indices = NoisyArea(rng, 640, 480, i * 9),
+                        .delayCs = 4, .disposal = 1});
     } else {
       // A moving sub-rectangle with holes, put back or kept afterwards.
-      FrameSpec f{40 + i * 8, 30 + i * 5, 320, 240, i % 2 ? 2 : 1, 0, 4,
-                  NoisyArea(rng, 320, 240, i)};
+      encoders::GifFrame f{.left = 40 + i * 8, .top = 30 + i * 5, .width = 320, .height = 240,
+                           .indices = NoisyArea(rng, 320, 240, i), .delayCs = 4,
+                           .disposal = i % 2 ? 2 : 1, .transparentIndex = 0};
       for (size_t p = 0; p < f.indices.size(); p += 7) f.indices[p] = 0;
       frames.push_back(std::move(f));
     }
@@ -93,9 +64,10 @@ Bytes LargeAnimation() {
 
 // A walking-sprite sized animation: flat shapes on a transparent ground.
 Bytes SpriteAnimation() {
-  std::vector<FrameSpec> frames;
+  std::vector<encoders::GifFrame> frames;
   for (int i = 0; i < 8; ++i) {
-    FrameSpec f{0, 0, 96, 96, 2, 0, 10, std::vector<uint8_t>(96 * 96, 0)};
+    encoders::GifFrame f{.width = 96, .height = 96, .indices = std::vector<uint8_t>(96 * 96, 0),
+                         .delayCs = 10, .disposal = 2, .transparentIndex = 0};
     for (int y = 10; y < 90; ++y)
       for (int x = 20 + i * 2; x < 70 + i * 2; ++x)
         f.indices[size_t(y) * 96 + x] = uint8_t(1 + ((x / 6 + y / 9) % 5) * 20);

@@ -18,7 +18,7 @@
 #include "stage/collision.h"
 #include "stage/resource_pool.h"
 #include "bench_pictures.h"
-#include "tools/stagedemo/demo_pictures.h"
+#include "tools/encoders/encoders.h"
 
 using namespace stage;
 
@@ -157,10 +157,16 @@ struct CollisionScene {
 std::vector<uint8_t> CollisionScene::MakeRingGif() {
   // 64 x 64 with a centred solid disc of radius 10 in a wide transparent margin.
   constexpr int n = 64;
-  return stagedemo::MakeGif(n, n, 1, 0, [](int, int x, int y) -> int64_t {
-    const double dx = x + 0.5 - n / 2.0, dy = y + 0.5 - n / 2.0;
-    return dx * dx + dy * dy <= 10.0 * 10.0 ? 0xC82828 : -1;
-  });
+  encoders::GifImage gif{.width = n, .height = n, .palette = {0x00FF01, 0xC82828}};
+  encoders::GifFrame disc;
+  disc.transparentIndex = 0;
+  for (int y = 0; y < n; ++y)
+    for (int x = 0; x < n; ++x) {
+      const double dx = x + 0.5 - n / 2.0, dy = y + 0.5 - n / 2.0;
+      disc.indices.push_back(dx * dx + dy * dy <= 10.0 * 10.0 ? 1 : 0);
+    }
+  gif.frames.push_back(std::move(disc));
+  return encoders::EncodeGif(gif);
 }
 
 CollisionScene& Collisions() {

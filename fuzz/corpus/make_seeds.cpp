@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "stage/stored_blocks.h"
-#include "tests/pictures/encoders.h"
+#include "tools/encoders/crafted.h"
 #include "tests/sound/test_data.h"
 
 namespace {
@@ -59,8 +59,8 @@ std::vector<uint8_t> Pattern(int count, int colours) {
   return out;
 }
 
-testpic::BmpLayout Layout(int w, int h, int bits) {
-  testpic::BmpLayout l;
+encoders::BmpLayout Layout(int w, int h, int bits) {
+  encoders::BmpLayout l;
   l.width = w;
   l.height = h;
   l.bitCount = bits;
@@ -104,50 +104,50 @@ Bytes Rle8Bmp() {
 
 void BmpSeeds() {
   const std::string t = "fuzz_pictures_bmp";
-  for (int bits : {1, 4, 8, 24, 32}) Write(t, "bmp" + std::to_string(bits) + ".bmp", testpic::BmpFile(Layout(5, 3, bits)));
-  testpic::BmpLayout topDown = Layout(4, 2, 8);
+  for (int bits : {1, 4, 8, 24, 32}) Write(t, "bmp" + std::to_string(bits) + ".bmp", encoders::BmpFile(Layout(5, 3, bits)));
+  encoders::BmpLayout topDown = Layout(4, 2, 8);
   topDown.topDown = true;
-  Write(t, "bmp8_top_down.bmp", testpic::BmpFile(topDown));
-  testpic::BmpLayout fields = Layout(3, 2, 16);
+  Write(t, "bmp8_top_down.bmp", encoders::BmpFile(topDown));
+  encoders::BmpLayout fields = Layout(3, 2, 16);
   fields.compression = 3;
   fields.masks = {0xF800, 0x07E0, 0x001F};
-  Write(t, "bmp16_bitfields.bmp", testpic::BmpFile(fields));
-  testpic::BmpLayout core = Layout(3, 2, 24);
+  Write(t, "bmp16_bitfields.bmp", encoders::BmpFile(fields));
+  encoders::BmpLayout core = Layout(3, 2, 24);
   core.headerSize = 12;
-  Write(t, "bmp24_core_header.bmp", testpic::BmpFile(core));
-  testpic::BmpLayout v5 = Layout(3, 2, 32);
+  Write(t, "bmp24_core_header.bmp", encoders::BmpFile(core));
+  encoders::BmpLayout v5 = Layout(3, 2, 32);
   v5.headerSize = 124;
-  Write(t, "bmp32_v5_header.bmp", testpic::BmpFile(v5));
+  Write(t, "bmp32_v5_header.bmp", encoders::BmpFile(v5));
   Write(t, "bmp8_rle.bmp", Rle8Bmp());
 }
 
 void IconSeeds() {
   const std::string t = "fuzz_pictures_icon";
   const std::vector<uint8_t> mask{0, 1, 1, 0, 0, 0};
-  testpic::BmpLayout icon = Layout(3, 2, 32);
-  const Bytes png = testpic::PngFile(2, 1, 6, 8, {0, 255, 0, 0, 255, 0, 0, 255, 128});
-  Write(t, "icon.ico", testpic::IconFile({{3, 2, 32, testpic::DibBytes(icon, &mask)},
-                                          {3, 2, 8, testpic::DibBytes(Layout(3, 2, 8), &mask)}}));
-  Write(t, "icon_png.ico", testpic::IconFile({{2, 1, 32, png}}));
-  Write(t, "icon1.ico", testpic::IconFile({{3, 2, 1, testpic::DibBytes(Layout(3, 2, 1), &mask)}}));
-  Write(t, "cursor.cur", testpic::IconFile({{3, 2, 4, testpic::DibBytes(Layout(3, 2, 4), &mask)}}, 2));
+  encoders::BmpLayout icon = Layout(3, 2, 32);
+  const Bytes png = encoders::PngFile(2, 1, 6, 8, {0, 255, 0, 0, 255, 0, 0, 255, 128});
+  Write(t, "icon.ico", encoders::IconFile({{3, 2, 32, encoders::DibBytes(icon, &mask)},
+                                          {3, 2, 8, encoders::DibBytes(Layout(3, 2, 8), &mask)}}));
+  Write(t, "icon_png.ico", encoders::IconFile({{2, 1, 32, png}}));
+  Write(t, "icon1.ico", encoders::IconFile({{3, 2, 1, encoders::DibBytes(Layout(3, 2, 1), &mask)}}));
+  Write(t, "cursor.cur", encoders::IconFile({{3, 2, 4, encoders::DibBytes(Layout(3, 2, 4), &mask)}}, 2));
 }
 
 void PcxSeeds() {
   const std::string t = "fuzz_pictures_pcx";
-  Write(t, "pcx8.pcx", testpic::PcxFile(7, 3, 8, Pattern(21, 5), {0xFF0000, 0x00FF00, 0x0000FF, 0x808080, 0xFFFFFF}));
-  Write(t, "pcx1.pcx", testpic::PcxFile(9, 2, 1, {1, 0, 1, 1, 0, 0, 1, 0, 1, 0, 1, 0, 0, 1, 1, 1, 0, 0}));
+  Write(t, "pcx8.pcx", encoders::PcxFile(7, 3, 8, Pattern(21, 5), {0xFF0000, 0x00FF00, 0x0000FF, 0x808080, 0xFFFFFF}));
+  Write(t, "pcx1.pcx", encoders::PcxFile(9, 2, 1, {1, 0, 1, 1, 0, 0, 1, 0, 1, 0, 1, 0, 0, 1, 1, 1, 0, 0}));
   std::vector<uint8_t> runs(64, 3);
   for (int i = 40; i < 64; ++i) runs[size_t(i)] = uint8_t(i % 4);
-  Write(t, "pcx8_runs.pcx", testpic::PcxFile(16, 4, 8, runs, {0x000000, 0x404040, 0x808080, 0xC0C0C0}));
+  Write(t, "pcx8_runs.pcx", encoders::PcxFile(16, 4, 8, runs, {0x000000, 0x404040, 0x808080, 0xC0C0C0}));
 }
 
 void JpegSeeds() {
   const std::string t = "fuzz_pictures_jpeg";
-  Write(t, "grey.jpg", testpic::JpegFile(8, 8, std::vector<uint32_t>(64, 0x808080), 90, true));
+  Write(t, "grey.jpg", encoders::JpegFile(8, 8, std::vector<uint32_t>(64, 0x808080), 90, true));
   std::vector<uint32_t> colours(24 * 16);
   for (size_t i = 0; i < colours.size(); ++i) colours[i] = uint32_t(i * 0x0B1D07) & 0xFFFFFF;
-  Write(t, "colour.jpg", testpic::JpegFile(24, 16, colours, 75));
+  Write(t, "colour.jpg", encoders::JpegFile(24, 16, colours, 75));
 }
 
 void GifSeeds() {
@@ -155,7 +155,7 @@ void GifSeeds() {
   const std::vector<uint32_t> table{0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
   // Two frames that dispose to the background and to the previous frame, with a
   // transparent index, a loop count and a comment.
-  auto anim = testpic::GifBuilder(6, 5, table);
+  auto anim = encoders::GifBuilder(6, 5, table);
   anim.Netscape(3).Comment("seed")
       .Control(2, true, 7, 3).Image(0, 0, 6, 5, Pattern(30, 4))
       .Control(3, false, 12, 0).Image(2, 1, 3, 3, Pattern(9, 4))
@@ -163,7 +163,7 @@ void GifSeeds() {
       .Trailer();
   Write(t, "disposal.gif", anim.bytes);
   // Interlaced, with a local table and no global one, in the older signature.
-  auto inter = testpic::GifBuilder(5, 9, {}, "GIF87a");
+  auto inter = encoders::GifBuilder(5, 9, {}, "GIF87a");
   inter.Image(0, 0, 5, 9, Pattern(45, 8), true,
               {0x000000, 0x202020, 0x404040, 0x606060, 0x808080, 0xA0A0A0, 0xC0C0C0, 0xE0E0E0})
       .Trailer();
@@ -171,11 +171,11 @@ void GifSeeds() {
   // Enough noise in 256 colours for the code width to reach 12 bits and the table to reset.
   std::vector<uint32_t> full(256);
   for (size_t i = 0; i < full.size(); ++i) full[i] = uint32_t(i * 0x010101);
-  auto wide = testpic::GifBuilder(96, 64, full);
+  auto wide = encoders::GifBuilder(96, 64, full);
   wide.Image(0, 0, 96, 64, Pattern(96 * 64, 256)).Trailer();
   Write(t, "code_width_reset.gif", wide.bytes);
   // A frame larger than the screen and one cut off before its trailer.
-  auto odd = testpic::GifBuilder(2, 2, table);
+  auto odd = encoders::GifBuilder(2, 2, table);
   odd.Image(1, 1, 3, 3, Pattern(9, 4));
   Write(t, "frame_past_screen_no_trailer.gif", odd.bytes);
 }
@@ -184,12 +184,12 @@ void PngSeeds() {
   const std::string t = "fuzz_pictures_png";
   // Colour type 3 with tRNS, 2 bits per pixel: 5 pixels pack into two bytes per row.
   Write(t, "palette_trns.png",
-        testpic::PngFile(5, 2, 3, 2, {0x1B, 0x40, 0xE4, 0x00}, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF},
+        encoders::PngFile(5, 2, 3, 2, {0x1B, 0x40, 0xE4, 0x00}, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF},
                          {0, 128}));
-  Write(t, "grey16.png", testpic::PngFile(2, 2, 0, 16, {0x12, 0x34, 0xFF, 0xFF, 0x00, 0x00, 0x80, 0x01}));
-  Write(t, "grey_alpha.png", testpic::PngFile(2, 1, 4, 8, {10, 0, 200, 255}));
-  Write(t, "rgb.png", testpic::PngFile(2, 1, 2, 8, {1, 2, 3, 250, 251, 252}));
-  Write(t, "rgba16.png", testpic::PngFile(1, 1, 6, 16, {0xFF, 0, 0x80, 0, 0, 0xFF, 0x7F, 0xFF}));
+  Write(t, "grey16.png", encoders::PngFile(2, 2, 0, 16, {0x12, 0x34, 0xFF, 0xFF, 0x00, 0x00, 0x80, 0x01}));
+  Write(t, "grey_alpha.png", encoders::PngFile(2, 1, 4, 8, {10, 0, 200, 255}));
+  Write(t, "rgb.png", encoders::PngFile(2, 1, 2, 8, {1, 2, 3, 250, 251, 252}));
+  Write(t, "rgba16.png", encoders::PngFile(1, 1, 6, 16, {0xFF, 0, 0x80, 0, 0, 0xFF, 0x7F, 0xFF}));
 }
 
 void TransformSeeds(const fs::path& assets) {
@@ -289,7 +289,7 @@ void BlockSeeds() {
   s.border = 2;
   s.penWidth = 3;
   s.font = Bytes(60, 0);
-  s.pic = testpic::PngFile(1, 1, 2, 8, {1, 2, 3});
+  s.pic = encoders::PngFile(1, 1, 2, 8, {1, 2, 3});
   Write(t, "stage.bin", tagged(0, stage::WriteStageBlock(s)));
   Write(t, "stage_empty.bin", {0});
   stage::TemplateSettings o;

@@ -6,7 +6,7 @@
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/window.h"
-#include "runtime/values/byte_reader.h"
+#include "platform/byte_reader.h"
 #include "runtime/forms/font_value.h"
 #include "runtime/forms/runtime.h"
 
@@ -215,7 +215,7 @@ std::string HtmFallbackCommand(const std::string& registered, const std::string&
 std::optional<HyperLinkerSettings> ParseHyperLinkerBlock(std::span<const uint8_t> block) {
   HyperLinkerSettings s;
   if (block.empty()) return s;
-  ByteReader r(block);
+  platform::ByteReader r(block);
   uint32_t version = r.U32Le();
   if (!r.Ok() || version > 1) return std::nullopt;
   int32_t linkType = r.I32Le();
@@ -238,7 +238,7 @@ std::optional<HyperLinkerSettings> ParseHyperLinkerBlock(std::span<const uint8_t
 }
 
 std::vector<uint8_t> EncodeHyperLinkerBlock(const HyperLinkerSettings& s) {
-  ByteWriter w;
+  platform::ByteWriter w;
   w.U32Le(1);
   w.I32Le(s.linkType);
   w.U32Le(s.normalColour);

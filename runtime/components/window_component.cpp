@@ -6,7 +6,7 @@
 #include "platform/draw.h"
 #include "platform/text.h"
 #include "platform/window.h"
-#include "runtime/values/byte_reader.h"
+#include "platform/byte_reader.h"
 #include "runtime/forms/runtime.h"
 #include "runtime/pictures/picture_loader.h"
 #include "runtime/sound/sound.h"
@@ -278,7 +278,7 @@ platform::Rect FrameInsets(const WindowSettings& s) {
 std::optional<WindowSettings> ParseWindowBlock(std::span<const uint8_t> block) {
   WindowSettings s;
   if (block.empty()) return s;
-  ByteReader r(block);
+  platform::ByteReader r(block);
   s.version = r.I32Le();
   if (!r.Ok() || s.version > 6) return std::nullopt;
   int32_t* ints[] = {&s.borderType, &s.unused3, reinterpret_cast<int32_t*>(&s.backColour),
@@ -315,7 +315,7 @@ std::optional<WindowSettings> ParseWindowBlock(std::span<const uint8_t> block) {
 }
 
 std::vector<uint8_t> EncodeWindowBlock(const WindowSettings& s) {
-  ByteWriter w;
+  platform::ByteWriter w;
   w.I32Le(6);
   for (int32_t v : {s.borderType, s.unused3, int32_t(s.backColour), s.maxButton, s.minButton,
                     s.controlBox, s.startPosition, s.movable, s.musicPlayMode, s.enterMovesFocus,

@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "runtime/values/byte_reader.h"
+#include "platform/byte_reader.h"
 
 namespace rt {
 
@@ -12,11 +12,11 @@ constexpr size_t kReservedBytes = 20;
 
 // Counts are checked against what is left before anything is reserved, so a count of
 // four thousand million in a ten-byte description costs nothing.
-bool CountFits(const ByteReader& r, uint32_t count, size_t bytesPerItem) {
+bool CountFits(const platform::ByteReader& r, uint32_t count, size_t bytesPerItem) {
   return r.Ok() && count <= r.Remaining() / bytesPerItem;
 }
 
-std::optional<WindowDescription> ParseWindow(ByteReader& r) {
+std::optional<WindowDescription> ParseWindow(platform::ByteReader& r) {
   WindowDescription w;
   w.windowId = r.U32Le();
   uint32_t recordCount = r.U32Le();
@@ -34,7 +34,7 @@ std::optional<WindowDescription> ParseWindow(ByteReader& r) {
   for (uint32_t i = 0; i < recordCount; ++i) {
     if (!seenKeys.insert(keys[i]).second) return std::nullopt;
     if (offsets[i] > data.size()) return std::nullopt;
-    ByteReader rr(data.subspan(offsets[i]));
+    platform::ByteReader rr(data.subspan(offsets[i]));
     std::span<const uint8_t> content = rr.LengthPrefixed();
     if (!rr.Ok()) return std::nullopt;
     auto rec = ParseUnitRecord(content);
@@ -48,7 +48,7 @@ std::optional<WindowDescription> ParseWindow(ByteReader& r) {
 }  // namespace
 
 std::optional<UnitRecord> ParseUnitRecord(std::span<const uint8_t> content) {
-  ByteReader r(content);
+  platform::ByteReader r(content);
   UnitRecord u;
   u.typeCode = r.U32Le();
   r.Skip(kReservedBytes);
@@ -84,7 +84,7 @@ std::optional<UnitRecord> ParseUnitRecord(std::span<const uint8_t> content) {
 }
 
 std::optional<std::vector<WindowDescription>> ParseFormDescription(std::span<const uint8_t> bytes) {
-  ByteReader r(bytes);
+  platform::ByteReader r(bytes);
   uint32_t windowCount = r.U32Le();
   // The smallest window is a 12-byte header, one key, one offset and one empty record.
   if (!CountFits(r, windowCount, 24)) return std::nullopt;
@@ -100,7 +100,7 @@ std::optional<std::vector<WindowDescription>> ParseFormDescription(std::span<con
 }
 
 std::vector<uint8_t> EncodeUnitRecord(const UnitRecord& u) {
-  ByteWriter w;
+  platform::ByteWriter w;
   w.U32Le(u.typeCode);
   w.Zeros(kReservedBytes);
   w.CString(u.name);
@@ -128,10 +128,10 @@ std::vector<uint8_t> EncodeUnitRecord(const UnitRecord& u) {
 }
 
 std::vector<uint8_t> EncodeFormDescription(const std::vector<WindowDescription>& windows) {
-  ByteWriter w;
+  platform::ByteWriter w;
   w.U32Le(uint32_t(windows.size()));
   for (const auto& win : windows) {
-    ByteWriter data;
+    platform::ByteWriter data;
     std::vector<uint32_t> offsets;
     for (const auto& rec : win.records) {
       offsets.push_back(uint32_t(data.Size()));

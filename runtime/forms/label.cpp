@@ -6,7 +6,7 @@
 #include "platform/draw.h"
 #include "platform/text.h"
 #include "platform/window.h"
-#include "runtime/values/byte_reader.h"
+#include "platform/byte_reader.h"
 #include "runtime/forms/font_value.h"
 #include "runtime/forms/runtime.h"
 #include "runtime/forms/text_layout.h"
@@ -243,7 +243,7 @@ std::unique_ptr<Component> CreateLabel(const CreateInfo& ci) {
 std::optional<LabelSettings> ParseLabelBlock(std::span<const uint8_t> block) {
   LabelSettings s;
   if (block.empty()) return s;
-  ByteReader r(block);
+  platform::ByteReader r(block);
   uint32_t version = r.U32Le();
   if (!r.Ok() || version > 2) return std::nullopt;
   // Fields missing at the end (older or shortened blocks) keep their defaults.
@@ -262,7 +262,7 @@ std::optional<LabelSettings> ParseLabelBlock(std::span<const uint8_t> block) {
 }
 
 std::vector<uint8_t> EncodeLabelBlock(const LabelSettings& s) {
-  ByteWriter w;
+  platform::ByteWriter w;
   w.U32Le(2);
   for (int32_t v : s.values) w.I32Le(v);
   w.LengthPrefixed(s.picture);

@@ -2,7 +2,7 @@
 
 #include "platform/text.h"
 #include "platform/window.h"
-#include "runtime/values/byte_reader.h"
+#include "platform/byte_reader.h"
 #include "runtime/forms/runtime.h"
 
 namespace rt {
@@ -81,7 +81,7 @@ class TimerUnit : public Component {
 std::unique_ptr<Component> CreateTimer(const CreateInfo& ci) {
   int32_t interval = 0;
   if (!ci.ownBlock.empty()) {
-    ByteReader r(ci.ownBlock);
+    platform::ByteReader r(ci.ownBlock);
     uint32_t version = r.U32Le();
     if (!r.Ok() || version > 1) return nullptr;
     int32_t stored = r.I32Le();

@@ -1,6 +1,6 @@
 #include "runtime/pictures/bmp_decoder.h"
 
-#include "runtime/values/byte_reader.h"
+#include "platform/byte_reader.h"
 #include "runtime/pictures/dib.h"
 
 namespace rt::pictures {
@@ -22,9 +22,9 @@ bool SniffBmp(std::span<const uint8_t> bytes) {
 }
 
 std::optional<platform::Surface> DecodeBmp(std::span<const uint8_t> bytes) {
-  ByteReader r(bytes);
+  platform::ByteReader r(bytes);
   FileHeader f;
-  if (!ReadAll(r, f.type, f.size, f.reserved1, f.reserved2, f.offBits)) return std::nullopt;
+  if (!platform::ReadAll(r, f.type, f.size, f.reserved1, f.reserved2, f.offBits)) return std::nullopt;
   DibInfo info;
   if (!ReadDibInfo(r, false, info)) return std::nullopt;
   // Some writers leave the offset 0; the rows then follow the colour table.

@@ -101,7 +101,7 @@ bool DecodeRle(std::span<const uint8_t> data, const DibInfo& info, platform::Sur
   const bool four = info.compression == BI_RLE4;
   const uint32_t background = 0xFF000000u | PaletteAt(info, 0);
   for (int y = 0; y < h; ++y) std::fill(out.Row(y), out.Row(y) + w, background);
-  ByteReader r(data);
+  platform::ByteReader r(data);
   int x = 0, row = 0;  // row counts from the bottom
   auto put = [&](unsigned index) {
     if (x < w && row < h) {
@@ -112,7 +112,7 @@ bool DecodeRle(std::span<const uint8_t> data, const DibInfo& info, platform::Sur
   };
   for (;;) {
     uint8_t count, value;
-    if (!ReadAll(r, count, value)) return false;
+    if (!platform::ReadAll(r, count, value)) return false;
     if (count > 0) {
       for (int i = 0; i < count; ++i) put(four ? ((i & 1) ? value & 15 : value >> 4) : value);
       continue;
@@ -124,7 +124,7 @@ bool DecodeRle(std::span<const uint8_t> data, const DibInfo& info, platform::Sur
       return true;
     } else if (value == 2) {  // delta
       uint8_t dx, dy;
-      if (!ReadAll(r, dx, dy)) return false;
+      if (!platform::ReadAll(r, dx, dy)) return false;
       x += dx;
       row += dy;
     } else {  // absolute run of `value` pixels, padded to 16 bits
@@ -145,7 +145,7 @@ uint64_t DibStride(int width, int bitCount) {
   return ((uint64_t(width) * uint64_t(bitCount) + 31) / 32) * 4;
 }
 
-bool ReadDibInfo(ByteReader& r, bool iconImage, DibInfo& info) {
+bool ReadDibInfo(platform::ByteReader& r, bool iconImage, DibInfo& info) {
   uint32_t headerSize;
   if (!r.Read(headerSize)) return false;
   const size_t headerStart = r.Position() - 4;
@@ -153,11 +153,11 @@ bool ReadDibInfo(ByteReader& r, bool iconImage, DibInfo& info) {
   bool core = headerSize == 12;
   if (core) {
     uint16_t w, hh;
-    if (!ReadAll(r, w, hh, h.planes, h.bitCount)) return false;
+    if (!platform::ReadAll(r, w, hh, h.planes, h.bitCount)) return false;
     h.width = w;
     h.height = hh;
   } else if (headerSize >= 40 && headerSize <= 1024) {
-    if (!ReadAll(r, h.width, h.height, h.planes, h.bitCount, h.compression, h.sizeImage,
+    if (!platform::ReadAll(r, h.width, h.height, h.planes, h.bitCount, h.compression, h.sizeImage,
                  h.xPelsPerMeter, h.yPelsPerMeter, h.clrUsed, h.clrImportant))
       return false;
   } else {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/surface.h"
-#include "runtime/values/byte_reader.h"
+#include "platform/byte_reader.h"
 
 namespace rt::pictures {
 
@@ -27,7 +27,7 @@ struct DibInfo {
 
 // Reads an info header (core, 40-byte, V2..V5) with its masks and colour table; the
 // reader is left just after the table. `iconImage`: the height counts colour and mask.
-bool ReadDibInfo(ByteReader& r, bool iconImage, DibInfo& info);
+bool ReadDibInfo(platform::ByteReader& r, bool iconImage, DibInfo& info);
 
 // Decodes the pixel rows at `pixels` into an opaque top-down surface. When `alpha` is
 // given and the image has 32 bits per pixel, the fourth byte of each pixel lands there.

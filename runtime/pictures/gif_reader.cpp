@@ -24,7 +24,7 @@ struct ScreenDescriptor {
   uint8_t aspect;      // pixel aspect ratio; ignored
 };
 
-bool ReadTable(ByteReader& r, int entries, GifPalette& table) {
+bool ReadTable(platform::ByteReader& r, int entries, GifPalette& table) {
   auto bytes = r.Bytes(size_t(entries) * 3);
   if (!r.Ok()) return false;
   table.fill(0);
@@ -62,13 +62,13 @@ GifReader::GifReader() : lzw_(std::make_unique<LzwDecoder>()) {}
 GifReader::~GifReader() = default;
 
 bool GifReader::Open(std::span<const uint8_t> bytes) {
-  reader_ = ByteReader(bytes);
+  reader_ = platform::ByteReader(bytes);
   screen_ = {};
   control_ = {};
   if (bytes.size() < 14 || !SniffGif(bytes)) return false;
   ScreenDescriptor d;
   reader_.Skip(6);  // "GIF87a" or "GIF89a", checked by the sniff
-  if (!ReadAll(reader_, d.width, d.height, d.packed, d.background, d.aspect))
+  if (!platform::ReadAll(reader_, d.width, d.height, d.packed, d.background, d.aspect))
     return false;
   screen_.width = d.width;
   screen_.height = d.height;
@@ -132,7 +132,7 @@ GifReader::Step GifReader::Next() {
 GifReader::Step GifReader::ReadImage() {
   uint16_t left, top, width, height;
   uint8_t packed;
-  if (!ReadAll(reader_, left, top, width, height, packed)) return Step::Truncated;
+  if (!platform::ReadAll(reader_, left, top, width, height, packed)) return Step::Truncated;
   image_ = {};
   image_.left = left;
   image_.top = top;

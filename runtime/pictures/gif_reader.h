@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "runtime/values/byte_reader.h"
+#include "platform/byte_reader.h"
 #include "runtime/pictures/lzw.h"
 
 namespace rt::pictures {
@@ -74,7 +74,7 @@ class GifReader {
   bool SkipSubBlocks();
   Step ReadImage();
 
-  ByteReader reader_{{}};
+  platform::ByteReader reader_{{}};
   GifScreen screen_;
   GifControl control_;
   GifPalette localTable_{};

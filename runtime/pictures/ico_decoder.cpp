@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "runtime/values/byte_reader.h"
+#include "platform/byte_reader.h"
 #include "runtime/pictures/dib.h"
 #include "runtime/pictures/png_reader.h"
 
@@ -59,7 +59,7 @@ std::optional<platform::Surface> DrawPngEntry(std::span<const uint8_t> data) {
 // the colour into it (the transparent parts stay white, "inverted" parts of cursors
 // turn dark), mask bit 0 puts the colour. 32-bit images with alpha blend instead.
 std::optional<platform::Surface> DrawBitmapEntry(std::span<const uint8_t> data) {
-  ByteReader r(data);
+  platform::ByteReader r(data);
   DibInfo info;
   if (!ReadDibInfo(r, true, info)) return std::nullopt;
   const size_t colourStart = r.Position();
@@ -95,12 +95,12 @@ bool SniffIcon(std::span<const uint8_t> bytes) { return SniffDir(bytes, 1); }
 bool SniffCursor(std::span<const uint8_t> bytes) { return SniffDir(bytes, 2); }
 
 std::optional<platform::Surface> DecodeIcon(std::span<const uint8_t> bytes) {
-  ByteReader r(bytes);
+  platform::ByteReader r(bytes);
   IconDir dir;
-  if (!ReadAll(r, dir.reserved, dir.type, dir.count) || dir.count == 0) return std::nullopt;
+  if (!platform::ReadAll(r, dir.reserved, dir.type, dir.count) || dir.count == 0) return std::nullopt;
   std::vector<IconDirEntry> entries(dir.count);
   for (IconDirEntry& e : entries) {
-    if (!ReadAll(r, e.width, e.height, e.colorCount, e.reserved, e.planes, e.bitCount,
+    if (!platform::ReadAll(r, e.width, e.height, e.colorCount, e.reserved, e.planes, e.bitCount,
                  e.bytesInRes, e.imageOffset))
       return std::nullopt;
   }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "runtime/values/byte_reader.h"
+#include "platform/byte_reader.h"
 #include "runtime/pictures/picture_limits.h"
 
 namespace rt::pictures {
@@ -26,17 +26,17 @@ constexpr size_t kHeaderSize = 128;
 constexpr size_t kPaletteSize = 769;  // marker 0x0C and 256 RGB triples
 constexpr uint8_t kPaletteMarker = 0x0C;
 
-bool ReadHeader(ByteReader& r, PcxHeader& h) {
-  if (!ReadAll(r, h.manufacturer, h.version, h.encoding, h.bitsPerPixel, h.xMin, h.yMin,
+bool ReadHeader(platform::ByteReader& r, PcxHeader& h) {
+  if (!platform::ReadAll(r, h.manufacturer, h.version, h.encoding, h.bitsPerPixel, h.xMin, h.yMin,
                h.xMax, h.yMax, h.hDpi, h.vDpi) ||
-      !r.Skip(48 + 1) || !ReadAll(r, h.planes, h.bytesPerLine))
+      !r.Skip(48 + 1) || !platform::ReadAll(r, h.planes, h.bytesPerLine))
     return false;
   return r.Seek(kHeaderSize);
 }
 
 // Runs: a byte with the two top bits set repeats the next byte (count in the low six
 // bits); any other byte stands for itself. Runs may cross scan lines.
-bool Unpack(ByteReader& r, std::vector<uint8_t>& out) {
+bool Unpack(platform::ByteReader& r, std::vector<uint8_t>& out) {
   size_t pos = 0;
   while (pos < out.size()) {
     uint8_t b;
@@ -66,7 +66,7 @@ bool SniffPcxMono(std::span<const uint8_t> bytes) {
 }
 
 std::optional<platform::Surface> DecodePcx(std::span<const uint8_t> bytes) {
-  ByteReader header(bytes);
+  platform::ByteReader header(bytes);
   PcxHeader h;
   if (!ReadHeader(header, h)) return std::nullopt;
   const int64_t w = int64_t(h.xMax) - h.xMin + 1, height = int64_t(h.yMax) - h.yMin + 1;
@@ -96,7 +96,7 @@ std::optional<platform::Surface> DecodePcx(std::span<const uint8_t> bytes) {
   const size_t lineBytes = size_t(h.bytesPerLine) * h.planes;
   if (uint64_t(lineBytes) * uint64_t(height) > uint64_t(runs.size()) * 63) return std::nullopt;
   std::vector<uint8_t> pixels(lineBytes * size_t(height));
-  ByteReader r(runs);
+  platform::ByteReader r(runs);
   if (!Unpack(r, pixels)) return std::nullopt;
 
   platform::Surface out{int(w), int(height)};

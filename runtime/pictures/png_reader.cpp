@@ -8,13 +8,13 @@
 #include <png.h>
 
 #include "runtime/pictures/picture_limits.h"
-#include "runtime/values/byte_reader.h"
+#include "platform/byte_reader.h"
 
 namespace rt::pictures {
 namespace {
 
 void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
-  auto* src = static_cast<ByteReader*>(png_get_io_ptr(png));
+  auto* src = static_cast<platform::ByteReader*>(png_get_io_ptr(png));
   const auto bytes = src->Bytes(length);
   if (!src->Ok()) png_error(png, "truncated");
   std::copy(bytes.begin(), bytes.end(), out);
@@ -30,7 +30,7 @@ void OnWarning(png_structp, png_const_charp) {}
 // than the file still holds can never be read whole: libpng would fail on it anyway, so
 // such a file is refused before libpng sees it.
 bool ChunkLengthsFit(std::span<const uint8_t> bytes) {
-  ByteReader r(bytes);
+  platform::ByteReader r(bytes);
   r.Skip(8);  // the signature
   while (r.Remaining() >= 8) {
     const uint32_t length = r.U32Be();
@@ -47,7 +47,7 @@ bool ChunkLengthsFit(std::span<const uint8_t> bytes) {
 struct PngState {
   png_structp png = nullptr;
   png_infop info = nullptr;
-  ByteReader source;
+  platform::ByteReader source;
   PngImage image;
   std::vector<png_bytep> rows;
 };
@@ -100,7 +100,7 @@ std::optional<PngImage> ReadPng(std::span<const uint8_t> bytes) {
   if (!SniffPng(bytes) || !ChunkLengthsFit(bytes)) return std::nullopt;
   // On the heap: locals of the function that calls setjmp are not safe across longjmp.
   const auto s = std::make_unique<PngState>();
-  s->source = ByteReader(bytes);
+  s->source = platform::ByteReader(bytes);
   s->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
   if (!s->png) return std::nullopt;
   s->info = png_create_info_struct(s->png);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "runtime/values/byte_reader.h"
+#include "platform/byte_reader.h"
 
 namespace rt {
 
@@ -27,7 +27,7 @@ constexpr size_t kHeaderFields = 6;
 }  // namespace
 
 std::optional<MidiSong> MidiSong::Open(std::span<const uint8_t> file) {
-  ByteReader r(file);
+  platform::ByteReader r(file);
   if (file.size() < 8 + kHeaderFields || !r.Tag("MThd")) return std::nullopt;
   const uint64_t headerLength = r.U32Be();
   // Longer headers are allowed; later versions may add fields after the first three.
@@ -97,8 +97,8 @@ void MidiSong::StartPass(uint64_t base) {
   }
 }
 
-ByteReader MidiSong::TrackReader(const Track& t) const {
-  ByteReader r({data_.data() + t.start, t.end - t.start});
+platform::ByteReader MidiSong::TrackReader(const Track& t) const {
+  platform::ByteReader r({data_.data() + t.start, t.end - t.start});
   r.Seek(t.pos - t.start);
   return r;
 }
@@ -107,7 +107,7 @@ namespace {
 
 // Variable-length quantity: at most four bytes of seven bits. A longer one, or one cut
 // off by the end of the track, is nullopt.
-std::optional<uint32_t> ReadVariableLength(ByteReader& r) {
+std::optional<uint32_t> ReadVariableLength(platform::ByteReader& r) {
   uint32_t value = 0;
   for (int i = 0; i < 4; ++i) {
     const uint8_t b = r.U8();
@@ -120,7 +120,7 @@ std::optional<uint32_t> ReadVariableLength(ByteReader& r) {
 
 // The length in front of a sysex or meta event's body; nullopt unless the body fits in
 // the track.
-std::optional<uint32_t> ReadBodyLength(ByteReader& r) {
+std::optional<uint32_t> ReadBodyLength(platform::ByteReader& r) {
   auto length = ReadVariableLength(r);
   if (!length || *length > r.Remaining()) return std::nullopt;
   return length;
@@ -130,7 +130,7 @@ std::optional<uint32_t> ReadBodyLength(ByteReader& r) {
 
 // A bad delta ends the track where it stands.
 bool MidiSong::ReadDelta(Track& t) {
-  ByteReader r = TrackReader(t);
+  platform::ByteReader r = TrackReader(t);
   auto delta = ReadVariableLength(r);
   t.pos = t.start + r.Position();
   if (!delta) {
@@ -146,7 +146,7 @@ void MidiSong::EndTrack(Track& t, uint64_t time) {
   passEnd_ = std::max(passEnd_, time);
 }
 
-MidiSong::EventRead MidiSong::ReadChannelEvent(ByteReader& r, uint8_t status,
+MidiSong::EventRead MidiSong::ReadChannelEvent(platform::ByteReader& r, uint8_t status,
                                                MidiStreamEvent& out) {
   const uint8_t kind = status & 0xF0;
   const bool oneDataByte = kind == 0xC0 || kind == 0xD0;
@@ -163,7 +163,7 @@ MidiSong::EventRead MidiSong::ReadChannelEvent(ByteReader& r, uint8_t status,
 }
 
 // System exclusive: nothing the synthesiser needs; skipped whole.
-MidiSong::EventRead MidiSong::SkipSysexEvent(ByteReader& r) {
+MidiSong::EventRead MidiSong::SkipSysexEvent(platform::ByteReader& r) {
   auto length = ReadBodyLength(r);
   if (!length) return EventRead::TrackEnd;
   r.Skip(*length);
@@ -171,12 +171,12 @@ MidiSong::EventRead MidiSong::SkipSysexEvent(ByteReader& r) {
 }
 
 // Of the meta events only the end of the track and tempo changes matter for playing.
-MidiSong::EventRead MidiSong::ReadMetaEvent(ByteReader& r, MidiStreamEvent& out) {
+MidiSong::EventRead MidiSong::ReadMetaEvent(platform::ByteReader& r, MidiStreamEvent& out) {
   const uint8_t type = r.U8();
   if (!r.Ok()) return EventRead::TrackEnd;
   auto length = ReadBodyLength(r);
   if (!length) return EventRead::TrackEnd;
-  ByteReader body(r.Bytes(*length));
+  platform::ByteReader body(r.Bytes(*length));
   if (type == 0x2F) return EventRead::TrackEnd;
   if (type != 0x51 || *length < 3 || smpte_) return EventRead::Skipped;
   const uint32_t tempo = body.U24Be();
@@ -190,7 +190,7 @@ MidiSong::EventRead MidiSong::ReadMetaEvent(ByteReader& r, MidiStreamEvent& out)
 
 bool MidiSong::ReadEvent(Track& t, MidiStreamEvent& out) {
   const uint64_t time = t.nextTime;
-  ByteReader r = TrackReader(t);
+  platform::ByteReader r = TrackReader(t);
   uint8_t status = r.U8();
   if (!r.Ok()) {
     EndTrack(t, time);

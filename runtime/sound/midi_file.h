@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/audio.h"
-#include "runtime/values/byte_reader.h"
+#include "platform/byte_reader.h"
 
 namespace rt {
 
@@ -42,15 +42,15 @@ class MidiSong {
   MidiSong() = default;
   void StartPass(uint64_t base);
   // A reader over the track's bytes, at its read position.
-  ByteReader TrackReader(const Track& t) const;
+  platform::ByteReader TrackReader(const Track& t) const;
   bool ReadDelta(Track& t);
   void EndTrack(Track& t, uint64_t time);
   // Reads one event of the track; true and `out` set when it becomes a stream event.
   bool ReadEvent(Track& t, platform::MidiStreamEvent& out);
   // The event after its status byte, by kind.
-  EventRead ReadChannelEvent(ByteReader& r, uint8_t status, platform::MidiStreamEvent& out);
-  EventRead SkipSysexEvent(ByteReader& r);
-  EventRead ReadMetaEvent(ByteReader& r, platform::MidiStreamEvent& out);
+  EventRead ReadChannelEvent(platform::ByteReader& r, uint8_t status, platform::MidiStreamEvent& out);
+  EventRead SkipSysexEvent(platform::ByteReader& r);
+  EventRead ReadMetaEvent(platform::ByteReader& r, platform::MidiStreamEvent& out);
   void Emit(uint64_t time, platform::MidiStreamEvent e, platform::MidiStreamEvent* out,
             size_t& n);
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "runtime/values/byte_reader.h"
+#include "platform/byte_reader.h"
 
 namespace rt {
 namespace {
@@ -23,9 +23,9 @@ struct FmtChunk {
 };
 constexpr size_t kFmtBytes = 16;
 
-FmtChunk ReadFmt(ByteReader& r) {
+FmtChunk ReadFmt(platform::ByteReader& r) {
   FmtChunk f{};
-  ReadAll(r, f.formatTag, f.channels, f.samplesPerSec, f.avgBytesPerSec, f.blockAlign,
+  platform::ReadAll(r, f.formatTag, f.channels, f.samplesPerSec, f.avgBytesPerSec, f.blockAlign,
           f.bitsPerSample);
   return f;
 }
@@ -34,7 +34,7 @@ FmtChunk ReadFmt(ByteReader& r) {
 
 std::optional<WaveData> ParseWave(std::span<const uint8_t> file) {
   if (file.size() < kMinWaveBytes) return std::nullopt;
-  ByteReader r(file);
+  platform::ByteReader r(file);
   if (!r.Tag("RIFF")) return std::nullopt;
   const uint32_t riffSize = r.U32Le();
   if (!r.Tag("WAVE")) return std::nullopt;

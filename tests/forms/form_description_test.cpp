@@ -3,11 +3,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 
 #include "forms_test_form.h"
 #include "platform/host.h"
-#include "runtime/values/byte_reader.h"
+#include "platform/byte_reader.h"
 #include "runtime/forms/form_description.h"
 #include "runtime/forms/runtime.h"
 #include "tools/formbuild/form_source.h"
@@ -62,7 +63,7 @@ TEST(FormDescription, RecordLayoutMatchesTheStoredOrder) {
   r.events = {{-9, 3}};
   r.ownBlock = {0xAB};
   auto b = rt::EncodeUnitRecord(r);
-  rt::ByteReader in(b);
+  platform::ByteReader in(b);
   EXPECT_EQ(in.U32Le(), 0x10020u);            // TypeCode
   in.Skip(20);                               // reserved
   EXPECT_EQ(in.CString(), "a");              // name
@@ -234,7 +235,33 @@ TEST(FormBuilder, MistakesAreReportedWithTheirLine) {
   EXPECT_EQ(error("window 1\nunit Timer 2\nunit Timer 2\n"), "3: id used twice in one window");
   EXPECT_EQ(error("window 1\n  Caption \"open\n"), "2: unterminated text");
   EXPECT_EQ(error("geometry 1 2 3 4\n"), "1: 'geometry' outside a window or unit");
+  EXPECT_EQ(error("window 1\n  code Main\nunit Timer 2\n  code Main\n"), "4: code name 'Main' used twice");
+  EXPECT_EQ(error("window 1\n  code 9lives\n"), "2: code name '9lives' is not an identifier");
   EXPECT_EQ(error(""), "no window described");
+}
+
+TEST(FormBuilder, CodeNamesBecomeTheIdsHeader) {
+  auto f = Build(
+      "window 0x52010001 \"窗口\"\n"
+      "  code MainForm\n"
+      "unit Timer 0x160104e2 \"时钟\"\n"
+      "unit CartoonBox 0x16010002 \"动画框1\"\n"
+      "  code Stage\n");
+  ASSERT_EQ(f.ids.size(), 2u) << "a unit without a code name has no entry";
+  EXPECT_EQ(f.ids[0].name, "MainForm");
+  EXPECT_EQ(f.ids[0].id, 0x52010001u);
+  EXPECT_EQ(f.ids[1].name, "Stage");
+  EXPECT_EQ(f.ids[1].id, 0x16010002u);
+  const std::string header = formbuild::IdsHeaderText(f, "demo::ids");
+  EXPECT_THAT(header, ::testing::HasSubstr("namespace demo::ids {"));
+  EXPECT_THAT(header, ::testing::HasSubstr("inline constexpr uint32_t MainForm = 0x52010001;\n"));
+  EXPECT_THAT(header, ::testing::HasSubstr("inline constexpr uint32_t Stage = 0x16010002;\n"));
+  // The type codes come from the components themselves, not from a second list.
+  char line[80];
+  std::snprintf(line, sizeof line, "kTypeCartoonBox = 0x%x;", f.windows[0].records[2].typeCode);
+  EXPECT_THAT(header, ::testing::HasSubstr(line));
+  std::snprintf(line, sizeof line, "kTypeTimer = 0x%x;", f.windows[0].records[1].typeCode);
+  EXPECT_THAT(header, ::testing::HasSubstr(line));
 }
 
 TEST(FormBuilder, FontsBecomeSixtyByteLogicalFonts) {
@@ -244,7 +271,7 @@ TEST(FormBuilder, FontsBecomeSixtyByteLogicalFonts) {
   size_t at = 4 + 16 * 4 + 4;
   ASSERT_GT(block.size(), at + 4 + 60);
   EXPECT_EQ(block[at], 60);
-  rt::ByteReader font({block.data() + at + 4, 60});
+  platform::ByteReader font({block.data() + at + 4, 60});
   EXPECT_EQ(font.I32Le(), -16);  // 12 pt at 96 dpi
   font.Skip(12);
   EXPECT_EQ(font.I32Le(), 700);

@@ -5,13 +5,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "encoders.h"
+#include "tools/encoders/crafted.h"
 #include "runtime/pictures/lzw.h"
 #include "stage/picture.h"
 
 namespace {
 
-using testpic::GifBuilder;
+using encoders::GifBuilder;
 using ::testing::ElementsAre;
 
 constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
@@ -20,7 +20,7 @@ constexpr uint32_t kCanvas = 0xFFFFFFFF;  // transparent white
 
 uint32_t Opaque(uint32_t rgb) { return rgb; }  // transparency byte 0
 
-std::optional<stage::Picture> Decode(const testpic::Bytes& b,
+std::optional<stage::Picture> Decode(const encoders::Bytes& b,
                                      stage::KeyRequest key = stage::KeyRequest{}) {
   return stage::DecodeGif(b, key);
 }
@@ -38,7 +38,7 @@ TEST(GifLzw, RoundTripsRandomAndRepetitiveStreams) {
         std::vector<uint8_t> in(size);
         for (auto& v : in)
           v = repetitive ? uint8_t((rng() % 8 == 0) ? 1 : 0) : uint8_t(rng() % (1u << minCode));
-        const auto codes = testpic::LzwEncode(minCode, in);
+        const auto codes = encoders::LzwEncode(minCode, in);
         std::vector<uint8_t> out(size + 8, 0xEE);
         ASSERT_EQ(decoder.Decode(minCode, codes, out.data(), size), size)
             << "min code " << minCode << " size " << size;
@@ -53,7 +53,7 @@ TEST(GifLzw, DamagedStreamsStopAtTheDamage) {
   rt::pictures::LzwDecoder decoder;
   std::vector<uint8_t> in(300, 0);
   for (size_t i = 0; i < in.size(); ++i) in[i] = uint8_t(i % 3);
-  auto codes = testpic::LzwEncode(2, in);
+  auto codes = encoders::LzwEncode(2, in);
   std::vector<uint8_t> out(in.size());
   // Half the stream: some pixels, fewer than all.
   auto half = std::span<const uint8_t>(codes).first(codes.size() / 2);
@@ -204,9 +204,9 @@ TEST(GifDecoder, ExtensionsAreSkippedAndUnknownBlocksEndTheWalk) {
 TEST(GifDecoder, NoImageOrBadHeaderGivesNoPicture) {
   EXPECT_FALSE(Decode(GifBuilder(4, 4, kTable).Trailer().bytes));
   auto g = GifBuilder(4, 4, kTable).Image(0, 0, 1, 1, {0}).Trailer();
-  EXPECT_FALSE(Decode(testpic::Bytes(g.bytes.begin(), g.bytes.begin() + 13)));
+  EXPECT_FALSE(Decode(encoders::Bytes(g.bytes.begin(), g.bytes.begin() + 13)));
   // The global table runs past the data.
-  EXPECT_FALSE(Decode(testpic::Bytes(g.bytes.begin(), g.bytes.begin() + 20)));
+  EXPECT_FALSE(Decode(encoders::Bytes(g.bytes.begin(), g.bytes.begin() + 20)));
   auto zero = GifBuilder(0, 5, kTable).Image(0, 0, 1, 1, {0}).Trailer();
   EXPECT_FALSE(Decode(zero.bytes));
 }
@@ -217,7 +217,7 @@ TEST(GifDecoder, TruncatedDataKeepsTheFramesSoFar) {
   g.Image(0, 0, 8, 8, a);
   const size_t afterFirst = g.bytes.size();
   g.Image(0, 0, 8, 8, b).Trailer();
-  auto p = Decode(testpic::Bytes(g.bytes.begin(), g.bytes.begin() + long(afterFirst) + 12));
+  auto p = Decode(encoders::Bytes(g.bytes.begin(), g.bytes.begin() + long(afterFirst) + 12));
   ASSERT_TRUE(p);
   ASSERT_EQ(p->frames.size(), 1u);
   EXPECT_EQ(p->frames[0].pixels.At(7, 7), Opaque(kGreen));

@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
-#include "encoders.h"
+#include "tools/encoders/crafted.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ class InspectTool : public ::testing::Test {
     fs::create_directories(dir_);
   }
   void TearDown() override { fs::remove_all(dir_); }
-  std::string Write(const std::string& name, const testpic::Bytes& b) {
+  std::string Write(const std::string& name, const encoders::Bytes& b) {
     const fs::path path = dir_ / name;
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()),
                                                 std::streamsize(b.size()));
@@ -82,7 +82,7 @@ class InspectTool : public ::testing::Test {
 };
 
 TEST_F(InspectTool, ReportsFramesAndWritesThem) {
-  auto g = testpic::GifBuilder(2, 2, {0xFF0000, 0x00FF00});
+  auto g = encoders::GifBuilder(2, 2, {0xFF0000, 0x00FF00});
   g.Control(0, false, 0, 0).Image(0, 0, 2, 2, {0, 1, 1, 0});
   g.Control(0, true, 12, 1).Image(0, 0, 1, 1, {0}).Trailer();
   const std::string gif = Write("a.gif", g.bytes);
@@ -101,11 +101,11 @@ TEST_F(InspectTool, ReportsFramesAndWritesThem) {
 
 TEST_F(InspectTool, FramesKeepTheirTransparencyAsAlpha) {
   // A GIF with a transparent index, and a PNG with graded alpha.
-  auto g = testpic::GifBuilder(3, 1, {0xFF0000, 0x00FF00, 0x0000FF});
+  auto g = encoders::GifBuilder(3, 1, {0xFF0000, 0x00FF00, 0x0000FF});
   g.Control(0, true, 0, 1).Image(0, 0, 3, 1, {0, 1, 2}).Trailer();
   const std::string gif = Write("t.gif", g.bytes);
-  const testpic::Bytes rows = {10, 20, 30, 255, 40, 50, 60, 128, 70, 80, 90, 0};
-  const std::string png = Write("t.png", testpic::PngFile(3, 1, PNG_COLOR_TYPE_RGBA, 8, rows));
+  const encoders::Bytes rows = {10, 20, 30, 255, 40, 50, 60, 128, 70, 80, 90, 0};
+  const std::string png = Write("t.png", encoders::PngFile(3, 1, PNG_COLOR_TYPE_RGBA, 8, rows));
 
   ASSERT_EQ(Inspect(gif + " --out " + (dir_ / "gif").string()).exitCode, 0);
   ReadBack r = ReadPng(dir_ / "gif" / "frame_000.png");
@@ -136,7 +136,7 @@ TEST_F(InspectTool, FramesKeepTheirTransparencyAsAlpha) {
 }
 
 TEST_F(InspectTool, NoPictureAndBadArguments) {
-  const std::string junk = Write("junk.bin", testpic::Bytes(40, 0x33));
+  const std::string junk = Write("junk.bin", encoders::Bytes(40, 0x33));
   ToolRun r = Inspect(junk);
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "{\"width\":0,\"height\":0,\"frameCount\":0,\"frames\":[]}\n");

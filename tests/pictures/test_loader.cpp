@@ -2,13 +2,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "encoders.h"
+#include "tools/encoders/crafted.h"
 #include "runtime/pictures/picture_loader.h"
 
 namespace {
 
-using testpic::BmpLayout;
-using testpic::Bytes;
+using encoders::BmpLayout;
+using encoders::Bytes;
 
 std::vector<uint32_t> Pixels(const platform::Surface& s) {
   return {s.Data(), s.Data() + s.Width() * s.Height()};
@@ -38,11 +38,11 @@ BmpLayout PaletteLayout(int bits) {
 
 TEST(LoaderBmp, PaletteDepths) {
   for (int bits : {4, 8}) {
-    auto s = rt::LoadPicture(testpic::BmpFile(PaletteLayout(bits)));
+    auto s = rt::LoadPicture(encoders::BmpFile(PaletteLayout(bits)));
     ASSERT_TRUE(s) << bits;
     EXPECT_EQ(Pixels(*s), Opaque(kColours)) << bits;
   }
-  auto mono = rt::LoadPicture(testpic::BmpFile(PaletteLayout(1)));
+  auto mono = rt::LoadPicture(encoders::BmpFile(PaletteLayout(1)));
   ASSERT_TRUE(mono);
   EXPECT_EQ(Pixels(*mono), Opaque({0xFFFFFF, 0, 0xFFFFFF, 0, 0xFFFFFF, 0}));
 }
@@ -56,7 +56,7 @@ TEST(LoaderBmp, TrueColourBottomUpAndTopDown) {
       s.bitCount = bits;
       s.topDown = topDown;
       s.pixels = kColours;
-      auto out = rt::LoadPicture(testpic::BmpFile(s));
+      auto out = rt::LoadPicture(encoders::BmpFile(s));
       ASSERT_TRUE(out);
       EXPECT_EQ(Pixels(*out), Opaque(kColours)) << bits << " top-down " << topDown;
     }
@@ -69,13 +69,13 @@ TEST(LoaderBmp, SixteenBitsDefaultAndBitfields) {
   s.height = 1;
   s.bitCount = 16;
   s.pixels = {0x7C00, 0x001F};  // 5-5-5: red, blue
-  auto out = rt::LoadPicture(testpic::BmpFile(s));
+  auto out = rt::LoadPicture(encoders::BmpFile(s));
   ASSERT_TRUE(out);
   EXPECT_EQ(Pixels(*out), Opaque({0xFF0000, 0x0000FF}));
   s.compression = 3;
   s.masks = {0xF800, 0x07E0, 0x001F};  // 5-6-5
   s.pixels = {0x07E0, 0x8410};         // green, half grey (16/31, 32/63, 16/31)
-  out = rt::LoadPicture(testpic::BmpFile(s));
+  out = rt::LoadPicture(encoders::BmpFile(s));
   ASSERT_TRUE(out);
   EXPECT_EQ(Pixels(*out), Opaque({0x00FF00, 0x848284}));
 }
@@ -89,7 +89,7 @@ TEST(LoaderBmp, ThirtyTwoBitBitfieldsInV4Header) {
   s.headerSize = 108;
   s.masks = {0x0000FF00, 0x00FF0000, 0xFF000000, 0};
   s.pixels = {0x11223344};  // red 0x33, green 0x22, blue 0x11
-  auto out = rt::LoadPicture(testpic::BmpFile(s));
+  auto out = rt::LoadPicture(encoders::BmpFile(s));
   ASSERT_TRUE(out);
   EXPECT_EQ(out->At(0, 0), 0xFF332211u);
 }
@@ -112,7 +112,7 @@ TEST(LoaderBmp, CaptureAreaImageReadsBack) {
 
 TEST(LoaderBmp, RunLengthEightBits) {
   BmpLayout s = PaletteLayout(8);
-  Bytes b = testpic::BmpFile(s);
+  Bytes b = encoders::BmpFile(s);
   // Replace the rows with RLE8: bottom row "3 4 5", top row "0 1 2" via a run and an
   // absolute run, then end of bitmap.
   const ptrdiff_t rows = 2 * 4;
@@ -128,7 +128,7 @@ TEST(LoaderBmp, RunLengthEightBits) {
 }
 
 TEST(LoaderBmp, BrokenFilesGiveNothing) {
-  Bytes b = testpic::BmpFile(PaletteLayout(8));
+  Bytes b = encoders::BmpFile(PaletteLayout(8));
   Bytes bad = b;
   bad[28] = 7;  // 7 bits per pixel
   EXPECT_FALSE(rt::LoadPicture(bad));
@@ -143,7 +143,7 @@ TEST(LoaderBmp, BrokenFilesGiveNothing) {
 
 TEST(LoaderJpeg, DecodesColourAndGrey) {
   std::vector<uint32_t> rgb(16 * 16, 0x3080C0);
-  auto out = rt::LoadPicture(testpic::JpegFile(16, 16, rgb));
+  auto out = rt::LoadPicture(encoders::JpegFile(16, 16, rgb));
   ASSERT_TRUE(out);
   ASSERT_EQ(out->Width(), 16);
   const uint32_t p = out->At(8, 8);
@@ -152,7 +152,7 @@ TEST(LoaderJpeg, DecodesColourAndGrey) {
   EXPECT_NEAR(int((p >> 8) & 0xFF), 0x80, 3);
   EXPECT_NEAR(int(p & 0xFF), 0xC0, 3);
   std::vector<uint32_t> grey(8 * 8, 0x5A);
-  out = rt::LoadPicture(testpic::JpegFile(8, 8, grey, 95, true));
+  out = rt::LoadPicture(encoders::JpegFile(8, 8, grey, 95, true));
   ASSERT_TRUE(out);
   EXPECT_NEAR(int(out->At(3, 3) & 0xFF), 0x5A, 2);
   EXPECT_EQ((out->At(3, 3) >> 8) & 0xFF, out->At(3, 3) & 0xFF);
@@ -160,7 +160,7 @@ TEST(LoaderJpeg, DecodesColourAndGrey) {
 
 TEST(LoaderJpeg, CutShortGivesNothing) {
   std::vector<uint32_t> rgb(32 * 32, 0x102030);
-  Bytes j = testpic::JpegFile(32, 32, rgb);
+  Bytes j = encoders::JpegFile(32, 32, rgb);
   EXPECT_FALSE(rt::LoadPicture(Bytes(j.begin(), j.begin() + long(j.size() * 2 / 3))));
 }
 
@@ -170,8 +170,8 @@ TEST(LoaderIcon, MaskedPartsAreWhiteAndLargestEntryWins) {
   BmpLayout big = PaletteLayout(8);  // 3 x 2, black (index 4) under the mask
   big.pixels = {0, 4, 2, 4, 4, 5};
   const std::vector<uint8_t> mask = {0, 1, 0, 1, 0, 0}, smallMask = {0};
-  auto ico = testpic::IconFile({{1, 1, 8, testpic::DibBytes(small, &smallMask)},
-                                {3, 2, 8, testpic::DibBytes(big, &mask)}});
+  auto ico = encoders::IconFile({{1, 1, 8, encoders::DibBytes(small, &smallMask)},
+                                {3, 2, 8, encoders::DibBytes(big, &mask)}});
   auto out = rt::LoadPicture(ico);
   ASSERT_TRUE(out);
   EXPECT_EQ(Pixels(*out), Opaque({0xFF0000, 0xFFFFFF, 0x0000FF, 0xFFFFFF, 0x000000, 0x808080}));
@@ -182,7 +182,7 @@ TEST(LoaderIcon, AlphaBlendsOverWhite) {
   s.width = 2, s.height = 1, s.bitCount = 32;
   s.pixels = {0xFF000000, 0x80000000};  // opaque black, half-transparent black
   const std::vector<uint8_t> mask = {0, 0};
-  auto ico = testpic::IconFile({{2, 1, 32, testpic::DibBytes(s, &mask)}});
+  auto ico = encoders::IconFile({{2, 1, 32, encoders::DibBytes(s, &mask)}});
   auto out = rt::LoadPicture(ico);
   ASSERT_TRUE(out);
   EXPECT_EQ(Pixels(*out), Opaque({0x000000, 0x7F7F7F}));
@@ -191,25 +191,25 @@ TEST(LoaderIcon, AlphaBlendsOverWhite) {
 TEST(LoaderIcon, PngEntryAndCursor) {
   // A 2 x 1 RGBA PNG: opaque red, fully transparent green.
   Bytes rows = {255, 0, 0, 255, 0, 255, 0, 0};
-  Bytes png = testpic::PngFile(2, 1, 6, 8, rows);
-  auto out = rt::LoadPicture(testpic::IconFile({{2, 1, 32, png}}));
+  Bytes png = encoders::PngFile(2, 1, 6, 8, rows);
+  auto out = rt::LoadPicture(encoders::IconFile({{2, 1, 32, png}}));
   ASSERT_TRUE(out);
   EXPECT_EQ(Pixels(*out), Opaque({0xFF0000, 0xFFFFFF}));
-  auto cur = rt::LoadPicture(testpic::IconFile({{2, 1, 32, png}}, 2));
+  auto cur = rt::LoadPicture(encoders::IconFile({{2, 1, 32, png}}, 2));
   ASSERT_TRUE(cur);
   EXPECT_EQ(Pixels(*cur), Pixels(*out));
 }
 
 TEST(LoaderIcon, EntryOutsideTheFileGivesNothing) {
   const std::vector<uint8_t> mask(6, 0);
-  auto ico = testpic::IconFile({{3, 2, 8, testpic::DibBytes(PaletteLayout(8), &mask)}});
+  auto ico = encoders::IconFile({{3, 2, 8, encoders::DibBytes(PaletteLayout(8), &mask)}});
   ASSERT_TRUE(rt::LoadPicture(ico));
   ico[21] = 0x7F;  // image offset far beyond the end
   EXPECT_FALSE(rt::LoadPicture(ico));
 }
 
 TEST(LoaderGif, FirstImageOnly) {
-  auto g = testpic::GifBuilder(2, 1, {0xFF0000, 0x00FF00});
+  auto g = encoders::GifBuilder(2, 1, {0xFF0000, 0x00FF00});
   g.Image(0, 0, 2, 1, {0, 1}).Image(0, 0, 2, 1, {1, 1}).Trailer();
   auto out = rt::LoadPicture(g.bytes);
   ASSERT_TRUE(out);
@@ -218,21 +218,21 @@ TEST(LoaderGif, FirstImageOnly) {
 
 TEST(LoaderPcx, TwoHundredFiftySixColoursAndMonochrome) {
   std::vector<uint8_t> idx = {0, 1, 2, 3, 4, 5};
-  auto out = rt::LoadPicture(testpic::PcxFile(3, 2, 8, idx, kColours));
+  auto out = rt::LoadPicture(encoders::PcxFile(3, 2, 8, idx, kColours));
   ASSERT_TRUE(out);
   EXPECT_EQ(Pixels(*out), Opaque(kColours));
   // A long run crosses the 63-byte run limit.
   std::vector<uint8_t> wide(100, 1);
-  out = rt::LoadPicture(testpic::PcxFile(100, 1, 8, wide, kColours));
+  out = rt::LoadPicture(encoders::PcxFile(100, 1, 8, wide, kColours));
   ASSERT_TRUE(out);
   EXPECT_EQ(out->At(99, 0), 0xFF00FF00u);
-  out = rt::LoadPicture(testpic::PcxFile(3, 1, 1, {1, 0, 1}));
+  out = rt::LoadPicture(encoders::PcxFile(3, 1, 1, {1, 0, 1}));
   ASSERT_TRUE(out);
   EXPECT_EQ(Pixels(*out), Opaque({0xFFFFFF, 0, 0xFFFFFF}));
 }
 
 TEST(Loader, RefusesPngShortAndUnknownData) {
-  Bytes png = testpic::PngFile(1, 1, 2, 8, {1, 2, 3});
+  Bytes png = encoders::PngFile(1, 1, 2, 8, {1, 2, 3});
   EXPECT_FALSE(rt::LoadPicture(png));
   EXPECT_FALSE(rt::LoadPicture(Bytes{'B', 'M', 0, 0, 0}));
   EXPECT_FALSE(rt::LoadPicture(Bytes(64, 0x55)));

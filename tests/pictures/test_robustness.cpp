@@ -5,13 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include "encoders.h"
+#include "tools/encoders/crafted.h"
 #include "runtime/pictures/picture_loader.h"
 #include "stage/picture.h"
 
 namespace {
 
-using testpic::Bytes;
+using encoders::Bytes;
 
 struct Sample {
   const char* name;
@@ -19,7 +19,7 @@ struct Sample {
 };
 
 Bytes SampleGif() {
-  auto g = testpic::GifBuilder(6, 5, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF});
+  auto g = encoders::GifBuilder(6, 5, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF});
   std::vector<uint8_t> a(30), b(12);
   for (size_t i = 0; i < a.size(); ++i) a[i] = uint8_t(i % 4);
   for (size_t i = 0; i < b.size(); ++i) b[i] = uint8_t((i / 3) % 4);
@@ -30,28 +30,28 @@ Bytes SampleGif() {
 }
 
 std::vector<Sample> LoaderSamples() {
-  testpic::BmpLayout bmp8;
+  encoders::BmpLayout bmp8;
   bmp8.width = 5, bmp8.height = 3, bmp8.bitCount = 8;
   bmp8.palette = {0x102030, 0x405060, 0x708090};
   for (int i = 0; i < 15; ++i) bmp8.pixels.push_back(uint32_t(i % 3));
-  testpic::BmpLayout bmp32 = bmp8;
+  encoders::BmpLayout bmp32 = bmp8;
   bmp32.bitCount = 32, bmp32.palette.clear(), bmp32.topDown = true;
   for (auto& p : bmp32.pixels) p = 0x01020304u * (p + 1);
-  testpic::BmpLayout bmp16 = bmp32;
+  encoders::BmpLayout bmp16 = bmp32;
   bmp16.bitCount = 16, bmp16.compression = 3, bmp16.masks = {0xF800, 0x07E0, 0x001F};
   const std::vector<uint8_t> mask(15, 1);
   std::vector<uint32_t> rgb(9 * 7);
   for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = uint32_t(i * 0x030507);
-  const Bytes png = testpic::PngFile(2, 2, 6, 8, Bytes(16, 0x80));
+  const Bytes png = encoders::PngFile(2, 2, 6, 8, Bytes(16, 0x80));
   return {
-      {"bmp8", testpic::BmpFile(bmp8)},
-      {"bmp32", testpic::BmpFile(bmp32)},
-      {"bmp16", testpic::BmpFile(bmp16)},
-      {"jpeg", testpic::JpegFile(9, 7, rgb)},
-      {"ico", testpic::IconFile({{5, 3, 8, testpic::DibBytes(bmp8, &mask)}})},
-      {"ico-png", testpic::IconFile({{2, 2, 32, png}})},
-      {"pcx256", testpic::PcxFile(5, 3, 8, std::vector<uint8_t>(15, 2), {0, 0x111111, 0x222222})},
-      {"pcx-mono", testpic::PcxFile(9, 2, 1, std::vector<uint8_t>(18, 1))},
+      {"bmp8", encoders::BmpFile(bmp8)},
+      {"bmp32", encoders::BmpFile(bmp32)},
+      {"bmp16", encoders::BmpFile(bmp16)},
+      {"jpeg", encoders::JpegFile(9, 7, rgb)},
+      {"ico", encoders::IconFile({{5, 3, 8, encoders::DibBytes(bmp8, &mask)}})},
+      {"ico-png", encoders::IconFile({{2, 2, 32, png}})},
+      {"pcx256", encoders::PcxFile(5, 3, 8, std::vector<uint8_t>(15, 2), {0, 0x111111, 0x222222})},
+      {"pcx-mono", encoders::PcxFile(9, 2, 1, std::vector<uint8_t>(18, 1))},
       {"gif", SampleGif()},
   };
 }
@@ -60,8 +60,8 @@ std::vector<Sample> StageSamples() {
   std::vector<Sample> s = LoaderSamples();
   Bytes rows;
   for (int i = 0; i < 3 * 3 * 8; ++i) rows.push_back(uint8_t(i * 37));
-  s.push_back({"png-rgba16", testpic::PngFile(3, 3, 6, 16, rows)});
-  s.push_back({"png-pal", testpic::PngFile(4, 2, 3, 2, {0x1B, 0xE4}, {1, 2, 3, 4}, {0, 128})});
+  s.push_back({"png-rgba16", encoders::PngFile(3, 3, 6, 16, rows)});
+  s.push_back({"png-pal", encoders::PngFile(4, 2, 3, 2, {0x1B, 0xE4}, {1, 2, 3, 4}, {0, 128})});
   return s;
 }
 

@@ -4,7 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "encoders.h"
+#include "tools/encoders/crafted.h"
 #include "platform/draw.h"
 #include "stage/picture.h"
 
@@ -12,7 +12,7 @@ namespace {
 
 using stage::KeyRequest;
 using stage::Picture;
-using testpic::Bytes;
+using encoders::Bytes;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
@@ -41,39 +41,39 @@ Picture Make(int w, int h, std::vector<uint32_t> px, uint32_t key = stage::kDefa
 
 TEST(StageDecode, PngSamplesBecomeEightBitBgrWithTransparencyFromAlpha) {
   // 16-bit RGB: only the high byte of each sample survives.
-  auto p = stage::DecodePicture(testpic::PngFile(1, 1, 2, 16, {0x12, 0x34, 0xAB, 0xCD, 0xFF, 0xFF}),
+  auto p = stage::DecodePicture(encoders::PngFile(1, 1, 2, 16, {0x12, 0x34, 0xAB, 0xCD, 0xFF, 0xFF}),
                                 {});
   ASSERT_TRUE(p);
   EXPECT_EQ(p->frames[0].pixels.At(0, 0), 0x0012ABFFu);
   // 4-bit palette.
-  p = stage::DecodePicture(testpic::PngFile(2, 1, 3, 4, {0x01}, {0x102030, 0x405060}), {});
+  p = stage::DecodePicture(encoders::PngFile(2, 1, 3, 4, {0x01}, {0x102030, 0x405060}), {});
   ASSERT_TRUE(p);
   EXPECT_THAT(Pixels(p->frames[0]), ElementsAre(0x102030u, 0x405060u));
   // 2-bit grey on an even ramp.
-  p = stage::DecodePicture(testpic::PngFile(4, 1, 0, 2, {0x1B}), {});
+  p = stage::DecodePicture(encoders::PngFile(4, 1, 0, 2, {0x1B}), {});
   ASSERT_TRUE(p);
   EXPECT_THAT(Pixels(p->frames[0]), ElementsAre(0x000000u, 0x555555u, 0xAAAAAAu, 0xFFFFFFu));
   // RGBA: transparency = 255 - alpha.
-  p = stage::DecodePicture(testpic::PngFile(2, 1, 6, 8, {1, 2, 3, 0x40, 4, 5, 6, 0xFF}), {});
+  p = stage::DecodePicture(encoders::PngFile(2, 1, 6, 8, {1, 2, 3, 0x40, 4, 5, 6, 0xFF}), {});
   ASSERT_TRUE(p);
   EXPECT_THAT(Pixels(p->frames[0]), ElementsAre(0xBF010203u, 0x00040506u));
   // Palette transparency is honoured too.
-  p = stage::DecodePicture(testpic::PngFile(2, 1, 3, 8, {0, 1}, {0xFF0000, 0x00FF00}, {0x00}), {});
+  p = stage::DecodePicture(encoders::PngFile(2, 1, 3, 8, {0, 1}, {0xFF0000, 0x00FF00}, {0x00}), {});
   ASSERT_TRUE(p);
   EXPECT_THAT(Pixels(p->frames[0]), ElementsAre(0xFFFF0000u, 0x0000FF00u));
   EXPECT_EQ(p->frames[0].delayMs, 0);
 }
 
 TEST(StageDecode, KeyArgumentOnStills) {
-  const Bytes png = testpic::PngFile(2, 1, 2, 8, {0x11, 0x22, 0x33, 0x44, 0x55, 0x66});
+  const Bytes png = encoders::PngFile(2, 1, 2, 8, {0x11, 0x22, 0x33, 0x44, 0x55, 0x66});
   EXPECT_EQ(stage::DecodePicture(png, KeyRequest::FromArgument(-2))->frames[0].key, 0x332211u);
   EXPECT_EQ(stage::DecodePicture(png, KeyRequest::FromArgument(0xABCDEF))->frames[0].key,
             0xABCDEFu);
   EXPECT_EQ(stage::DecodePicture(png, KeyRequest::FromArgument(0xFF000000))->frames[0].key,
             stage::kDefaultColour);
-  testpic::BmpLayout bmp;
+  encoders::BmpLayout bmp;
   bmp.width = 1, bmp.height = 1, bmp.pixels = {0x445566};
-  auto p = stage::DecodePicture(testpic::BmpFile(bmp), KeyRequest::FromArgument(-2));
+  auto p = stage::DecodePicture(encoders::BmpFile(bmp), KeyRequest::FromArgument(-2));
   ASSERT_TRUE(p);
   EXPECT_EQ(p->frames[0].pixels.At(0, 0), 0x00445566u);  // opaque: transparency byte 0
   EXPECT_EQ(p->frames[0].key, 0x665544u);
@@ -83,7 +83,7 @@ TEST(StageDecode, UndecodableGivesNoPicture) {
   EXPECT_FALSE(stage::DecodePicture(Bytes{}, {}));
   EXPECT_FALSE(stage::DecodePicture(Bytes{'G', 'I', 'F', '8', '9', 'a'}, {}));
   EXPECT_FALSE(stage::DecodePicture(Bytes(100, 0), {}));
-  Bytes png = testpic::PngFile(4, 4, 2, 8, Bytes(48, 7));
+  Bytes png = encoders::PngFile(4, 4, 2, 8, Bytes(48, 7));
   EXPECT_FALSE(stage::DecodePicture(Bytes(png.begin(), png.end() - 20), {}));
 }
 
@@ -171,7 +171,7 @@ TEST(Transforms, ZoomClearsKeysKeepsTransparencyAndCanVanish) {
 TEST(Transforms, ZoomedColourKeyedJpegShowsItsKeyColour) {
   std::vector<uint32_t> rgb(16 * 16, 0xFFFFFF);
   for (int i = 0; i < 8 * 16; ++i) rgb[size_t(i)] = 0x000000;
-  auto p = stage::DecodePicture(testpic::JpegFile(16, 16, rgb), KeyRequest::FromArgument(-2));
+  auto p = stage::DecodePicture(encoders::JpegFile(16, 16, rgb), KeyRequest::FromArgument(-2));
   ASSERT_TRUE(p);
   const uint32_t keyPixel = p->frames[0].pixels.At(0, 0);
   EXPECT_EQ(p->frames[0].key, platform::FromPixel(keyPixel));

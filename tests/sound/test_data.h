@@ -5,19 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/byte_reader.h"
+
 namespace sound_test {
 
 using Bytes = std::vector<uint8_t>;
 
 inline void Put(Bytes& b, const std::string& s) { b.insert(b.end(), s.begin(), s.end()); }
-inline void Le16(Bytes& b, uint32_t v) {
-  b.push_back(uint8_t(v));
-  b.push_back(uint8_t(v >> 8));
-}
-inline void Le32(Bytes& b, uint32_t v) {
-  Le16(b, v & 0xFFFF);
-  Le16(b, v >> 16);
-}
+inline void Le16(Bytes& b, uint32_t v) { platform::ByteWriter(b).U16Le(uint16_t(v)); }
+inline void Le32(Bytes& b, uint32_t v) { platform::ByteWriter(b).U32Le(v); }
 inline void Be16(Bytes& b, uint32_t v) {
   b.push_back(uint8_t(v >> 8));
   b.push_back(uint8_t(v));

@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "runtime/values/byte_reader.h"
+#include "platform/byte_reader.h"
 #include "stage/stored_blocks.h"
 
 using namespace stage;
@@ -29,7 +29,7 @@ TEST(StoredBlocks, StageBlockRoundTripsAndClamps) {
 
 TEST(StoredBlocks, OldVersionsAndFailures) {
   // Version 1: version, border, BackColor, PicDrawMode, picture block.
-  rt::ByteWriter w;
+  platform::ByteWriter w;
   for (int v : {1, 2, 0xFF, 3}) w.I32Le(v);
   w.LengthPrefixed(std::vector<uint8_t>{9, 9});
   auto v1 = ParseStageBlock(w.Data());
@@ -67,7 +67,7 @@ TEST(StoredBlocks, TemplateBlockVersions) {
   EXPECT_FALSE(ParseTemplateBlock(bytes));
 
   // Version 1 has neither type nor TurnType.
-  rt::ByteWriter w;
+  platform::ByteWriter w;
   w.I32Le(1);
   for (int i = 0; i < 16; ++i) w.I32Le(0);
   for (int i = 0; i < 6; ++i) w.LengthPrefixed({});

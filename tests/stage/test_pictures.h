@@ -1,5 +1,5 @@
-// Pictures for the stage tests, made in code: a small GIF encoder (several frames,
-// delays, a transparent index), an RGBA PNG encoder, and direct Picture builders.
+// Pictures for the stage tests, made in code: GIFs (several frames, delays, a transparent
+// index) and RGBA PNGs through the shared encoders, and direct Picture builders.
 #pragma once
 #include <cstdint>
 #include <random>

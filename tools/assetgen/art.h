@@ -2,7 +2,7 @@
 // bytes. Sizes are fixed by the way the game places and crops the pictures; where a size
 // was free, the generator says why it chose it.
 #pragma once
-#include "tools/assetgen/encoders.h"
+#include "tools/assetgen/canvas_files.h"
 
 namespace assetgen {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/assetgen/encoders.h"
+#include "tools/assetgen/canvas_files.h"
 
 namespace assetgen {
 

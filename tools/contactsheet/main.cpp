@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "stage/picture.h"
-#include "tools/assetgen/encoders.h"
+#include "tools/assetgen/canvas_files.h"
 #include "tools/assetgen/text.h"
 
 namespace fs = std::filesystem;

@@ -2,6 +2,13 @@
 
 #include <strings.h>
 
+#include "runtime/components/hyperlinker.h"
+#include "runtime/components/window_component.h"
+#include "runtime/forms/label.h"
+#include "runtime/forms/timer.h"
+#include "stage/cartoon_box.h"
+#include "stage/cartoon_object.h"
+
 namespace formbuild {
 
 namespace {
@@ -9,9 +16,11 @@ namespace {
 using K = FieldKind;
 constexpr int64_t kDefault = 0xFF000000;
 
-const std::vector<TypeInfo>& Types() {
+}  // namespace
+
+const std::vector<TypeInfo>& KnownTypes() {
   static const std::vector<TypeInfo> types = {
-      {"window", 0x10001, 6, 1,
+      {"window", rt::kWindowTypeCode, 6, 1,
        {{"Border", K::Int, 2}, {"Reserved3", K::Int, 1}, {"BackColor", K::Colour, kDefault},
         {"MaxButton", K::Bool, 0}, {"MinButton", K::Bool, 1}, {"ControlBox", K::Bool, 1},
         {"StartPosition", K::Int, 1}, {"Movable", K::Bool, 1}, {"MusicPlayMode", K::Int, 0},
@@ -21,7 +30,7 @@ const std::vector<TypeInfo>& Types() {
         {"ClassName", K::Text}, {"BackPicture", K::Bytes}, {"Icon", K::Bytes},
         {"Music", K::Bytes}, {"Caption", K::Text}, {"HelpFile", K::Text}},
        {{"Created", 0}, {"CloseRequested", 1}}},
-      {"Label", 0x1000A, 2, 1,
+      {"Label", rt::kLabelTypeCode, 2, 1,
        {{"Border", K::Int, 0}, {"TextColor", K::Colour, 0}, {"BackColor", K::Colour, kDefault},
         {"Alignment", K::Int, 0}, {"VerticalAlignment", K::Int, 0}, {"WordWrap", K::Bool, 0},
         {"Transparent", K::Bool, 0}, {"PicDrawMode", K::Int, 0}, {"Margin", K::Int, 0},
@@ -30,14 +39,14 @@ const std::vector<TypeInfo>& Types() {
         {"Reserved15", K::Int, 0}, {"Picture", K::Bytes}, {"Font", K::Font},
         {"Caption", K::Text}, {"Text2", K::Text}, {"Text3", K::Text}},
        {}},
-      {"HyperLinker", 0x1001D, 1, 1,
+      {"HyperLinker", rt::kHyperLinkerTypeCode, 1, 1,
        {{"LinkType", K::Int, 1}, {"NormalColor", K::Colour, 0x00FF0000},
         {"VisitedColor", K::Colour, 0x00800080}, {"HoverColor", K::Colour, 0x000000FF},
         {"BackColor", K::Colour, kDefault}, {"Selection", K::Int, 0}, {"Font", K::Font},
         {"Caption", K::Text}, {"MailAddress", K::Text}, {"WebAddress", K::Text}},
        {}},
-      {"Timer", 0x10020, 1, 0, {{"Interval", K::Int, 0}}, {{"Tick", 0}}},
-      {"CartoonBox", 0x20008, 2, 1,
+      {"Timer", rt::kTimerTypeCode, 1, 0, {{"Interval", K::Int, 0}}, {{"Tick", 0}}},
+      {"CartoonBox", stage::kCartoonBoxType, 2, 1,
        {{"border", K::Int, 0}, {"BackColor", K::Colour, kDefault}, {"PicDrawMode", K::Int, 0},
         {"PenStyle", K::Int, 1}, {"DrawRop2", K::Int, 12}, {"PenWidth", K::Int, 0},
         {"PenColor", K::Colour, 0}, {"BrushStyle", K::Int, 1}, {"BrushColor", K::Colour, 0xFFFFFF},
@@ -49,7 +58,7 @@ const std::vector<TypeInfo>& Types() {
         {"ObjectCollided", 11}, {"BorderHit", 12}, {"OutOfBorder", 13},
         {"AutoForwardStopped", 14}, {"AutoRotateStopped", 15}, {"AnimationFinished", 16},
         {"WatchedKeyDown", 17}}},
-      {"CartoonObject", 0x20009, 3, 0,
+      {"CartoonObject", stage::kCartoonObjectType, 3, 0,
        {{"TextColor", K::Colour, 0}, {"AutoGetTransColor", K::Bool, 0},
         {"TransparentColor", K::Colour, kDefault}, {"alpha", K::Int, 0}, {"zoom", K::Int, 1000},
         {"PlayGIF", K::Bool, 0}, {"GIFDelay", K::Int, 0}, {"GIFAutoDestroy", K::Int, 0},
@@ -63,10 +72,8 @@ const std::vector<TypeInfo>& Types() {
   return types;
 }
 
-}  // namespace
-
 const TypeInfo* FindType(const std::string& name) {
-  for (const auto& t : Types())
+  for (const auto& t : KnownTypes())
     if (strcasecmp(t.name, name.c_str()) == 0) return &t;
   return nullptr;
 }

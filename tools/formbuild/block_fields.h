@@ -24,6 +24,8 @@ struct TypeInfo {
   std::vector<std::pair<const char*, int32_t>> events;  // own events by name
 };
 
+// Every type the builder knows, in a fixed order.
+const std::vector<TypeInfo>& KnownTypes();
 const TypeInfo* FindType(const std::string& name);
 // The common events every window component has (KeyDown -9 ...).
 int32_t CommonEventIndex(const std::string& name, bool& found);

@@ -10,6 +10,8 @@
 //   geometry LEFT TOP WIDTH HEIGHT
 //   flags visible disabled tabstop    (or a number; defaults: visible, none for Timer and
 //                                     CartoonObject)
+//   code NAME                         the window's or component's name in program code:
+//                                     the ids header (--ids) defines NAME as its id
 //   container ID    eventlink ID    remark "text"    name2 "text"
 //   on EVENT -> HANDLER               EVENT by name (KeyDown, Tick, Created ...) or number;
 //                                     HANDLER `none` stores -1
@@ -38,10 +40,21 @@ struct BuildOptions {
   std::string builtinDir;  // where @builtin: names are looked up
 };
 
+// A window or component the source gave a code name.
+struct NamedId {
+  std::string name;
+  uint32_t id;
+};
+
 struct BuiltForm {
   std::vector<rt::WindowDescription> windows;
   std::vector<std::string> handlers;  // the handler table, in order
+  std::vector<NamedId> ids;           // in source order
 };
+
+// The program's header of window and component ids, and of the type codes of every
+// type the builder knows (kTypeCartoonBox ...), in namespace `ns`.
+std::string IdsHeaderText(const BuiltForm& form, const std::string& ns);
 
 // Throws SourceError("LINE: message") on any mistake.
 BuiltForm BuildForm(const std::string& sourceText, std::vector<std::string> handlers,

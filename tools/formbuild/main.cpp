@@ -2,7 +2,8 @@
 //
 //   tolvaran-formbuild SOURCE.form OUT.bin [options]
 //   tolvaran-formbuild SOURCE.form OUT.cpp [--header OUT.h] [--namespace NS] [options]
-// options: --handlers FILE (the ordered handler table), --builtin-dir DIR
+// options: --handlers FILE (the ordered handler table), --builtin-dir DIR,
+//          --ids OUT.h [--ids-namespace NS] (the code names' ids and the type codes)
 //
 // OUT.cpp embeds the bytes and the table of handler routines (declared, to be defined
 // by the program in namespace NS) and defines NS::FormProgram() for rt::InitRuntime.
@@ -72,14 +73,15 @@ std::string SourceText(const formbuild::BuiltForm& f, const std::vector<uint8_t>
 int Usage() {
   std::fprintf(stderr,
                "usage: tolvaran-formbuild SOURCE.form OUT.bin|OUT.cpp [--header OUT.h] "
-               "[--namespace NS] [--handlers FILE] [--builtin-dir DIR]\n");
+               "[--namespace NS] [--handlers FILE] [--builtin-dir DIR] [--ids OUT.h "
+               "[--ids-namespace NS]]\n");
   return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string source, out, header, ns = "form", handlersFile, builtinDir;
+  std::string source, out, header, ns = "form", handlersFile, builtinDir, ids, idsNs = "form";
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     auto value = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
@@ -87,12 +89,14 @@ int main(int argc, char** argv) {
     else if (a == "--namespace") ns = value();
     else if (a == "--handlers") handlersFile = value();
     else if (a == "--builtin-dir") builtinDir = value();
+    else if (a == "--ids") ids = value();
+    else if (a == "--ids-namespace") idsNs = value();
     else if (!a.empty() && a[0] == '-') return Usage();
     else if (source.empty()) source = a;
     else if (out.empty()) out = a;
     else return Usage();
   }
-  if (source.empty() || out.empty() || ns.empty()) return Usage();
+  if (source.empty() || out.empty() || ns.empty() || idsNs.empty()) return Usage();
 
   try {
     std::vector<std::string> handlers;
@@ -107,6 +111,7 @@ int main(int argc, char** argv) {
       throw formbuild::SourceError(source + ":" + e.what());
     }
     std::vector<uint8_t> bytes = rt::EncodeFormDescription(form.windows);
+    if (!ids.empty()) WriteIfChanged(ids, formbuild::IdsHeaderText(form, idsNs));
     if (std::filesystem::path(out).extension() == ".cpp") {
       if (header.empty()) header = std::filesystem::path(out).replace_extension(".h").string();
       std::string headerName = std::filesystem::path(header).filename().string();

@@ -7,6 +7,7 @@
 #include "platform/audio.h"
 #include "runtime/sound/midi_file.h"
 #include "runtime/sound/wave_file.h"
+#include "tools/encoders/encoders.h"
 
 namespace soundrender {
 namespace {
@@ -91,15 +92,6 @@ std::optional<Rendered> RenderMidi(std::span<const uint8_t> data, std::optional<
   return r;
 }
 
-void PutLe16(std::vector<uint8_t>& v, uint16_t x) {
-  v.push_back(uint8_t(x));
-  v.push_back(uint8_t(x >> 8));
-}
-void PutLe32(std::vector<uint8_t>& v, uint32_t x) {
-  PutLe16(v, uint16_t(x));
-  PutLe16(v, uint16_t(x >> 16));
-}
-
 }  // namespace
 
 std::optional<Rendered> Render(std::span<const uint8_t> data, std::optional<double> seconds,
@@ -126,26 +118,10 @@ Levels Measure(std::span<const float> samples) {
 }
 
 std::vector<uint8_t> EncodeWave(std::span<const float> samples) {
-  const uint32_t dataBytes = uint32_t(samples.size() * 2);
-  std::vector<uint8_t> v;
-  v.reserve(44 + dataBytes);
-  v.insert(v.end(), {'R', 'I', 'F', 'F'});
-  PutLe32(v, 36 + dataBytes);
-  v.insert(v.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-  PutLe32(v, 16);
-  PutLe16(v, 1);                                 // PCM
-  PutLe16(v, 2);                                 // channels
-  PutLe32(v, AudioMixer::kSampleRate);           // samples per second
-  PutLe32(v, AudioMixer::kSampleRate * 4);       // bytes per second
-  PutLe16(v, 4);                                 // block align
-  PutLe16(v, 16);                                // bits per sample
-  v.insert(v.end(), {'d', 'a', 't', 'a'});
-  PutLe32(v, dataBytes);
-  for (float s : samples) {
-    float c = std::clamp(s, -1.0f, 1.0f);
-    PutLe16(v, uint16_t(int16_t(std::lrint(c * 32767.0f))));
-  }
-  return v;
+  std::vector<int16_t> pcm;
+  pcm.reserve(samples.size());
+  for (float s : samples) pcm.push_back(int16_t(std::lrint(std::clamp(s, -1.0f, 1.0f) * 32767.0f)));
+  return encoders::EncodeWave(pcm, 2, AudioMixer::kSampleRate);
 }
 
 }  // namespace soundrender

@@ -1,6 +1,6 @@
-// The one bounded reader every decoder and record parser of the runtime reads bytes
-// through (form descriptions, stored blocks, pictures, WAVE and MIDI), and the matching
-// little-endian writer.
+// The one bounded reader every decoder and record parser reads bytes through (form
+// descriptions, stored blocks, pictures, WAVE and MIDI, the font record, the sound-font
+// walk), and the matching little-endian writer.
 //
 // Failure is sticky: the first read that runs past the end fails the reader, and from
 // then on every read fails too and yields zero or an empty span. A parser can therefore
@@ -16,7 +16,7 @@
 #include <type_traits>
 #include <vector>
 
-namespace rt {
+namespace platform {
 
 class ByteReader {
  public:
@@ -132,21 +132,30 @@ bool ReadAll(ByteReader& r, T&... fields) {
   return (r.Read(fields) && ...);
 }
 
-// The matching writer, used by the form builder, stored blocks and tests that build
-// records.
+// The matching writer, used by the form builder, stored blocks, the font record and the
+// tools and tests that build files. It fills a vector of its own, or appends to one the
+// caller keeps (which must outlive the writer).
 class ByteWriter {
  public:
-  void U8(uint8_t v) { out_.push_back(v); }
+  ByteWriter() : out_(&own_) {}
+  explicit ByteWriter(std::vector<uint8_t>& out) : out_(&out) {}
+  ByteWriter(const ByteWriter&) = delete;
+  ByteWriter& operator=(const ByteWriter&) = delete;
+
+  void U8(uint8_t v) { out_->push_back(v); }
+  void U16Le(uint16_t v) {
+    for (int i = 0; i < 2; ++i) out_->push_back(uint8_t(v >> (8 * i)));
+  }
   void U32Le(uint32_t v) {
-    for (int i = 0; i < 4; ++i) out_.push_back(uint8_t(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i) out_->push_back(uint8_t(v >> (8 * i)));
   }
   void I32Le(int32_t v) { U32Le(uint32_t(v)); }
-  void Zeros(size_t n) { out_.insert(out_.end(), n, 0); }
-  void Bytes(std::span<const uint8_t> b) { out_.insert(out_.end(), b.begin(), b.end()); }
+  void Zeros(size_t n) { out_->insert(out_->end(), n, 0); }
+  void Bytes(std::span<const uint8_t> b) { out_->insert(out_->end(), b.begin(), b.end()); }
   void CString(const std::string& s) {
     // A text with an embedded zero would end early when read back; store what is read.
-    out_.insert(out_.end(), s.begin(), s.begin() + std::strlen(s.c_str()));
-    out_.push_back(0);
+    const char* text = s.c_str();
+    out_->insert(out_->end(), text, text + std::strlen(text) + 1);
   }
   void LengthPrefixed(std::span<const uint8_t> b) {
     U32Le(uint32_t(b.size()));
@@ -156,13 +165,14 @@ class ByteWriter {
     LengthPrefixed({reinterpret_cast<const uint8_t*>(s.data()), s.size()});
   }
   void PatchU32Le(size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out_[at + i] = uint8_t(v >> (8 * i));
+    for (int i = 0; i < 4; ++i) (*out_)[at + i] = uint8_t(v >> (8 * i));
   }
-  size_t Size() const { return out_.size(); }
-  std::vector<uint8_t>& Data() { return out_; }
+  size_t Size() const { return out_->size(); }
+  std::vector<uint8_t>& Data() { return *out_; }
 
  private:
-  std::vector<uint8_t> out_;
+  std::vector<uint8_t> own_;
+  std::vector<uint8_t>* out_;
 };
 
-}  // namespace rt
+}  // namespace platform

@@ -1,13 +1,15 @@
-// Small encoders that build sample files for the decoder tests, so no binary samples
-// live in the tree. They write exactly the fields the tests name, nothing clever.
+// Files written by hand, field by field, for tests that need what no library writes:
+// unusual or broken GIF streams (chosen code sizes, interlacing, comments, cut or bad
+// codes), and the BMP, icon and PCX formats. Everything else is written through
+// tools/encoders/encoders.h.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace testpic {
+#include "tools/encoders/encoders.h"
 
-using Bytes = std::vector<uint8_t>;
+namespace encoders {
 
 // ---- GIF -------------------------------------------------------------------------------
 // A real LZW encoder (growing code width, table reset at 4096) so the decoder sees the
@@ -55,13 +57,4 @@ Bytes IconFile(const std::vector<IconEntry>& entries, int type = 1);
 Bytes PcxFile(int width, int height, int bitsPerPixel, const std::vector<uint8_t>& indices,
               const std::vector<uint32_t>& palette = {});
 
-// ---- through the real libraries -------------------------------------------------------
-// pixels 0xRRGGBB, top-down.
-Bytes JpegFile(int width, int height, const std::vector<uint32_t>& rgb, int quality = 95,
-               bool grey = false);
-// Samples already packed as libpng wants them for (colourType, bitDepth), one row after
-// another; palette 0xRRGGBB; trns as the tRNS chunk bytes.
-Bytes PngFile(int width, int height, int colourType, int bitDepth, const Bytes& rows,
-              const std::vector<uint32_t>& palette = {}, const Bytes& trns = {});
-
-}  // namespace testpic
+}  // namespace encoders

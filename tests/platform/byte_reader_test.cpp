@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "runtime/values/byte_reader.h"
+#include "platform/byte_reader.h"
 
 namespace {
 
-using rt::ByteReader;
+using platform::ByteReader;
 using ::testing::ElementsAre;
 
 const std::vector<uint8_t> kBytes = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0xF8};
@@ -34,7 +34,7 @@ TEST(ByteReader, ReadsBothByteOrders) {
   uint8_t a;
   uint16_t b;
   int32_t c;
-  ASSERT_TRUE(rt::ReadAll(fields, a, b, c));
+  ASSERT_TRUE(platform::ReadAll(fields, a, b, c));
   EXPECT_EQ(a, 0x01);
   EXPECT_EQ(b, 0x0302);
   EXPECT_EQ(c, 0x07060504);
@@ -82,7 +82,7 @@ TEST(ByteReader, FailureSticksAndLaterReadsYieldNothing) {
 }
 
 TEST(ByteReader, TextsTagsAndLengthPrefixes) {
-  rt::ByteWriter w;
+  platform::ByteWriter w;
   w.CString("ab");
   w.LengthPrefixedText("xyz");
   w.Bytes(std::vector<uint8_t>{'R', 'I', 'F', 'F'});
@@ -103,6 +103,24 @@ TEST(ByteReader, TextsTagsAndLengthPrefixes) {
   ByteReader p(shortBody);
   EXPECT_TRUE(p.LengthPrefixed().empty());
   EXPECT_FALSE(p.Ok());
+}
+
+TEST(ByteWriter, WritesLittleEndianAndAppendsToAKeptVector) {
+  std::vector<uint8_t> kept = {'G'};
+  {
+    platform::ByteWriter w(kept);
+    w.U16Le(0x0102);
+    w.U32Le(0x03040506);
+    w.I32Le(-2);
+    w.PatchU32Le(1, 0xA0B0C0D0);
+    EXPECT_EQ(w.Size(), 11u);
+  }
+  EXPECT_THAT(kept, ElementsAre('G', 0xD0, 0xC0, 0xB0, 0xA0, 0x04, 0x03, 0xFE, 0xFF, 0xFF, 0xFF));
+  ByteReader r(kept);
+  r.Skip(5);
+  EXPECT_EQ(r.U16Le(), 0x0304);
+  EXPECT_EQ(r.I32Le(), -2);
+  EXPECT_TRUE(r.AtEnd());
 }
 
 }  // namespace

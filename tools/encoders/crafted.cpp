@@ -1,24 +1,12 @@
-#include "encoders.h"
+#include "tools/encoders/crafted.h"
 
-#include <csetjmp>
-#include <cstdio>
-#include <stdexcept>
+#include <algorithm>
 #include <unordered_map>
 
-#include <jpeglib.h>
-#include <png.h>
+#include "platform/byte_reader.h"
 
-namespace testpic {
+namespace encoders {
 namespace {
-
-void Put16(Bytes& b, unsigned v) {
-  b.push_back(uint8_t(v));
-  b.push_back(uint8_t(v >> 8));
-}
-void Put32(Bytes& b, uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
 
 void PutTable(Bytes& b, const std::vector<uint32_t>& table) {
   for (uint32_t c : table) {
@@ -108,8 +96,9 @@ Bytes LzwEncode(int minCodeSize, const std::vector<uint8_t>& indices) {
 GifBuilder::GifBuilder(int width, int height, const std::vector<uint32_t>& globalTable,
                        const char* signature) {
   bytes.assign(signature, signature + 6);
-  Put16(bytes, unsigned(width));
-  Put16(bytes, unsigned(height));
+  platform::ByteWriter w(bytes);
+  w.U16Le(uint16_t(width));
+  w.U16Le(uint16_t(height));
   std::vector<uint32_t> table = globalTable;
   uint8_t packed = 0;
   if (!table.empty()) packed = uint8_t(0x80 | TableCode(table));
@@ -123,7 +112,7 @@ GifBuilder& GifBuilder::Control(int disposalMethod, bool transparent, int delayC
                                 int transparentIndex) {
   const uint8_t packed = uint8_t((disposalMethod & 7) << 2 | (transparent ? 1 : 0));
   bytes.insert(bytes.end(), {0x21, 0xF9, 4, packed});
-  Put16(bytes, unsigned(delayCs));
+  platform::ByteWriter(bytes).U16Le(uint16_t(delayCs));
   bytes.push_back(uint8_t(transparentIndex));
   bytes.push_back(0);
   return *this;
@@ -141,7 +130,7 @@ GifBuilder& GifBuilder::Netscape(int loops) {
   bytes.insert(bytes.end(), {0x21, 0xFF, 11});
   bytes.insert(bytes.end(), app, app + 11);
   bytes.insert(bytes.end(), {3, 1});
-  Put16(bytes, unsigned(loops));
+  platform::ByteWriter(bytes).U16Le(uint16_t(loops));
   bytes.push_back(0);
   return *this;
 }
@@ -150,10 +139,8 @@ GifBuilder& GifBuilder::Image(int left, int top, int width, int height,
                               const std::vector<uint8_t>& indices, bool interlaced,
                               const std::vector<uint32_t>& localTable, int minCodeSize) {
   bytes.push_back(0x2C);
-  Put16(bytes, unsigned(left));
-  Put16(bytes, unsigned(top));
-  Put16(bytes, unsigned(width));
-  Put16(bytes, unsigned(height));
+  platform::ByteWriter w(bytes);
+  for (int v : {left, top, width, height}) w.U16Le(uint16_t(v));
   std::vector<uint32_t> table = localTable;
   uint8_t packed = interlaced ? 0x40 : 0;
   if (!table.empty()) packed |= uint8_t(0x80 | TableCode(table));
@@ -192,30 +179,31 @@ GifBuilder& GifBuilder::Trailer() {
 
 Bytes DibBytes(const BmpLayout& s, const std::vector<uint8_t>* andMask) {
   Bytes b;
+  platform::ByteWriter w(b);
   const int storedHeight = (andMask ? 2 * s.height : s.height) * (s.topDown ? -1 : 1);
   if (s.headerSize == 12) {
-    Put32(b, 12);
-    Put16(b, unsigned(s.width));
-    Put16(b, unsigned(storedHeight));
-    Put16(b, 1);
-    Put16(b, unsigned(s.bitCount));
+    w.U32Le(12);
+    w.U16Le(uint16_t(s.width));
+    w.U16Le(uint16_t(storedHeight));
+    w.U16Le(1);
+    w.U16Le(uint16_t(s.bitCount));
   } else {
-    Put32(b, uint32_t(s.headerSize));
-    Put32(b, uint32_t(s.width));
-    Put32(b, uint32_t(storedHeight));
-    Put16(b, 1);                         // planes
-    Put16(b, unsigned(s.bitCount));
-    Put32(b, s.compression);
-    Put32(b, 0);                         // image size
-    Put32(b, 2835);                      // resolution
-    Put32(b, 2835);
-    Put32(b, uint32_t(s.palette.size()));
-    Put32(b, 0);                         // important colours
+    w.U32Le(uint32_t(s.headerSize));
+    w.U32Le(uint32_t(s.width));
+    w.U32Le(uint32_t(storedHeight));
+    w.U16Le(1);  // planes
+    w.U16Le(uint16_t(s.bitCount));
+    w.U32Le(s.compression);
+    w.U32Le(0);  // image size
+    w.U32Le(2835);  // resolution
+    w.U32Le(2835);
+    w.U32Le(uint32_t(s.palette.size()));
+    w.U32Le(0);  // important colours
     if (s.headerSize > 40) {
-      for (size_t i = 0; i < 4; ++i) Put32(b, i < s.masks.size() ? s.masks[i] : 0);
+      for (size_t i = 0; i < 4; ++i) w.U32Le(i < s.masks.size() ? s.masks[i] : 0);
       while (b.size() < size_t(s.headerSize)) b.push_back(0);
     } else if (s.compression == 3) {
-      for (uint32_t m : s.masks) Put32(b, m);
+      for (uint32_t m : s.masks) w.U32Le(m);
     }
   }
   for (uint32_t c : s.palette) {
@@ -270,28 +258,30 @@ Bytes BmpFile(const BmpLayout& layout) {
   const size_t stride = ((size_t(layout.width) * layout.bitCount + 31) / 32) * 4;
   const size_t offBits = 14 + dib.size() - stride * layout.height;
   Bytes b = {'B', 'M'};
-  Put32(b, uint32_t(14 + dib.size()));  // file size
-  Put32(b, 0);                          // reserved
-  Put32(b, uint32_t(offBits));
+  platform::ByteWriter w(b);
+  w.U32Le(uint32_t(14 + dib.size()));  // file size
+  w.U32Le(0);  // reserved
+  w.U32Le(uint32_t(offBits));
   b.insert(b.end(), dib.begin(), dib.end());
   return b;
 }
 
 Bytes IconFile(const std::vector<IconEntry>& entries, int type) {
   Bytes b;
-  Put16(b, 0);
-  Put16(b, unsigned(type));
-  Put16(b, unsigned(entries.size()));
+  platform::ByteWriter w(b);
+  w.U16Le(0);
+  w.U16Le(uint16_t(type));
+  w.U16Le(uint16_t(entries.size()));
   uint32_t offset = uint32_t(6 + 16 * entries.size());
   for (const IconEntry& e : entries) {
     b.push_back(uint8_t(e.width >= 256 ? 0 : e.width));
     b.push_back(uint8_t(e.height >= 256 ? 0 : e.height));
     b.push_back(0);  // colour count
     b.push_back(0);  // reserved
-    Put16(b, 1);     // planes
-    Put16(b, unsigned(e.bitCount));
-    Put32(b, uint32_t(e.data.size()));
-    Put32(b, offset);
+    w.U16Le(1);  // planes
+    w.U16Le(uint16_t(e.bitCount));
+    w.U32Le(uint32_t(e.data.size()));
+    w.U32Le(offset);
     offset += uint32_t(e.data.size());
   }
   for (const IconEntry& e : entries) b.insert(b.end(), e.data.begin(), e.data.end());
@@ -301,17 +291,18 @@ Bytes IconFile(const std::vector<IconEntry>& entries, int type) {
 Bytes PcxFile(int width, int height, int bitsPerPixel, const std::vector<uint8_t>& indices,
               const std::vector<uint32_t>& palette) {
   Bytes b = {0x0A, uint8_t(bitsPerPixel == 1 ? 3 : 5), 1, uint8_t(bitsPerPixel)};
-  Put16(b, 0);
-  Put16(b, 0);
-  Put16(b, unsigned(width - 1));
-  Put16(b, unsigned(height - 1));
-  Put16(b, 72);
-  Put16(b, 72);
+  platform::ByteWriter w(b);
+  w.U16Le(0);
+  w.U16Le(0);
+  w.U16Le(uint16_t(width - 1));
+  w.U16Le(uint16_t(height - 1));
+  w.U16Le(72);
+  w.U16Le(72);
   b.resize(b.size() + 48 + 1, 0);  // 16-colour palette, reserved
   b.push_back(1);                  // planes
   const int bytesPerLine = ((width * bitsPerPixel + 7) / 8 + 1) & ~1;
-  Put16(b, unsigned(bytesPerLine));
-  Put16(b, 1);
+  w.U16Le(uint16_t(bytesPerLine));
+  w.U16Le(1);
   b.resize(128, 0);
   for (int y = 0; y < height; ++y) {
     Bytes line(size_t(bytesPerLine), 0);
@@ -338,84 +329,4 @@ Bytes PcxFile(int width, int height, int bitsPerPixel, const std::vector<uint8_t
   return b;
 }
 
-Bytes JpegFile(int width, int height, const std::vector<uint32_t>& rgb, int quality, bool grey) {
-  jpeg_compress_struct cinfo{};
-  jpeg_error_mgr err{};
-  cinfo.err = jpeg_std_error(&err);
-  jpeg_create_compress(&cinfo);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &out, &size);
-  cinfo.image_width = unsigned(width);
-  cinfo.image_height = unsigned(height);
-  cinfo.input_components = grey ? 1 : 3;
-  cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, quality, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  Bytes row(size_t(width) * 3);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    for (int x = 0; x < width; ++x) {
-      const uint32_t c = rgb[size_t(cinfo.next_scanline) * width + x];
-      if (grey) {
-        row[size_t(x)] = uint8_t(c);
-      } else {
-        row[size_t(x) * 3] = uint8_t(c >> 16);
-        row[size_t(x) * 3 + 1] = uint8_t(c >> 8);
-        row[size_t(x) * 3 + 2] = uint8_t(c);
-      }
-    }
-    JSAMPROW p = row.data();
-    jpeg_write_scanlines(&cinfo, &p, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  Bytes result(out, out + size);
-  jpeg_destroy_compress(&cinfo);
-  free(out);
-  return result;
-}
-
-namespace {
-void PngWrite(png_structp png, png_bytep data, png_size_t length) {
-  auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
-  out->insert(out->end(), data, data + length);
-}
-void PngFlush(png_structp) {}
-}  // namespace
-
-Bytes PngFile(int width, int height, int colourType, int bitDepth, const Bytes& rows,
-              const std::vector<uint32_t>& palette, const Bytes& trns) {
-  Bytes out;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) throw std::runtime_error("png encoder failed");
-  png_set_write_fn(png, &out, PngWrite, PngFlush);
-  png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), bitDepth, colourType,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  std::vector<png_color> pal;
-  for (uint32_t c : palette) pal.push_back({uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)});
-  if (!pal.empty()) png_set_PLTE(png, info, pal.data(), int(pal.size()));
-  if (!trns.empty()) {
-    if (colourType == PNG_COLOR_TYPE_PALETTE) {
-      png_set_tRNS(png, info, trns.data(), int(trns.size()), nullptr);
-    } else {
-      png_color_16 c{};
-      c.gray = uint16_t(trns[0] << 8 | trns[1]);
-      if (trns.size() >= 6) {
-        c.red = uint16_t(trns[0] << 8 | trns[1]);
-        c.green = uint16_t(trns[2] << 8 | trns[3]);
-        c.blue = uint16_t(trns[4] << 8 | trns[5]);
-      }
-      png_set_tRNS(png, info, nullptr, 0, &c);
-    }
-  }
-  png_write_info(png, info);
-  const size_t stride = rows.size() / size_t(height);
-  for (int y = 0; y < height; ++y)
-    png_write_row(png, const_cast<png_bytep>(rows.data() + stride * size_t(y)));
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  return out;
-}
-
-}  // namespace testpic
+}  // namespace encoders
