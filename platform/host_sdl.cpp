@@ -22,6 +22,7 @@
 
 #include "platform/gamepad.h"
 #include "platform/host_internal.h"
+#include "platform/latency_probe.h"
 #include "platform/letterbox.h"
 #include "platform/surface.h"
 #include "platform/window.h"
@@ -143,6 +144,7 @@ class SdlHost final : public Host {
     SDL_RenderClear(rw.renderer);
     SDL_RenderCopy(rw.renderer, rw.texture, nullptr, &dest);
     SDL_RenderPresent(rw.renderer);
+    ProbePresented();
     if (!presentedOnce_) {
       presentedOnce_ = true;
       ReportStartUpIfAsked();
@@ -259,7 +261,12 @@ class SdlHost final : public Host {
       if (k.type == SDL_KEYDOWN && !k.repeat) ToggleFullscreen(k.windowID);
       return;
     }
-    if (int vk = VirtualKeyFromSdl(k.keysym.sym)) PostKeyInput(vk, k.type == SDL_KEYDOWN);
+    if (int vk = VirtualKeyFromSdl(k.keysym.sym)) {
+      // SDL stamps the event when it read it from the display server.
+      const uint32_t now = uint32_t(SDL_GetTicks64());
+      ProbeKeyArrived(now > k.timestamp ? now - k.timestamp : 0);
+      PostKeyInput(vk, k.type == SDL_KEYDOWN);
+    }
   }
 
   void OnMotion(const SDL_MouseMotionEvent& m) {

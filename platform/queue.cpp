@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/host.h"
+#include "platform/latency_probe.h"
 #include "platform/process.h"
 #include "platform/window_internal.h"
 
@@ -191,6 +192,7 @@ bool GetMessage(Message& out) {
 }
 
 int64_t DispatchMessage(const Message& m) {
+  ProbeDispatched(m.message);
   if (m.hwnd == 0 || !IsWindow(m.hwnd)) return 0;
   if (m.message == WM_PAINT) {
     PaintNow(m.hwnd);
