@@ -162,6 +162,7 @@ bool PeekMessage(Message& out, uint32_t flags) {
       if (remove) Q().posted.pop_front();
       lock.unlock();
       if (remove) {
+        EndTimerSleeps();
         TrackKeyState(out);
         g_idleEnds = 0;
       }
@@ -175,6 +176,7 @@ bool PeekMessage(Message& out, uint32_t flags) {
   }
   if (HWND h = NextWindowToPaint()) {
     out = Message{h, WM_PAINT, 0, 0, Now()};
+    if (remove) EndTimerSleeps();
     return true;
   }
   PresentDirtyFrames();

@@ -73,7 +73,11 @@ void ResetTimers();
 void ResetDesktop();
 // Pending timer tick to deliver, if any expired (checks against the host clock).
 bool TakeTimerMessage(Message& out, bool remove);
+// The earliest timer deadline; sleeping timers decide here (the queue is idle) which
+// grid points they leave out until the next message.
 std::optional<uint32_t> NextTimerDue();
+// A message was taken: the sleeping timers' decisions end with it.
+void EndTimerSleeps();
 
 // Scheduled items of the command line (script keys, screenshots, run-for): run those
 // that are due; the earliest one still ahead.

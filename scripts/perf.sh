@@ -8,7 +8,7 @@
 # Runs build/bin/tolvaran (or $TOLVARAN) under xvfb-run with SDL's dummy audio driver for
 # SECONDS (it adds --run-for), skips the first 2 s (WARMUP) and measures up to half a
 # second before the end. XVFB_ARGS passes a screen to xvfb-run (e.g. for a fullscreen run:
-# XVFB_ARGS="-screen 0 1920x1080x24").
+# XVFB_ARGS="-screen 0 1920x1080x24"). A run whose display did not come up is tried again.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 secs=${1:?seconds}
@@ -16,34 +16,52 @@ shift
 exe=${TOLVARAN:-$root/build/bin/tolvaran}
 warm=${WARMUP:-2}
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
-xvfb-run -a ${XVFB_ARGS:+-s "$XVFB_ARGS"} "$exe" --run-for "$((secs * 1000))" "$@" &
-top=$!
-# The game is a descendant of xvfb-run's shell.
 name=$(basename "$exe" | cut -c1-15)
-pid=""
-while [ -z "$pid" ]; do
-  sleep 0.05
-  pid=$(ps -eo pid=,ppid=,comm= | awk -v t="$top" -v n="$name" '
-    { parent[$1] = $2; name[$1] = $3 }
-    END { for (p in name) if (name[p] == n) { q = p
-            while (q != "" && q != t && q != 1) q = parent[q]
-            if (q == t) print p } }' | head -1)
-done
 tick=$(getconf CLK_TCK)
-cpu() { awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$pid/stat"; }
-switches() { cat /proc/"$pid"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ { s += $2 } END { print s + 0 }'; }
 now() { date +%s.%N; }
-peak=0
+cpu() { awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$pid/stat"; }
+# "TID SWITCHES" per thread.
+switches() {
+  for t in /proc/"$pid"/task/*; do
+    printf '%s %s\n' "${t##*/}" "$(awk '/^voluntary_ctxt_switches/ { print $2 }' "$t/status" 2>/dev/null)"
+  done
+}
 anon() { awk '/^RssAnon/ { print $2 }' "/proc/$pid/status" 2>/dev/null || echo 0; }
-sleep "$warm"
-c0=$(cpu); w0=$(switches); t0=$(now)
+
+for attempt in 1 2 3; do
+  xvfb-run -a ${XVFB_ARGS:+-s "$XVFB_ARGS"} "$exe" --run-for "$((secs * 1000))" "$@" \
+    2>/tmp/perf.$$.err &
+  top=$!
+  # The game is a descendant of xvfb-run's shell.
+  pid=""
+  while [ -z "$pid" ] && kill -0 "$top" 2>/dev/null; do
+    sleep 0.05
+    pid=$(ps -eo pid=,ppid=,comm= | awk -v t="$top" -v n="$name" '
+      { parent[$1] = $2; name[$1] = $3 }
+      END { for (p in name) if (name[p] == n) { q = p
+              while (q != "" && q != t && q != 1) q = parent[q]
+              if (q == t) print p } }' | head -1)
+  done
+  sleep "$warm"
+  if [ -n "$pid" ] && [ -e "/proc/$pid/stat" ]; then break; fi
+  wait "$top" || true
+  echo "perf.sh: the game did not run (attempt $attempt): $(head -c 200 /tmp/perf.$$.err)" >&2
+  pid=""
+done
+[ -n "$pid" ] || exit 1
+peak=0
+c0=$(cpu); switches >/tmp/perf.$$.w0; t0=$(now)
 end=$(echo "$secs - $warm - 0.5" | bc)
 while [ "$(echo "$(now) - $t0 < $end" | bc)" = 1 ]; do
   a=$(anon)
   [ "${a:-0}" -gt "$peak" ] && peak=$a
   sleep 0.5
 done
-c1=$(cpu); w1=$(switches); t1=$(now)
+c1=$(cpu); switches >/tmp/perf.$$.w1; t1=$(now)
 wait "$top" || true
+# Threads that ended between the samples are lost; new ones count from zero.
+w=$(awk 'NR == FNR { before[$1] = $2; next } { s += $2 - (($1 in before) ? before[$1] : 0) }
+         END { print s + 0 }' /tmp/perf.$$.w0 /tmp/perf.$$.w1)
+rm -f /tmp/perf.$$.w0 /tmp/perf.$$.w1 /tmp/perf.$$.err
 echo "$secs s $*: cpu $(echo "scale=2; 100 * ($c1 - $c0) / $tick / ($t1 - $t0)" | bc) %," \
-  "wake-ups $(echo "scale=1; ($w1 - $w0) / ($t1 - $t0)" | bc)/s, peak RssAnon $((peak / 1024)) MB"
+  "wake-ups $(echo "scale=1; $w / ($t1 - $t0)" | bc)/s, peak RssAnon $((peak / 1024)) MB"
