@@ -93,7 +93,7 @@ void RunDueSchedule() {
   s.running = true;
   uint32_t now = GetHost().Now();
   while (auto k = TakeDueKey(s, now)) {
-    ProbeKeyArrived(now - k->timeMs);
+    ProbeKeyArrived(k->down, now - k->timeMs);
     PostKeyInput(k->vk, k->down);
   }
   while (s.nextShot < s.shots.size() && s.shots[s.nextShot].timeMs <= now)

@@ -25,13 +25,14 @@ int64_t NowUs() {
 
 struct Key {
   int64_t arrived = 0;
+  bool down = false;
   bool dispatched = false;
   bool reacted = false;
 };
 
 struct Probe {
   std::deque<Key> keys;
-  std::vector<int64_t> gaps, latencies;
+  std::vector<int64_t> gaps, latencies, pressLatencies;
   int64_t lastPresent = -1;
 };
 
@@ -51,10 +52,11 @@ void Report() {
   const Probe& p = P();
   std::fprintf(stderr,
                "tolvaran: %zu present gaps p50 %.2f ms p99 %.2f ms; %zu keys to present "
-               "p50 %.2f ms p99 %.2f ms\n",
+               "p50 %.2f ms p99 %.2f ms; %zu presses p50 %.2f ms p99 %.2f ms\n",
                p.gaps.size(), Percentile(p.gaps, 0.5), Percentile(p.gaps, 0.99),
                p.latencies.size(), Percentile(p.latencies, 0.5),
-               Percentile(p.latencies, 0.99));
+               Percentile(p.latencies, 0.99), p.pressLatencies.size(),
+               Percentile(p.pressLatencies, 0.5), Percentile(p.pressLatencies, 0.99));
 }
 
 }  // namespace
@@ -69,9 +71,9 @@ bool LatencyProbeOn() {
   return on;
 }
 
-void ProbeKeyArrived(uint32_t agoMs) {
+void ProbeKeyArrived(bool down, uint32_t agoMs) {
   if (!LatencyProbeOn()) return;
-  P().keys.push_back({NowUs() - int64_t(agoMs) * 1000, false, false});
+  P().keys.push_back({NowUs() - int64_t(agoMs) * 1000, down, false, false});
 }
 
 void ProbeDispatched(uint32_t message) {
@@ -103,6 +105,7 @@ void ProbePresented() {
   p.lastPresent = now;
   while (!p.keys.empty() && p.keys.front().reacted) {
     p.latencies.push_back(now - p.keys.front().arrived);
+    if (p.keys.front().down) p.pressLatencies.push_back(now - p.keys.front().arrived);
     p.keys.pop_front();
   }
 }

@@ -28,6 +28,7 @@ struct Window {
   std::unique_ptr<DC> paintDC;  // from BeginPaint until EndPaint
   std::unique_ptr<Surface> frame;  // top-level windows only
   bool frameDirty = false;         // painted since last presented
+  std::vector<Rect> dirtyRects;    // frame pixels painted since then (AddDirtyRect)
   bool destroying = false;
 };
 
