@@ -285,11 +285,14 @@ class Synth {
   fluid_synth_t* synth_ = nullptr;
 };
 
-// A repeating tune sounds the same on every pass from the second on: each starts with
-// the reverb tail of the pass before, and the synthesiser's state has long forgotten
-// anything older. So the second pass is kept as it was synthesised and played again
-// from the third on, and the synthesiser and its sound font are let go; a stop (a new
-// tune, or the same one from the start) loads them again.
+// A repeating tune may sound the same on every pass from the second on: each starts
+// with the reverb tail of the pass before. Whether it does, to the bit, depends on the
+// synthesiser: it applies events on its own 64-frame blocks, so a pass whose length is
+// not a whole number of blocks places its notes a little differently each time. So the
+// second pass is kept as synthesised, the third is synthesised too and compared with
+// it, and only when the two are the same to the last bit is the kept pass played from
+// the fourth on, with the synthesiser and its sound font let go; a stop (a new tune, or
+// the same one from the start) loads them again.
 constexpr size_t kMaxKeptPassBytes = 16u << 20;
 
 class MidiSource final : public Source, public MidiStream {
@@ -367,6 +370,10 @@ class MidiSource final : public Source, public MidiStream {
       if (armed_) n = std::min(n, size_t(std::ceil(wait_)));
       if (replaying_) {
         Replay(out + produced * 2, n);
+      } else if (checking_) {
+        check_.clear();
+        synth_.AddInto(out + produced * 2, n, &check_);
+        Check();
       } else {
         synth_.AddInto(out + produced * 2, n, keeping_ ? &kept_ : nullptr);
         if (keeping_ && kept_.size() * sizeof(float) > kMaxKeptPassBytes) {
@@ -435,11 +442,33 @@ class MidiSource final : public Source, public MidiStream {
       kept_.reserve(size_t(AudioMixer::kSampleRate) * 2 * 30);
     } else if (pass_ == 3 && keeping_ && !kept_.empty()) {
       keeping_ = false;
+      checking_ = true;
+    } else if (pass_ == 4 && checking_ && replayAt_ == kept_.size()) {
+      checking_ = false;
       replaying_ = true;
       Synth none;
       synth_.Swap(none);  // the synthesiser and its font go with `none`
+    } else if (checking_) {
+      Abandon();  // the third pass was shorter than the second
     }
     replayAt_ = 0;
+  }
+
+  // The third pass, as synthesised just now, against the kept second.
+  void Check() {
+    if (replayAt_ + check_.size() > kept_.size() ||
+        !std::equal(check_.begin(), check_.end(), kept_.begin() + std::ptrdiff_t(replayAt_))) {
+      Abandon();
+      return;
+    }
+    replayAt_ += check_.size();
+  }
+
+  // The passes differ: every pass is synthesised.
+  void Abandon() {
+    checking_ = keeping_ = false;
+    std::vector<float>().swap(kept_);
+    std::vector<float>().swap(check_);
   }
 
   void Replay(float* out, size_t frames) {
@@ -450,7 +479,8 @@ class MidiSource final : public Source, public MidiStream {
 
   void ForgetPasses() {
     pass_ = 0;
-    keeping_ = replaying_ = false;
+    keeping_ = checking_ = replaying_ = false;
+    std::vector<float>().swap(check_);
     replayAt_ = 0;
     std::vector<float>().swap(kept_);
   }
@@ -481,7 +511,9 @@ class MidiSource final : public Source, public MidiStream {
   static constexpr size_t kIdleFrames = 3 * AudioMixer::kSampleRate;
   int pass_ = 0;            // passes begun since the stream last started
   bool keeping_ = false;    // the second pass is being kept
+  bool checking_ = false;   // the third pass is compared with the kept second
   bool replaying_ = false;  // later passes play what was kept
+  std::vector<float> check_;  // what the synthesiser just made, while checking
   std::vector<float> kept_;  // interleaved stereo
   size_t replayAt_ = 0;      // in floats
 };

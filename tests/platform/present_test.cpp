@@ -22,12 +22,14 @@ TEST(DirtyRects, NearbyAreasMergeFarOnesStayApartAndManyBecomeOne) {
   AddDirtyRect(rects, {});  // nothing painted, nothing added
   EXPECT_TRUE(rects.empty());
   AddDirtyRect(rects, {10, 10, 50, 50});
-  AddDirtyRect(rects, {40, 40, 80, 80});  // overlapping: one box wastes little
+  AddDirtyRect(rects, {20, 20, 60, 60});  // a step of the same sprite: one box wastes little
   ASSERT_EQ(rects.size(), 1u);
   EXPECT_EQ(rects[0].left, 10);
-  EXPECT_EQ(rects[0].bottom, 80);
-  AddDirtyRect(rects, {500, 400, 540, 440});  // far away: merging would waste a lot
+  EXPECT_EQ(rects[0].bottom, 60);
+  AddDirtyRect(rects, {100, 10, 140, 50});  // beside it, with a gap: kept apart
   EXPECT_EQ(rects.size(), 2u);
+  AddDirtyRect(rects, {500, 400, 540, 440});  // far away: merging would waste a lot
+  EXPECT_EQ(rects.size(), 3u);
   // A box that joins both into one worthwhile merge takes them all.
   AddDirtyRect(rects, {0, 0, 640, 480});
   ASSERT_EQ(rects.size(), 1u);
