@@ -6,8 +6,8 @@
 #   scripts/perf.sh SECONDS [game options...]
 #
 # Runs build/bin/tolvaran (or $TOLVARAN) under xvfb-run with SDL's dummy audio driver for
-# SECONDS (it adds --run-for), skips the first 2 s (WARMUP) and measures up to half a
-# second before the end. XVFB_ARGS passes a screen to xvfb-run (e.g. for a fullscreen run:
+# SECONDS (it adds --run-for), skips the first 2 s (WARMUP) and measures up to its
+# last sample (every half second) before the game ends. XVFB_ARGS passes a screen to xvfb-run (e.g. for a fullscreen run:
 # XVFB_ARGS="-screen 0 1920x1080x24"). A run whose display did not come up is tried again.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -51,17 +51,18 @@ done
 [ -n "$pid" ] || exit 1
 peak=0
 c0=$(cpu); switches >/tmp/perf.$$.w0; t0=$(now)
-end=$(echo "$secs - $warm - 0.5" | bc)
-while [ "$(echo "$(now) - $t0 < $end" | bc)" = 1 ]; do
+c1=$c0; cp /tmp/perf.$$.w0 /tmp/perf.$$.w1; t1=$t0
+# Samples every half second until the game ends; the last complete sample counts.
+while c=$(cpu 2>/dev/null) && switches >/tmp/perf.$$.ws && t=$(now) && [ -e "/proc/$pid/stat" ]; do
+  c1=$c; t1=$t; mv /tmp/perf.$$.ws /tmp/perf.$$.w1
   a=$(anon)
   [ "${a:-0}" -gt "$peak" ] && peak=$a
   sleep 0.5
 done
-c1=$(cpu); switches >/tmp/perf.$$.w1; t1=$(now)
 wait "$top" || true
 # Threads that ended between the samples are lost; new ones count from zero.
 w=$(awk 'NR == FNR { before[$1] = $2; next } { s += $2 - (($1 in before) ? before[$1] : 0) }
          END { print s + 0 }' /tmp/perf.$$.w0 /tmp/perf.$$.w1)
-rm -f /tmp/perf.$$.w0 /tmp/perf.$$.w1 /tmp/perf.$$.err
+rm -f /tmp/perf.$$.w0 /tmp/perf.$$.w1 /tmp/perf.$$.ws /tmp/perf.$$.err
 echo "$secs s $*: cpu $(echo "scale=2; 100 * ($c1 - $c0) / $tick / ($t1 - $t0)" | bc) %," \
   "wake-ups $(echo "scale=1; $w / ($t1 - $t0)" | bc)/s, peak RssAnon $((peak / 1024)) MB"
