@@ -41,6 +41,9 @@ struct MidiStreamEvent {
   enum Kind : uint8_t { Short, Tempo, Nop } kind = Short;
   uint8_t status = 0, data1 = 0, data2 = 0;
   uint32_t tempo = 500000;
+  // The first event of a pass of a repeating song (the first pass too): a device may
+  // keep what one pass sounded like and play it again instead of synthesising anew.
+  bool passStart = false;
 };
 
 class MidiStream {

@@ -258,7 +258,8 @@ class Synth {
     if (synth_) fluid_synth_system_reset(synth_);
   }
   int ActiveVoices() const { return synth_ ? fluid_synth_get_active_voice_count(synth_) : 0; }
-  void AddInto(float* out, size_t frames) {
+  // Adds the next `frames` to `out`; with `keep`, also appends them there.
+  void AddInto(float* out, size_t frames, std::vector<float>* keep = nullptr) {
     if (!synth_) return;
     float left[kScratchFrames], right[kScratchFrames];
     while (frames > 0) {
@@ -267,6 +268,12 @@ class Synth {
       for (size_t i = 0; i < n; ++i) {
         out[2 * i] += left[i];
         out[2 * i + 1] += right[i];
+      }
+      if (keep) {
+        for (size_t i = 0; i < n; ++i) {
+          keep->push_back(left[i]);
+          keep->push_back(right[i]);
+        }
       }
       out += 2 * n;
       frames -= n;
@@ -278,27 +285,23 @@ class Synth {
   fluid_synth_t* synth_ = nullptr;
 };
 
+// A repeating tune may sound the same on every pass from the second on: each starts
+// with the reverb tail of the pass before. Whether it does, to the bit, depends on the
+// synthesiser: it applies events on its own 64-frame blocks, so a pass whose length is
+// not a whole number of blocks places its notes a little differently each time. So the
+// second pass is kept as synthesised, the third is synthesised too and compared with
+// it, and only when the two are the same to the last bit is the kept pass played from
+// the fourth on, with the synthesiser and its sound font let go; a stop (a new tune, or
+// the same one from the start) loads them again.
+constexpr size_t kMaxKeptPassBytes = 16u << 20;
+
 class MidiSource final : public Source, public MidiStream {
  public:
   MidiSource(ImplPtr mixer, MidiDone done)
       : mixer_(std::move(mixer)), sink_(std::make_shared<CompletionSink>(std::move(done))) {
-    const std::string& font = mixer_->soundFont;
-    if (mixer_->mode == AudioMixer::Completion::Inline) {
-      synth_.Load(font);  // offline: every sample must be there from the start
-    } else if (!font.empty()) {
-      // On the device the font loads beside the game, so that opening a tune does not
-      // hold up the window. The stream's clock waits for it: the tune starts late
-      // rather than without its first notes.
-      loading_ = true;
-      loader_ = std::thread([this, font] {
-        Synth loaded;
-        loaded.Load(font);
-        std::lock_guard lock(mixer_->mutex);
-        synth_.Swap(loaded);
-        loading_ = false;
-      });
-    }
-    mixer_->Add(this);
+    std::lock_guard lock(mixer_->mutex);
+    LoadSynth();
+    mixer_->sources.push_back(this);
   }
   ~MidiSource() override {
     if (loader_.joinable()) loader_.join();
@@ -331,8 +334,11 @@ class MidiSource final : public Source, public MidiStream {
       for (auto& b : queue_) done.push_back({sink_, b.cookie});
       queue_.clear();
       synth_.AllNotesOff();
+      ForgetPasses();
     }
     mixer_->Deliver(done);
+    std::lock_guard lock(mixer_->mutex);
+    LoadSynth();
   }
   void Reset() override {
     std::lock_guard lock(mixer_->mutex);
@@ -353,14 +359,28 @@ class MidiSource final : public Source, public MidiStream {
     while (produced < frames) {
       if (!armed_) Arm(done);
       if (armed_ && wait_ <= 0) {
-        Dispatch(queue_.front().events[next_]);
+        const MidiStreamEvent& e = queue_.front().events[next_];
+        if (e.passStart) PassStarts();
+        Dispatch(e);
         armed_ = false;
         ++next_;
         continue;
       }
       size_t n = frames - produced;
       if (armed_) n = std::min(n, size_t(std::ceil(wait_)));
-      synth_.AddInto(out + produced * 2, n);
+      if (replaying_) {
+        Replay(out + produced * 2, n);
+      } else if (checking_) {
+        check_.clear();
+        synth_.AddInto(out + produced * 2, n, &check_);
+        Check();
+      } else {
+        synth_.AddInto(out + produced * 2, n, keeping_ ? &kept_ : nullptr);
+        if (keeping_ && kept_.size() * sizeof(float) > kMaxKeptPassBytes) {
+          keeping_ = false;  // too long to keep: synthesise every pass
+          std::vector<float>().swap(kept_);
+        }
+      }
       produced += n;
       if (armed_) wait_ -= double(n);
     }
@@ -390,6 +410,81 @@ class MidiSource final : public Source, public MidiStream {
     armed_ = true;
   }
 
+  // Caller holds the mixer's lock. Starts the font loading unless the synthesiser is
+  // there or coming: at once offline (every sample must be there from the start), else
+  // beside the game, so that opening a tune does not hold up the window. The stream's
+  // clock waits for it: the tune starts late rather than without its first notes.
+  void LoadSynth() {
+    const std::string& font = mixer_->soundFont;
+    if (synth_.Ready() || loading_ || font.empty()) return;
+    if (mixer_->mode == AudioMixer::Completion::Inline) {
+      synth_.Load(font);
+      return;
+    }
+    // An earlier loader has cleared loading_, so it is past the lock and ending.
+    if (loader_.joinable()) loader_.join();
+    loading_ = true;
+    loader_ = std::thread([this, font] {
+      Synth loaded;
+      loaded.Load(font);
+      std::lock_guard lock(mixer_->mutex);
+      synth_.Swap(loaded);
+      loading_ = false;
+    });
+  }
+
+  // A pass of a repeating song begins here, at this very sample.
+  void PassStarts() {
+    ++pass_;
+    if (pass_ == 2) {
+      keeping_ = true;
+      kept_.clear();
+      kept_.reserve(size_t(AudioMixer::kSampleRate) * 2 * 30);
+    } else if (pass_ == 3 && keeping_ && !kept_.empty()) {
+      keeping_ = false;
+      checking_ = true;
+    } else if (pass_ == 4 && checking_ && replayAt_ == kept_.size()) {
+      checking_ = false;
+      replaying_ = true;
+      Synth none;
+      synth_.Swap(none);  // the synthesiser and its font go with `none`
+    } else if (checking_) {
+      Abandon();  // the third pass was shorter than the second
+    }
+    replayAt_ = 0;
+  }
+
+  // The third pass, as synthesised just now, against the kept second.
+  void Check() {
+    if (replayAt_ + check_.size() > kept_.size() ||
+        !std::equal(check_.begin(), check_.end(), kept_.begin() + std::ptrdiff_t(replayAt_))) {
+      Abandon();
+      return;
+    }
+    replayAt_ += check_.size();
+  }
+
+  // The passes differ: every pass is synthesised.
+  void Abandon() {
+    checking_ = keeping_ = false;
+    std::vector<float>().swap(kept_);
+    std::vector<float>().swap(check_);
+  }
+
+  void Replay(float* out, size_t frames) {
+    const size_t n = std::min(frames * 2, kept_.size() - std::min(replayAt_, kept_.size()));
+    for (size_t i = 0; i < n; ++i) out[i] += kept_[replayAt_ + i];
+    replayAt_ += n;
+  }
+
+  void ForgetPasses() {
+    pass_ = 0;
+    keeping_ = checking_ = replaying_ = false;
+    std::vector<float>().swap(check_);
+    replayAt_ = 0;
+    std::vector<float>().swap(kept_);
+  }
+
   void Dispatch(const MidiStreamEvent& e) {
     switch (e.kind) {
       case MidiStreamEvent::Short: synth_.Send(e.status, e.data1, e.data2); break;
@@ -414,6 +509,13 @@ class MidiSource final : public Source, public MidiStream {
   uint32_t tempo_ = 500000;
   size_t idleFrames_ = 0;
   static constexpr size_t kIdleFrames = 3 * AudioMixer::kSampleRate;
+  int pass_ = 0;            // passes begun since the stream last started
+  bool keeping_ = false;    // the second pass is being kept
+  bool checking_ = false;   // the third pass is compared with the kept second
+  bool replaying_ = false;  // later passes play what was kept
+  std::vector<float> check_;  // what the synthesiser just made, while checking
+  std::vector<float> kept_;  // interleaved stereo
+  size_t replayAt_ = 0;      // in floats
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/host_internal.h"
+#include "platform/latency_probe.h"
 #include "platform/process.h"
 #include "platform/surface.h"
 #include "platform/window_internal.h"
@@ -91,7 +92,10 @@ void RunDueSchedule() {
   if (s.running) return;
   s.running = true;
   uint32_t now = GetHost().Now();
-  while (auto k = TakeDueKey(s, now)) PostKeyInput(k->vk, k->down);
+  while (auto k = TakeDueKey(s, now)) {
+    ProbeKeyArrived(k->down, now - k->timeMs);
+    PostKeyInput(k->vk, k->down);
+  }
   while (s.nextShot < s.shots.size() && s.shots[s.nextShot].timeMs <= now)
     TakeScreenshot(s.shots[s.nextShot++]);
   if (s.runFor && *s.runFor <= now) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,12 @@ class Host {
   virtual void TopLevelChanged(HWND h) = 0;
   // A top-level window's frame was repainted; show it.
   virtual void Present(HWND h, const Surface& frame) = 0;
+  // The same, knowing which areas (frame pixels) were painted since the last present;
+  // a host that can show just those does so.
+  virtual void PresentRects(HWND h, const Surface& frame, std::span<const Rect> dirty) {
+    (void)dirty;
+    Present(h, frame);
+  }
   // The size of the screen (for centring top-level windows).
   virtual Rect ScreenRect() = 0;
   virtual void ShowMessageBox(const std::string& text, const std::string& caption, int icon) = 0;

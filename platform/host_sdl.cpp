@@ -22,7 +22,9 @@
 
 #include "platform/gamepad.h"
 #include "platform/host_internal.h"
+#include "platform/latency_probe.h"
 #include "platform/letterbox.h"
+#include "platform/present.h"
 #include "platform/surface.h"
 #include "platform/window.h"
 
@@ -38,6 +40,12 @@ struct RealWindow {
   SDL_Texture* texture = nullptr;
   int textureW = 0, textureH = 0;
   int clientW = 0, clientH = 0;  // the emulated window's client size the window was sized for
+  // Presenting into the window's own surface: what it showed last, to tell whether a
+  // present may carry only the changed areas.
+  bool useSurface = true;
+  SDL_Surface* shown = nullptr;
+  int shownW = 0, shownH = 0, shownFrameW = 0, shownFrameH = 0;
+  bool needsAll = true;
 };
 
 class SdlHost final : public Host {
@@ -100,13 +108,14 @@ class SdlHost final : public Host {
       SDL_SetWindowMinimumSize(rw.window, cw, ch);
       rw.clientW = cw;
       rw.clientH = ch;
-      // The frame is composed in memory already; all that is left is to copy it to the
-      // window. SDL's software renderer does that with a plain blit (shared memory on X),
-      // where a GL renderer would first bring up a GL driver, and without a GPU that is a
-      // software rasteriser costing several per cent of a core, 80 MB and 50 ms of
-      // start-up. No vsync: waiting for the display would hold up the game's timers.
-      rw.renderer = SDL_CreateRenderer(rw.window, -1, SDL_RENDERER_SOFTWARE);
-      if (!rw.renderer) rw.renderer = SDL_CreateRenderer(rw.window, -1, 0);
+      // The frame is composed in memory already; all that is left is to copy what changed
+      // into the window's own surface (shared memory on X) and hand the display those
+      // rectangles. A renderer would upload the whole frame as a texture and copy it all
+      // to the window on every present; a GL one would first bring up a GL driver, which
+      // without a GPU is a software rasteriser costing several per cent of a core, 80 MB
+      // and 50 ms of start-up. Only when the window has no surface of its own does the
+      // software renderer take over. No vsync: waiting for the display would hold up
+      // the game's timers.
       windows_[h] = rw;
       return;
     }
@@ -123,26 +132,21 @@ class SdlHost final : public Host {
   }
 
   void Present(HWND h, const Surface& frame) override {
+    const Rect all = frame.Bounds();
+    PresentRects(h, frame, std::span<const Rect>(&all, 1));
+  }
+
+  void PresentRects(HWND h, const Surface& frame, std::span<const Rect> dirty) override {
     auto it = windows_.find(h);
-    if (it == windows_.end() || !it->second.renderer || frame.Empty()) return;
+    if (it == windows_.end() || frame.Empty()) return;
     RealWindow& rw = it->second;
-    if (!rw.texture || rw.textureW != frame.Width() || rw.textureH != frame.Height()) {
-      if (rw.texture) SDL_DestroyTexture(rw.texture);
-      // BGRA in memory is ARGB8888 read as a little-endian word.
-      rw.texture = SDL_CreateTexture(rw.renderer, SDL_PIXELFORMAT_ARGB8888,
-                                     SDL_TEXTUREACCESS_STREAMING, frame.Width(), frame.Height());
-      rw.textureW = frame.Width();
-      rw.textureH = frame.Height();
-      if (!rw.texture) return;
-      SDL_SetTextureScaleMode(rw.texture, SDL_ScaleModeNearest);
+    if (rw.useSurface && !PresentToSurface(rw, frame, dirty)) {
+      rw.useSurface = false;
+      rw.renderer = SDL_CreateRenderer(rw.window, -1, SDL_RENDERER_SOFTWARE);
+      if (!rw.renderer) rw.renderer = SDL_CreateRenderer(rw.window, -1, 0);
     }
-    SDL_UpdateTexture(rw.texture, nullptr, frame.Data(), frame.Width() * 4);
-    const Letterbox box = BoxOf(rw, frame.Width(), frame.Height());
-    const SDL_Rect dest{box.dest.left, box.dest.top, box.dest.Width(), box.dest.Height()};
-    SDL_SetRenderDrawColor(rw.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(rw.renderer);
-    SDL_RenderCopy(rw.renderer, rw.texture, nullptr, &dest);
-    SDL_RenderPresent(rw.renderer);
+    if (!rw.useSurface && !PresentWithRenderer(rw, frame)) return;
+    ProbePresented();
     if (!presentedOnce_) {
       presentedOnce_ = true;
       ReportStartUpIfAsked();
@@ -187,6 +191,72 @@ class SdlHost final : public Host {
     std::fprintf(stderr, "tolvaran: first frame on the screen %.0f ms after start\n", ms);
   }
   bool presentedOnce_ = false;
+
+  // Copies the changed areas, scaled, into the window's surface and updates just those
+  // rectangles on the screen; the whole window (black bars included) after anything that
+  // may have spoilt it. False when the window has no usable surface.
+  static bool PresentToSurface(RealWindow& rw, const Surface& frame,
+                               std::span<const Rect> dirty) {
+    SDL_Surface* ws = SDL_GetWindowSurface(rw.window);
+    if (!ws || ws->format->BytesPerPixel != 4 || ws->format->Rmask != 0x00FF0000u ||
+        ws->format->Gmask != 0x0000FF00u || ws->format->Bmask != 0x000000FFu)
+      return false;
+    const bool all = rw.needsAll || ws != rw.shown || ws->w != rw.shownW ||
+                     ws->h != rw.shownH || frame.Width() != rw.shownFrameW ||
+                     frame.Height() != rw.shownFrameH;
+    const Letterbox box = FitWholeFactor(frame.Width(), frame.Height(), ws->w, ws->h);
+    if (SDL_MUSTLOCK(ws) && SDL_LockSurface(ws) != 0) return false;
+    auto* pixels = static_cast<uint32_t*>(ws->pixels);
+    const int pitch = ws->pitch / 4;
+    std::vector<Rect> written;
+    if (all) {
+      SDL_FillRect(ws, nullptr, SDL_MapRGB(ws->format, 0, 0, 0));
+      const Rect whole = frame.Bounds();
+      CopyScaledRects(frame, std::span<const Rect>(&whole, 1), box, pixels, pitch, ws->w, ws->h);
+    } else {
+      written = CopyScaledRects(frame, dirty, box, pixels, pitch, ws->w, ws->h);
+    }
+    if (SDL_MUSTLOCK(ws)) SDL_UnlockSurface(ws);
+    if (all) {
+      if (SDL_UpdateWindowSurface(rw.window) != 0) return false;
+    } else if (!written.empty()) {
+      std::vector<SDL_Rect> rects;
+      rects.reserve(written.size());
+      for (const Rect& r : written) rects.push_back({r.left, r.top, r.Width(), r.Height()});
+      if (SDL_UpdateWindowSurfaceRects(rw.window, rects.data(), int(rects.size())) != 0)
+        return false;
+    }
+    rw.shown = ws;
+    rw.shownW = ws->w;
+    rw.shownH = ws->h;
+    rw.shownFrameW = frame.Width();
+    rw.shownFrameH = frame.Height();
+    rw.needsAll = false;
+    return true;
+  }
+
+  // The whole frame through SDL's renderer, for a window without a surface of its own.
+  static bool PresentWithRenderer(RealWindow& rw, const Surface& frame) {
+    if (!rw.renderer) return false;
+    if (!rw.texture || rw.textureW != frame.Width() || rw.textureH != frame.Height()) {
+      if (rw.texture) SDL_DestroyTexture(rw.texture);
+      // BGRA in memory is ARGB8888 read as a little-endian word.
+      rw.texture = SDL_CreateTexture(rw.renderer, SDL_PIXELFORMAT_ARGB8888,
+                                     SDL_TEXTUREACCESS_STREAMING, frame.Width(), frame.Height());
+      rw.textureW = frame.Width();
+      rw.textureH = frame.Height();
+      if (!rw.texture) return false;
+      SDL_SetTextureScaleMode(rw.texture, SDL_ScaleModeNearest);
+    }
+    SDL_UpdateTexture(rw.texture, nullptr, frame.Data(), frame.Width() * 4);
+    const Letterbox box = BoxOf(rw, frame.Width(), frame.Height());
+    const SDL_Rect dest{box.dest.left, box.dest.top, box.dest.Width(), box.dest.Height()};
+    SDL_SetRenderDrawColor(rw.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(rw.renderer);
+    SDL_RenderCopy(rw.renderer, rw.texture, nullptr, &dest);
+    SDL_RenderPresent(rw.renderer);
+    return true;
+  }
 
   static void Destroy(RealWindow& w) {
     if (w.texture) SDL_DestroyTexture(w.texture);
@@ -259,7 +329,12 @@ class SdlHost final : public Host {
       if (k.type == SDL_KEYDOWN && !k.repeat) ToggleFullscreen(k.windowID);
       return;
     }
-    if (int vk = VirtualKeyFromSdl(k.keysym.sym)) PostKeyInput(vk, k.type == SDL_KEYDOWN);
+    if (int vk = VirtualKeyFromSdl(k.keysym.sym)) {
+      // SDL stamps the event when it read it from the display server.
+      const uint32_t now = uint32_t(SDL_GetTicks64());
+      ProbeKeyArrived(k.type == SDL_KEYDOWN, now > k.timestamp ? now - k.timestamp : 0);
+      PostKeyInput(vk, k.type == SDL_KEYDOWN);
+    }
   }
 
   void OnMotion(const SDL_MouseMotionEvent& m) {
@@ -300,6 +375,7 @@ class SdlHost final : public Host {
         break;
       case SDL_WINDOWEVENT_SIZE_CHANGED:
       case SDL_WINDOWEVENT_EXPOSED:
+        if (auto it = windows_.find(h); it != windows_.end()) it->second.needsAll = true;
         if (const Surface* f = GetWindowFrame(h)) Present(h, *f);
         break;
       default: break;

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/host.h"
+#include "platform/latency_probe.h"
 #include "platform/process.h"
 #include "platform/window_internal.h"
 
@@ -161,6 +162,7 @@ bool PeekMessage(Message& out, uint32_t flags) {
       if (remove) Q().posted.pop_front();
       lock.unlock();
       if (remove) {
+        EndTimerSleeps();
         TrackKeyState(out);
         g_idleEnds = 0;
       }
@@ -174,6 +176,7 @@ bool PeekMessage(Message& out, uint32_t flags) {
   }
   if (HWND h = NextWindowToPaint()) {
     out = Message{h, WM_PAINT, 0, 0, Now()};
+    if (remove) EndTimerSleeps();
     return true;
   }
   PresentDirtyFrames();
@@ -191,6 +194,7 @@ bool GetMessage(Message& out) {
 }
 
 int64_t DispatchMessage(const Message& m) {
+  ProbeDispatched(m.message);
   if (m.hwnd == 0 || !IsWindow(m.hwnd)) return 0;
   if (m.message == WM_PAINT) {
     PaintNow(m.hwnd);

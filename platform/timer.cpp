@@ -1,6 +1,13 @@
 // Window timers. A timer keeps its own grid of expiries (start + n * period): a late
 // check does not shift later ticks, and expiries that pass while a tick is still
 // pending merge into that one tick.
+//
+// A sleeping timer (SetTimerSleep) leaves out the grid points at which its owner has
+// nothing to do. Whether a tick would do nothing is decided from the owner's state, and
+// that state only changes when a message is dispatched; so a decision taken while the
+// queue is idle holds for the grid points before the next message, and every message
+// taken ends it. A tick that falls due together with other work is decided when it
+// would be delivered, after that work, exactly as the tick itself would have seen it.
 #include <algorithm>
 #include <vector>
 
@@ -20,7 +27,13 @@ struct Timer {
   bool pending = false;   // a WM_TIMER waits to be taken
   uint64_t expiry = 0;    // when the pending tick expired
   uint64_t seq = 0;       // creation order, for ticks that expire together
+  TimerSleep sleep;       // empty: ticks on every grid point
+  uint64_t sleepUntil = 0;  // grid points before this are left out (0: no decision)
 };
+
+// The longest a sleeping timer stays away, so a run whose only clock sleeps still has a
+// deadline (the headless host ends a run that has none).
+constexpr uint64_t kLongestSleepMs = 1000;
 
 std::vector<Timer>& Timers() {
   static std::vector<Timer> timers;
@@ -34,7 +47,41 @@ void AdvancePast(Timer& t, uint64_t now) {
   if (t.due <= now) t.due += uint64_t(t.period) * ((now - t.due) / t.period + 1);
 }
 
+// The earliest expiry of a tick that is pending or due by `now`, among timers that do
+// not sleep; a sleeping timer's grid point after it is not left out by an old decision,
+// since that tick would have run after the other one.
+uint64_t EarliestOtherExpiry(uint64_t now) {
+  uint64_t earliest = UINT64_MAX;
+  for (const Timer& t : Timers()) {
+    if (t.sleepUntil != 0) continue;
+    if (t.pending) earliest = std::min(earliest, t.expiry);
+    else if (t.due <= now) earliest = std::min(earliest, t.due);
+  }
+  return earliest;
+}
+
+// Leaves out the grid points before `before` that the sleeping timers' decisions cover,
+// telling their owners in time order (owners may share state across timers).
+void SkipSleptTicks(uint64_t before) {
+  const uint64_t limit = std::min(before, EarliestOtherExpiry(before));
+  for (;;) {
+    Timer* next = nullptr;
+    for (Timer& t : Timers()) {
+      if (t.sleepUntil == 0 || t.pending || t.due >= limit || t.due >= t.sleepUntil) continue;
+      if (!next || t.due < next->due) next = &t;
+    }
+    if (!next) return;
+    const uint64_t at = next->due;
+    next->due += next->period;
+    if (next->sleep.skipped) {
+      TimerSleep::Skipped skipped = next->sleep.skipped;  // may reset the timers
+      skipped(uint32_t(at));
+    }
+  }
+}
+
 void CheckExpiries(uint64_t now) {
+  SkipSleptTicks(now);
   for (Timer& t : Timers()) {
     if (t.due > now) continue;
     if (!t.pending) {
@@ -60,22 +107,59 @@ void KillWindowTimers(HWND h) {
 bool TakeTimerMessage(Message& out, bool remove) {
   uint64_t now = Now();
   CheckExpiries(now);
-  Timer* best = nullptr;
-  for (Timer& t : Timers()) {
-    if (!t.pending) continue;
-    if (!best || t.expiry < best->expiry || (t.expiry == best->expiry && t.seq < best->seq))
-      best = &t;
+  for (;;) {
+    Timer* best = nullptr;
+    for (Timer& t : Timers()) {
+      if (!t.pending) continue;
+      if (!best || t.expiry < best->expiry || (t.expiry == best->expiry && t.seq < best->seq))
+        best = &t;
+    }
+    if (!best) return false;
+    if (best->sleep.nextDue) {
+      // Decided now, after whatever ran before it: a tick with nothing to do is left out
+      // (taking it would have changed nothing either).
+      const std::optional<uint32_t> due = best->sleep.nextDue(uint32_t(now));
+      if (!due || *due != uint32_t(now)) {
+        best->pending = false;
+        if (best->sleep.skipped) {
+          TimerSleep::Skipped skipped = best->sleep.skipped;
+          skipped(uint32_t(now));
+        }
+        continue;
+      }
+    }
+    out = Message{best->hwnd, WM_TIMER, best->id, 0, uint32_t(now)};
+    if (remove) {
+      best->pending = false;
+      EndTimerSleeps();
+    }
+    return true;
   }
-  if (!best) return false;
-  out = Message{best->hwnd, WM_TIMER, best->id, 0, uint32_t(now)};
-  if (remove) best->pending = false;
-  return true;
+}
+
+void EndTimerSleeps() {
+  bool any = false;
+  for (const Timer& t : Timers()) any = any || t.sleepUntil != 0;
+  if (!any) return;
+  // The decisions held for the time before this message; what follows is decided anew.
+  SkipSleptTicks(Now());
+  for (Timer& t : Timers()) t.sleepUntil = 0;
 }
 
 std::optional<uint32_t> NextTimerDue() {
+  const uint64_t now = Now();
   std::optional<uint64_t> next;
-  for (const Timer& t : Timers()) {
+  for (Timer& t : Timers()) {
     uint64_t when = t.pending ? 0 : t.due;
+    if (!t.pending && t.sleep.nextDue) {
+      // The first grid point at or after the owner's next due time, within reach.
+      const uint64_t from = std::max(t.due, now);
+      const std::optional<uint32_t> due = t.sleep.nextDue(uint32_t(from));
+      uint64_t wake = due ? from + uint32_t(*due - uint32_t(from)) : UINT64_MAX;
+      wake = std::min(wake, t.due + kLongestSleepMs);
+      if (wake > t.due) when = t.due + (wake - t.due + t.period - 1) / t.period * t.period;
+      t.sleepUntil = when;
+    }
     if (!next || when < *next) next = when;
   }
   if (!next) return std::nullopt;
@@ -96,6 +180,7 @@ bool SetTimer(HWND h, uint32_t id, uint32_t periodMs) {
       // Replacing restarts the period; a tick already waiting stays.
       t.period = period;
       t.due = now + period;
+      t.sleepUntil = 0;
       return true;
     }
   }
@@ -114,5 +199,14 @@ bool KillTimer(HWND h, uint32_t id) {
 }
 
 std::optional<uint32_t> NextTimerDeadline() { return NextTimerDue(); }
+
+void SetTimerSleep(HWND h, uint32_t id, TimerSleep sleep) {
+  for (Timer& t : Timers()) {
+    if (t.hwnd == h && t.id == id) {
+      t.sleep = std::move(sleep);
+      t.sleepUntil = 0;
+    }
+  }
+}
 
 }  // namespace platform

@@ -136,6 +136,19 @@ void PostCloseRequest(HWND topLevel);
 // pending WM_TIMER (wParam = id); the next period is counted from the expiry.
 bool SetTimer(HWND h, uint32_t id, uint32_t periodMs);
 bool KillTimer(HWND h, uint32_t id);
+// A clock that keeps its grid but need not wake when nothing is due. `nextDue(now)` is
+// the earliest time at or after `now` at which a tick could do anything (nullopt:
+// nothing until some message changes that); only ticks at or after it are delivered,
+// on the same grid points as before. `skipped(time)` hears of every tick left out, at
+// the time it would have run, for state a tick keeps even when it does nothing.
+struct TimerSleep {
+  using NextDue = std::function<std::optional<uint32_t>(uint32_t now)>;
+  using Skipped = std::function<void(uint32_t time)>;
+  NextDue nextDue;
+  Skipped skipped;
+};
+// For an existing timer (SetTimer first); an empty TimerSleep makes it tick every period.
+void SetTimerSleep(HWND h, uint32_t id, TimerSleep sleep);
 
 // ---- key state ---------------------------------------------------------------------
 // The state as the queue has seen it: updated when a key message is taken from the

@@ -28,6 +28,7 @@ struct Window {
   std::unique_ptr<DC> paintDC;  // from BeginPaint until EndPaint
   std::unique_ptr<Surface> frame;  // top-level windows only
   bool frameDirty = false;         // painted since last presented
+  std::vector<Rect> dirtyRects;    // frame pixels painted since then (AddDirtyRect)
   bool destroying = false;
 };
 
@@ -76,7 +77,11 @@ void ResetTimers();
 void ResetDesktop();
 // Pending timer tick to deliver, if any expired (checks against the host clock).
 bool TakeTimerMessage(Message& out, bool remove);
+// The earliest timer deadline; sleeping timers decide here (the queue is idle) which
+// grid points they leave out until the next message.
 std::optional<uint32_t> NextTimerDue();
+// A message was taken: the sleeping timers' decisions end with it.
+void EndTimerSleeps();
 
 // Scheduled items of the command line (script keys, screenshots, run-for): run those
 // that are due; the earliest one still ahead.

@@ -4,6 +4,7 @@
 
 #include "platform/draw.h"
 #include "platform/host.h"
+#include "platform/present.h"
 #include "platform/window_internal.h"
 
 namespace platform {
@@ -51,7 +52,9 @@ void PresentDirtyFrames() {
     Window* w = Find(h);
     if (!w || !w->frameDirty || !w->frame) continue;
     w->frameDirty = false;
-    if (w->style & WS_VISIBLE) GetHost().Present(h, *w->frame);
+    std::vector<Rect> dirty = std::move(w->dirtyRects);
+    w->dirtyRects.clear();
+    if (w->style & WS_VISIBLE) GetHost().PresentRects(h, *w->frame, dirty);
   }
 }
 
@@ -160,6 +163,7 @@ DC* BeginPaint(HWND h, PaintStruct* ps) {
   Rect clip = Intersect(update.Offset(o.x, o.y), VisibleFrameRect(h));
   if (top->frame) {
     top->frameDirty = true;
+    AddDirtyRect(top->dirtyRects, clip);
     w->paintDC = std::make_unique<DC>(top->frame.get(), o, clip, CoveringSiblings(h));
   } else {
     // Message-only windows have no frame; give them a DC that draws nowhere.
@@ -183,6 +187,7 @@ DC* GetDC(HWND h) {
     return new DC(&nothing, o, Rect{});
   }
   top->frameDirty = true;
+  AddDirtyRect(top->dirtyRects, VisibleFrameRect(h));
   return new DC(top->frame.get(), o, VisibleFrameRect(h), CoveringSiblings(h));
 }
 

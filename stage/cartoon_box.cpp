@@ -79,6 +79,13 @@ std::unique_ptr<CartoonBox> CartoonBox::Create(const rt::CreateInfo& info) {
   box->ApplyBorderStyle();
   box->BuildSurface();
   platform::SetTimer(box->hwnd_, kClockTimerId, kClockPeriodMs);
+  platform::TimerSleep sleep;
+  sleep.nextDue = [self, alive = box->alive_](uint32_t now) -> std::optional<uint32_t> {
+    if (!*alive) return std::nullopt;
+    return self->NextDue(now);
+  };
+  sleep.skipped = &CartoonBox::StepSkipped;
+  platform::SetTimerSleep(box->hwnd_, kClockTimerId, std::move(sleep));
   Registry()[{info.windowId, info.componentId}] = box.get();
   return box;
 }

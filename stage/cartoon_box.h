@@ -177,6 +177,12 @@ class CartoonBox : public rt::Component {
 
   // One 5 ms clock step (normally driven by the window timer).
   void StageTick();
+  // The earliest time at or after `now` at which StageTick could do anything but keep
+  // its time (nullopt: nothing until the objects, the keys or the mouse change). The
+  // clock sleeps until then, on its own grid.
+  std::optional<uint32_t> NextDue(uint32_t now) const;
+  // A clock step left out at `time`: keeps the time it would have kept.
+  static void StepSkipped(uint32_t time);
   // Composes the stage area `clip` (client coordinates) into `out`, with the drawing
   // surface (or a solid fill of `background` when given) under the objects.
   void Compose(const platform::Rect& clip, platform::Surface& out,

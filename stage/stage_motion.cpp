@@ -156,6 +156,50 @@ void CartoonBox::MonitorKeys(std::optional<int> interval, std::span<const int> k
 
 bool CartoonBox::IsKeyDown(int key) { return (platform::GetKeyState(key) & 0x8000) != 0; }
 
+namespace {
+
+// How long from `now` until an object's next frame is due; nullopt when it is not
+// playing (the conditions of AnimationStep and of the tick's loop).
+std::optional<uint32_t> FrameDueIn(const StageObject& o, uint32_t now) {
+  if (!o.visible || !o.playing || !o.HasPicture() || o.rendered->FrameCount() <= 1)
+    return std::nullopt;
+  if (o.frameStart == 0) return 0;
+  const int frame = ClampFrame(*o.rendered, o.frameIndex);
+  const int64_t needed = int64_t(o.rendered->picture.frames[size_t(frame)].delayMs) +
+                         o.extraFrameDelay + (frame == 0 ? o.loopDelay : 0);
+  const int64_t elapsed = int64_t(now - o.frameStart);
+  if (elapsed >= needed) return 0;
+  return uint32_t(needed - elapsed);
+}
+
+}  // namespace
+
+std::optional<uint32_t> CartoonBox::NextDue(uint32_t now) const {
+  // The cursor may leave the window between any two steps.
+  if (hoverId_ > 0) return now;
+  std::optional<uint32_t> in;  // from now
+  auto consider = [&in](uint32_t wait) {
+    if (!in || wait < *in) in = wait;
+  };
+  for (const WatchedKey& k : watched_) {
+    if (!IsKeyDown(k.key)) continue;
+    const uint32_t elapsed = now - k.lastReport;
+    consider(elapsed >= uint32_t(k.interval) ? 0 : uint32_t(k.interval) - elapsed);
+  }
+  for (const auto& p : list_) {
+    const StageObject& o = *p;
+    if (o.expiry != 0) consider(now >= o.expiry ? 0 : o.expiry - now);
+    if (auto wait = FrameDueIn(o, now)) consider(*wait);
+    if (in == 0u) break;
+  }
+  if (!in) return std::nullopt;
+  return now + *in;
+}
+
+void CartoonBox::StepSkipped(uint32_t time) {
+  if (time - g_lastForcedRepaint > 100) g_lastForcedRepaint = time;
+}
+
 MoveResult CartoonBox::AnimationStep(int id, uint32_t now) {
   StageObject* o = Find(id);
   if (!o || !o->playing || !o->HasPicture() || o->rendered->FrameCount() <= 1) return kGoOn;

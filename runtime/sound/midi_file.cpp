@@ -76,6 +76,7 @@ void MidiSong::Rewind() {
 void MidiSong::StartPass(uint64_t base) {
   passStart_ = passEnd_ = base;
   passHadNotes_ = false;
+  markPass_ = true;
   prologue_.clear();
   MidiStreamEvent tempo;
   tempo.kind = MidiStreamEvent::Tempo;
@@ -231,6 +232,8 @@ void MidiSong::Emit(uint64_t time, MidiStreamEvent e, MidiStreamEvent* out, size
   uint64_t delta = time > lastEmit_ ? time - lastEmit_ : 0;
   e.deltaTicks = uint32_t(std::min<uint64_t>(delta, std::numeric_limits<uint32_t>::max()));
   lastEmit_ = time;
+  e.passStart = markPass_;
+  markPass_ = false;
   out[n++] = e;
 }
 

@@ -63,6 +63,7 @@ class MidiSong {
   bool passHadNotes_ = false;
   bool tempoChanged_ = false;
   std::vector<platform::MidiStreamEvent> prologue_;  // sent before the pass's events
+  bool markPass_ = false;  // the next event emitted starts a pass
   bool over_ = false;
 };
 

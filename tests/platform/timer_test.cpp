@@ -137,3 +137,79 @@ TEST_F(Timers, AMinuteOfVirtualTimeIsDeterministic) {
   EXPECT_EQ(first.size(), 12000u + 4000u + 300u);
   EXPECT_EQ(first, run());
 }
+
+// ---- sleeping timers ---------------------------------------------------------------
+
+class SleepingTimers : public Timers {
+ protected:
+  // A period-5 timer on `h` whose owner says it has something to do from `dueAt` on
+  // (nullopt: nothing); every tick left out is recorded.
+  void Sleep(HWND h, uint32_t id) {
+    TimerSleep s;
+    s.nextDue = [this](uint32_t now) -> std::optional<uint32_t> {
+      if (!dueAt) return std::nullopt;
+      return std::max(now, *dueAt);
+    };
+    s.skipped = [this](uint32_t t) { skipped.push_back(t); };
+    SetTimer(h, id, 5);
+    SetTimerSleep(h, id, std::move(s));
+  }
+  std::optional<uint32_t> dueAt;
+  std::vector<uint32_t> skipped;
+};
+
+TEST_F(SleepingTimers, TicksOnlyOnItsGridOnceSomethingIsDue) {
+  std::vector<std::pair<uint32_t, uint32_t>> ticks;
+  HWND top = TickRecorder(ticks);
+  dueAt = 23;
+  Sleep(top, 1);
+  RunMessagesUntil(0);
+  // Asleep until the first grid point at or after 23; the clock jumps straight there.
+  EXPECT_EQ(NextTimerDeadline(), 25u);
+  RunMessagesUntil(34);
+  EXPECT_THAT(ticks, ElementsAre(std::pair{1u, 25u}, std::pair{1u, 30u}));
+  EXPECT_THAT(skipped, ElementsAre(5u, 10u, 15u, 20u));
+  // Nothing due any more: it stays away, but never longer than a second.
+  dueAt.reset();
+  skipped.clear();
+  ASSERT_TRUE(NextTimerDeadline().has_value());
+  EXPECT_EQ(*NextTimerDeadline(), 1035u);
+  RunMessagesUntil(2000);
+  EXPECT_EQ(ticks.size(), 2u);
+  ASSERT_FALSE(skipped.empty());
+  EXPECT_EQ(skipped.front(), 35u);
+  for (size_t i = 1; i < skipped.size(); ++i) EXPECT_EQ(skipped[i] - skipped[i - 1], 5u);
+}
+
+TEST_F(SleepingTimers, AMessageWakesItOnTheNextGridPoint) {
+  std::vector<std::pair<uint32_t, uint32_t>> ticks;
+  HWND top = MakeTop([&](HWND h, uint32_t m, uint64_t w, int64_t l) -> int64_t {
+    if (m == WM_TIMER) ticks.push_back({uint32_t(w), GetTickCount()});
+    if (m == WM_USER) dueAt = GetTickCount();  // the message makes work for the clock
+    return DefWindowProc(h, m, w, l);
+  });
+  Sleep(top, 1);
+  RunMessagesUntil(0);
+  RunMessagesUntil(12);
+  EXPECT_TRUE(ticks.empty());
+  PostMessage(top, WM_USER, 0, 0);
+  RunMessagesUntil(16);
+  // At 15, the grid point after the message, as an always-ticking clock would see it.
+  EXPECT_THAT(ticks, ElementsAre(std::pair{1u, 15u}));
+  EXPECT_THAT(skipped, ElementsAre(5u, 10u));
+}
+
+TEST_F(SleepingTimers, ATickDueWithAnEarlierTimersTickIsDecidedAfterIt) {
+  std::vector<std::pair<uint32_t, uint32_t>> ticks;
+  HWND top = MakeTop([&](HWND h, uint32_t m, uint64_t w, int64_t l) -> int64_t {
+    if (m == WM_TIMER) ticks.push_back({uint32_t(w), GetTickCount()});
+    if (m == WM_TIMER && w == 2) dueAt = GetTickCount();  // the game timer starts work
+    return DefWindowProc(h, m, w, l);
+  });
+  SetTimer(top, 2, 20);  // created first: runs first when both expire together
+  Sleep(top, 1);
+  RunMessagesUntil(25);
+  // At 20 the game timer ran first; the clock's tick at 20 then had work and ran.
+  EXPECT_THAT(ticks, ElementsAre(std::pair{2u, 20u}, std::pair{1u, 20u}, std::pair{1u, 25u}));
+  EXPECT_THAT(skipped, ElementsAre(5u, 10u, 15u));
+}

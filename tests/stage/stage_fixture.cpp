@@ -49,11 +49,9 @@ void StageFixture::DestroyStage() { box_.reset(); }
 uint32_t StageFixture::Now() const { return platform::GetTickCount(); }
 
 void StageFixture::RunUntil(uint32_t ms) {
-  platform::Message m;
-  while (platform::GetTickCount() < ms) {
-    if (!platform::GetMessage(m)) break;
-    platform::DispatchMessage(m);
-  }
+  // Stops at `ms` itself: the stage's clock sleeps when nothing is due, so the next
+  // message may lie well past it.
+  platform::RunMessagesUntil(ms);
 }
 
 void StageFixture::RunFor(uint32_t ms) { RunUntil(Now() + ms); }

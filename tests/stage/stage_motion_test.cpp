@@ -220,3 +220,52 @@ TEST_F(MotionTest, WatchedKeysRespectIntervalAndOneEventPerTick) {
   EXPECT_FALSE(CartoonBox::IsKeyDown(platform::VK_SPACE));
   (void)start;
 }
+
+// The clock keeps its 5 ms grid but wakes only for work: a frame, a lifetime, a held key.
+TEST_F(MotionTest, ClockSleepsUntilAFrameALifetimeOrAHeldKeyIsDue) {
+  auto still = Template(ShapeGif(10, 10, 2, 2, 8, 8));
+  box().CreateObject(still.get(), 0, 0);
+  RunFor(10);
+  const uint32_t grid = Now() % 5;
+  auto sleepsFor = [&] { return *platform::NextTimerDeadline() - Now(); };
+  EXPECT_GT(sleepsFor(), 500u);  // nothing due
+
+  // An animation of 20 ms frames: woken for each frame, on a grid point.
+  auto moving = Template(SolidFramesGif(4, 4, 4, 2));
+  const int id = box().CreateObject(moving.get(), 20, 0);
+  box().PlayAnimation(id, 0);
+  RunFor(10);
+  EXPECT_LE(sleepsFor(), 20u);
+  EXPECT_EQ(*platform::NextTimerDeadline() % 5, grid);
+  box().DestroyObjects(std::span<const int>(&id, 1));
+
+  // A lifetime: the expiry's grid point.
+  TemplateSettings shortLived;
+  shortLived.existTime = 300;
+  auto brief = Template(ShapeGif(10, 10, 2, 2, 8, 8), shortLived);
+  const int gone = box().CreateObject(brief.get(), 40, 0);
+  RunFor(5);
+  EXPECT_LE(sleepsFor(), 300u);
+  RunFor(300);
+  EXPECT_FALSE(box().ObjectExists(gone));
+  EXPECT_GT(sleepsFor(), 500u);
+
+  // A held watched key: a key pressed while asleep is seen on the next grid point,
+  // then every interval.
+  const int keys[] = {platform::VK_RIGHT};
+  box().MonitorKeys(30, keys);
+  RunFor(2);
+  events.clear();
+  platform::PostKeyInput(platform::VK_RIGHT, true);
+  const uint32_t pressed = Now();
+  RunFor(100);
+  auto seen = EventsOf(kWatchedKeyDown);
+  ASSERT_GE(seen.size(), 3u);
+  EXPECT_LT(seen[0].time - pressed, 5u);
+  EXPECT_EQ(seen[0].time % 5, grid);
+  EXPECT_EQ(seen[1].time - seen[0].time, 30u);
+  EXPECT_LE(sleepsFor(), 30u);
+  platform::PostKeyInput(platform::VK_RIGHT, false);
+  RunFor(5);
+  EXPECT_GT(sleepsFor(), 500u);
+}
