@@ -80,5 +80,7 @@ std::optional<uint32_t> NextTimerDue();
 void RunDueSchedule();
 std::optional<uint32_t> NextScheduleDue();
 void ResetSchedule(const HostOptions& options);
+// True once after a termination signal (EndOnSignals) asked the program to end.
+bool TakeSignalledEnd();
 
 }  // namespace platform::detail
