@@ -201,21 +201,16 @@ TEST(AudioDevice, PlaysOnSilentlyWhenTheDeviceGoesAndComesBackWhereItHasGot) {
   Bytes samples = Sine16(22050, 2, 440, 2 * 22050, 0.3);  // 2 s
   const auto start = Clock::now();
   out->Write(samples.data(), samples.size(), nullptr);
-  // And a tune of one second on the same mixer.
-  rt::MidiPlayer tune;
-  ASSERT_TRUE(tune.Play(Tune(2), false));
 
   std::this_thread::sleep_for(milliseconds(300));
   platform::AudioDeviceRemoved(first + 1000);  // some other device: nothing happens
   EXPECT_EQ(platform::AudioDeviceInUse(), first);
   platform::AudioDeviceRemoved(first);
   EXPECT_EQ(platform::AudioDeviceInUse(), 0u);
-  // Nobody hears the tune, and yet it ends on time.
-  EXPECT_TRUE(WaitFor([&] { return !tune.Playing(); }));
-  EXPECT_LT(Clock::now() - start, milliseconds(1900));
-  std::this_thread::sleep_for(milliseconds(200));
   EXPECT_FALSE(done) << "the sound was dropped with the device";
-
+  // A second without a device, then one is back.
+  std::this_thread::sleep_for(milliseconds(1000));
+  EXPECT_FALSE(done) << "the sound was dropped while there was no device";
   platform::AudioDeviceAdded();
   EXPECT_TRUE(WaitFor([] { return platform::AudioDeviceInUse() != 0; })) << "no new device";
   ASSERT_TRUE(WaitFor([&] { return done.load(); }));
@@ -223,6 +218,13 @@ TEST(AudioDevice, PlaysOnSilentlyWhenTheDeviceGoesAndComesBackWhereItHasGot) {
   const auto took = doneAt - start;
   EXPECT_GE(took, milliseconds(1950));
   EXPECT_LT(took, milliseconds(2800));
+
+  // A tune started with no device plays through to its end, unheard.
+  platform::AudioDeviceRemoved(platform::AudioDeviceInUse());
+  rt::MidiPlayer tune;
+  ASSERT_TRUE(tune.Play(Tune(2), false));  // one second, after the sound font has loaded
+  EXPECT_TRUE(tune.Playing());
+  EXPECT_TRUE(WaitFor([&] { return !tune.Playing(); }));
   out.reset();
   platform::ShutdownAudio();
   platform::UseAudioDeviceForTesting(false);
