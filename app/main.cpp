@@ -34,5 +34,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tolvaran: %s\n", failure->c_str());
     return 1;
   }
+  platform::EndOnSignals();
   platform::ExitProcess(app::RunGame());
 }

@@ -12,6 +12,8 @@ int RunGame() {
   if (!cl.dumpStatePath.empty()) game::SetDumpStatePath(cl.dumpStatePath);
   // --run-for ends the game as closing it would: the cleanup runs (and writes the dump).
   platform::SetRunForHandler([] { rt::EndProgram(0); });
+  // A display that went away ends the game too, with status 1, once the sound is off.
+  platform::SetDisplayLostHandler([] { rt::EndProgram(1); });
   const int code = game::GameMain();
   rt::EndProgram(code);
 }

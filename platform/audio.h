@@ -80,6 +80,17 @@ bool AudioUsesNullDevices();
 // the first time the device opens; safe to call more than once.
 void ShutdownAudio();
 
+// The host's audio events. A removed output (SDL's device id; a USB headset pulled out)
+// that is the one in use is closed, and the mixer goes on at the pace of the clock with
+// nobody listening: buffers complete on time, music moves on, the game does not notice.
+// From then on a new output (AudioDeviceAdded, and a retry every few seconds, as not
+// every system announces one) is tried as the default device; once it opens, the sound
+// is heard again from where playing has got to. Both are safe on any thread.
+void AudioDeviceRemoved(uint32_t deviceId);
+void AudioDeviceAdded();
+// The SDL id of the output in use; 0 when there is none (not opened yet, or lost).
+uint32_t AudioDeviceInUse();
+
 // The General MIDI sound font: the file named by TOLVARAN_SOUNDFONT when that is set,
 // else the first of a few standard places; empty when there is none (MIDI then plays
 // silently but on time).

@@ -95,6 +95,11 @@ bool HostStarted();
 // Called when --run-for elapses; the app installs the runtime's orderly end here.
 // Default: ExitProcess(0).
 void SetRunForHandler(std::function<void()> fn);
+// Called once when the real window's display connection breaks (the X server or the
+// Wayland compositor went away), after the sound has stopped and before the process
+// exits with status 1; the app installs the runtime's orderly end here so that what was
+// asked to be written is written. Should it return, the process exits 1 all the same.
+void SetDisplayLostHandler(std::function<void()> fn);
 
 // Tests only: destroys every window, empties the queue, kills timers, clears key
 // state, focus and capture, and starts a fresh headless host at virtual time 0.

@@ -5,14 +5,18 @@
 // screen (F11), so pixels stay sharp and square. Game controllers press the keyboard's
 // keys (platform/gamepad.h).
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <dlfcn.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,11 +24,13 @@
 
 #include <unistd.h>
 
+#include "platform/audio.h"
 #include "platform/gamepad.h"
 #include "platform/host_internal.h"
 #include "platform/latency_probe.h"
 #include "platform/letterbox.h"
 #include "platform/present.h"
+#include "platform/process.h"
 #include "platform/surface.h"
 #include "platform/window.h"
 
@@ -33,6 +39,11 @@ namespace platform::detail {
 namespace {
 
 bool g_sdlStarted = false;
+// Set once the display connection has broken: from then on nothing may talk to it.
+bool g_displayLost = false;
+std::function<void()> g_displayLostHandler;
+
+[[noreturn]] void LoseDisplay();
 
 struct RealWindow {
   SDL_Window* window = nullptr;
@@ -319,6 +330,13 @@ class SdlHost final : public Host {
       case SDL_MOUSEWHEEL: OnWheel(e.wheel); break;
       case SDL_WINDOWEVENT: OnWindow(e.window); break;
       case SDL_QUIT: OnQuit(); break;
+      // Output devices only; the game records nothing.
+      case SDL_AUDIODEVICEREMOVED:
+        if (!e.adevice.iscapture) AudioDeviceRemoved(e.adevice.which);
+        break;
+      case SDL_AUDIODEVICEADDED:
+        if (!e.adevice.iscapture) AudioDeviceAdded();
+        break;
       default: break;
     }
   }
@@ -383,9 +401,38 @@ class SdlHost final : public Host {
   }
 
   void OnQuit() {
-    // Ctrl+C in the terminal or the session ending: ask every window to close.
+    // SDL's Wayland driver reports a compositor that went away as a quit request.
+    if (WaylandConnectionBroken()) LoseDisplay();
+    // The session ending: ask every window to close.
     for (const auto& [h, w] : windows_) PostCloseRequest(h);
   }
+
+  bool WaylandConnectionBroken() const {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::strcmp(driver, "wayland") != 0 || windows_.empty()) return false;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(windows_.begin()->second.window, &info) ||
+        info.subsystem != SDL_SYSWM_WAYLAND || !info.info.wl.display)
+      return false;
+    // SDL loads the client library itself; ask the copy it loaded.
+    using GetError = int (*)(void*);
+    void* library = dlopen("libwayland-client.so.0", RTLD_LAZY | RTLD_NOLOAD);
+    auto getError = library ? reinterpret_cast<GetError>(dlsym(library, "wl_display_get_error"))
+                            : nullptr;
+    const bool broken = getError && getError(info.info.wl.display) != 0;
+    if (library) dlclose(library);
+    return broken;
+  }
+
+ public:
+  // The display is gone: the windows can no longer be destroyed or drawn, only forgotten.
+  void ForgetWindows() {
+    windows_.clear();
+    presentedOnce_ = true;
+  }
+
+ private:
 
   int scale_;
   bool fullscreen_;
@@ -394,6 +441,46 @@ class SdlHost final : public Host {
   uint32_t wakeEvent_ = uint32_t(-1);
   std::map<HWND, RealWindow> windows_;
 };
+
+// The display connection broke (the X server ended, the compositor went away, the
+// session was logged out under the game). Nothing can be shown any more, so the game
+// ends: the sound stops first, then the handler (the runtime's orderly end) writes what
+// the user asked for, and the process exits 1 after one line. The windows are forgotten,
+// not destroyed: that would talk to the display again. Should anything still reach the
+// display while ending, its failure lands here again and ends at once, with the same
+// status; so does a failure of the display on another thread.
+void LoseDisplay() {
+  static std::atomic<bool> ending{false};
+  if (ending.exchange(true)) _exit(1);
+  g_displayLost = true;
+  const char* name = std::getenv("DISPLAY");
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver && std::strcmp(driver, "wayland") == 0) name = std::getenv("WAYLAND_DISPLAY");
+  std::fprintf(stderr, "tolvaran: lost the connection to the display %s; exiting\n",
+               name && *name ? name : "(default)");
+  std::fflush(stderr);
+  ShutdownAudio();
+  if (HostStarted())
+    if (auto* host = dynamic_cast<SdlHost*>(&GetHost())) host->ForgetWindows();
+  if (g_displayLostHandler) g_displayLostHandler();
+  ExitProcess(1);
+}
+
+// Xlib's own handler for a broken connection prints its message and calls exit(), whose
+// clean-up then talks to the dead connection again and crashes.
+int OnXConnectionBroken(void*) { LoseDisplay(); }
+
+void WatchX11Connection() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver || std::strcmp(driver, "x11") != 0) return;
+  // SDL loads Xlib itself; the handler goes into the copy it loaded (and that stays).
+  void* library = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+  if (!library) return;
+  using Handler = int (*)(void*);
+  using SetHandler = Handler (*)(Handler);
+  if (auto set = reinterpret_cast<SetHandler>(dlsym(library, "XSetIOErrorHandler")))
+    set(OnXConnectionBroken);
+}
 
 std::string OneLine(std::string s) {
   std::replace(s.begin(), s.end(), '\n', ' ');
@@ -431,11 +518,14 @@ std::unique_ptr<Host> MakeSdlHost(const HostOptions& options, std::string& error
   setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
   setenv("MESA_GLSL_CACHE_DISABLE", "true", 0);
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // Termination signals are the program's own (EndOnSignals), headless or not.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (!StartVideo()) {
     error = "no display available (" + OneLine(SDL_GetError()) + "): run with --headless";
     return nullptr;
   }
   g_sdlStarted = true;
+  WatchX11Connection();
   // Face buttons by their place on the pad, so south is south on every maker's pad.
   SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
   // Without controller support the keyboard still plays: not an error.
@@ -444,9 +534,18 @@ std::unique_ptr<Host> MakeSdlHost(const HostOptions& options, std::string& error
 }
 
 void ShutdownSdl() {
-  if (!g_sdlStarted) return;
+  // Closing a display that is gone would only fail again.
+  if (!g_sdlStarted || g_displayLost) return;
   g_sdlStarted = false;
   SDL_Quit();
 }
 
 }  // namespace platform::detail
+
+namespace platform {
+
+void SetDisplayLostHandler(std::function<void()> fn) {
+  detail::g_displayLostHandler = std::move(fn);
+}
+
+}  // namespace platform

@@ -49,4 +49,11 @@ void AtExit(std::function<void()> fn);
 // Runs the hooks and ends the process with the code (-1 ends with 255 on POSIX).
 [[noreturn]] void ExitProcess(int code);
 
+// SIGTERM, SIGINT and SIGHUP end the program as closing its windows does: the first one
+// posts a close request to every shown top-level window (with none shown, the quit
+// message); a second one, while that end is under way, ends the process at once, killed
+// by that signal. A signal the program was started with ignored (nohup, a background job
+// of a script) stays ignored. Call once, after the host has started.
+void EndOnSignals();
+
 }  // namespace platform

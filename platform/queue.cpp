@@ -89,18 +89,21 @@ uint32_t CharForKey(int vk, bool shift) {
 
 // Nothing will ever happen again (no timer, nothing scheduled): end the run the way a
 // user would, by closing the windows; if that does not end it, quit, then exit.
+// Asks every shown top-level window to close, as the user would; false when none is shown.
+bool CloseShownWindows() {
+  bool any = false;
+  for (HWND h : GetTopLevelWindows()) {
+    if (IsWindowVisible(h) && !(GetStyle(h) & WS_MESSAGEONLY)) {
+      PostCloseRequest(h);
+      any = true;
+    }
+  }
+  return any;
+}
+
 void EndIdleRun() {
   ++g_idleEnds;
-  if (g_idleEnds == 1) {
-    bool any = false;
-    for (HWND h : GetTopLevelWindows()) {
-      if (IsWindowVisible(h) && !(GetStyle(h) & WS_MESSAGEONLY)) {
-        PostCloseRequest(h);
-        any = true;
-      }
-    }
-    if (any) return;
-  }
+  if (g_idleEnds == 1 && CloseShownWindows()) return;
   if (g_idleEnds <= 2) {
     PostQuitMessage(0);
     return;
@@ -153,6 +156,8 @@ int64_t SendMessage(HWND h, uint32_t msg, uint64_t wParam, int64_t lParam) {
 
 bool PeekMessage(Message& out, uint32_t flags) {
   bool remove = (flags & PM_REMOVE) != 0;
+  // A termination signal closes the windows as the user would; with none shown, quit.
+  if (TakeSignalledEnd() && !CloseShownWindows()) PostQuitMessage(0);
   RunDueSchedule();
   GetHost().PumpInput();
   {

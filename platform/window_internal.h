@@ -88,5 +88,7 @@ void EndTimerSleeps();
 void RunDueSchedule();
 std::optional<uint32_t> NextScheduleDue();
 void ResetSchedule(const HostOptions& options);
+// True once after a termination signal (EndOnSignals) asked the program to end.
+bool TakeSignalledEnd();
 
 }  // namespace platform::detail

@@ -3,8 +3,9 @@
 # scripts/fuzz.sh --smoke SECONDS     every target for SECONDS, JOBS at a time (the CI step)
 # scripts/fuzz.sh --list
 #
-# Fuzzes one target (fuzz_pictures_gif, fuzz_sound_midi ...; `scripts/fuzz.sh --list`
-# names them) with libFuzzer for SECONDS, under AddressSanitizer and
+# Fuzzes one target (fuzz_pictures_gif, fuzz_sound_midi, fuzz_sdl_events ...;
+# `scripts/fuzz.sh --list` names them: every tolvaran_fuzz_target of fuzz/*/) with
+# libFuzzer for SECONDS, under AddressSanitizer and
 # UndefinedBehaviorSanitizer. Installs clang and its runtime libraries when missing and
 # builds the fuzz targets with every library coverage-instrumented into build-fuzz/
 # (FUZZ_BUILD_DIR to choose another folder).

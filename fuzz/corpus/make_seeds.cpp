@@ -378,6 +378,24 @@ void LoaderSeeds() {
 
 }  // namespace
 
+void SdlEventSeeds() {
+  // Ops of fuzz_sdl_events: a byte whose value mod 10 picks the kind (0-1 key, 3 real
+  // pad, 5 mouse, 6 window event, 7 window manager, 9 letterbox) and whose high bit
+  // pumps the events through the host, then the kind's own bytes.
+  const std::string t = "fuzz_sdl_events";
+  // A pad plugged in, a button and a stick pressed, pulled out while holding them.
+  Write(t, "pad_pulled_out", {131, 0, 131, 2, 0, 0, 1, 131, 3, 0, 1, 0xFF, 0x7F, 131, 1, 0});
+  // Right held with repeats, Space tapped, focus lost while Right is down.
+  Write(t, "keys_and_focus", {128, 1, 1, 0, 1, 128, 1, 1, 1, 1, 128, 1, 1, 0, 4,
+                              128, 0, 1, 4, 136, 1, 13, 2, 2});
+  // The window resized to nothing and to 16k, minimised, restored, fullscreen and back,
+  // with clicks on the picture and on the bars after each.
+  Write(t, "resize_storm", {135, 0, 0, 0, 133, 1, 1, 1, 2, 0x40, 0x01, 2, 0x20, 0x01,
+                            135, 0, 4, 4, 136, 1, 6, 4, 4, 133, 0, 1, 2, 0x10, 0x00, 1, 0xF0, 0x0B,
+                            135, 1, 136, 1, 7, 0, 0, 135, 2, 135, 4, 1, 133, 0, 1, 2, 0x00, 0x02, 2, 0x00, 0x02,
+                            135, 4, 0, 129, 9, 4, 4, 2, 0x00, 0x20, 2, 0x00, 0x20});
+}
+
 int main(int argc, char** argv) {
   if (argc != 3) {
     std::fprintf(stderr, "usage: tolvaran-fuzz-seeds OUT_DIR ASSET_DIR\n");
@@ -396,6 +414,7 @@ int main(int argc, char** argv) {
   BlockSeeds();
   ScriptSeeds();
   CommandLineSeeds();
+  SdlEventSeeds();
   CopyAssets(argv[2]);
   LoaderSeeds();
   return g_failed ? 1 : 0;

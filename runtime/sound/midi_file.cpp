@@ -89,13 +89,23 @@ void MidiSong::StartPass(uint64_t base) {
     prologue_.push_back(tempo);
     tempoChanged_ = false;
   }
-  for (Track& t : tracks_) {
+  playing_.clear();
+  for (uint32_t i = 0; i < tracks_.size(); ++i) {
+    Track& t = tracks_[i];
     t.pos = t.start;
     t.runningStatus = 0;
     t.nextTime = base;
     t.ended = t.start == t.end;
     if (!t.ended) ReadDelta(t);
+    if (!t.ended) playing_.push_back(i);
   }
+  std::make_heap(playing_.begin(), playing_.end(),
+                 [this](uint32_t a, uint32_t b) { return PlaysAfter(a, b); });
+}
+
+bool MidiSong::PlaysAfter(uint32_t a, uint32_t b) const {
+  const uint64_t ta = tracks_[a].nextTime, tb = tracks_[b].nextTime;
+  return ta != tb ? ta > tb : a > b;
 }
 
 platform::ByteReader MidiSong::TrackReader(const Track& t) const {
@@ -245,13 +255,21 @@ size_t MidiSong::Fill(MidiStreamEvent* out, size_t max, bool loop) {
       prologue_.erase(prologue_.begin());
       continue;
     }
-    Track* next = nullptr;
-    for (Track& t : tracks_)
-      if (!t.ended && (!next || t.nextTime < next->nextTime)) next = &t;  // ties: earlier
-    if (next) {
+    // The track whose event comes next (on a tie, the earlier track). A file may hold
+    // thousands of tracks: a heap keeps the choice from costing a pass over all of them
+    // per event.
+    if (!playing_.empty()) {
+      const auto later = [this](uint32_t a, uint32_t b) { return PlaysAfter(a, b); };
+      std::pop_heap(playing_.begin(), playing_.end(), later);
+      Track& next = tracks_[playing_.back()];
       MidiStreamEvent e;
-      uint64_t time = next->nextTime;
-      if (ReadEvent(*next, e)) Emit(time, e, out, n);
+      const uint64_t time = next.nextTime;
+      if (ReadEvent(next, e)) Emit(time, e, out, n);
+      if (next.ended) {
+        playing_.pop_back();
+      } else {
+        std::push_heap(playing_.begin(), playing_.end(), later);
+      }
       continue;
     }
     // Every track has ended. Hold the stream until the last end-of-track so that a

@@ -54,8 +54,13 @@ class MidiSong {
   void Emit(uint64_t time, platform::MidiStreamEvent e, platform::MidiStreamEvent* out,
             size_t& n);
 
+  // Whether track `a` plays before track `b`: the earlier next event, the earlier track
+  // on a tie. For the heap of tracks still playing, whose top is the next to play.
+  bool PlaysAfter(uint32_t a, uint32_t b) const;
+
   std::vector<uint8_t> data_;
   std::vector<Track> tracks_;
+  std::vector<uint32_t> playing_;  // heap of the indices of the tracks not ended
   uint16_t division_ = 96;
   bool smpte_ = false;  // frame-based timing: fixed tempo, tempo events ignored
   uint64_t lastEmit_ = 0;  // absolute tick of the last stream event

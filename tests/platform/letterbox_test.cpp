@@ -1,6 +1,7 @@
 // The whole-factor fit of the client area and the way back for mouse positions.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <ostream>
 
 #include "platform/letterbox.h"
@@ -69,4 +70,17 @@ TEST(Letterbox, MousePositionsMapBackThroughScaleAndOffset) {
       for (int dx = 0; dx < 2; ++dx)
         EXPECT_EQ(OutputToClient(b, {b.dest.left + 2 * x + dx, b.dest.top + 2 * y + dx}),
                   (Point{x, y}));
+}
+
+TEST(Letterbox, PositionsAtTheEndsOfTheRangeStayOffThePicture) {
+  // A window smaller than the client area puts the picture at a negative offset; a
+  // position at the far end of the range must not wrap round onto it.
+  const Letterbox small = FitWholeFactor(640, 480, 600, 400);
+  EXPECT_EQ(OutputToClient(small, {INT_MAX, INT_MAX}), (Point{INT_MAX, INT_MAX}));
+  const Letterbox big = FitWholeFactor(640, 480, 16384, 16384);
+  EXPECT_EQ(big.factor, 25);
+  EXPECT_EQ(big.dest, R(192, 2192, 16192, 14192));
+  EXPECT_EQ(OutputToClient(big, {INT_MIN, INT_MIN}).x, -85899354);  // (INT_MIN - 192) / 25, floored
+  EXPECT_LT(OutputToClient(big, {INT_MIN, 0}).x, 0);
+  EXPECT_GE(OutputToClient(big, {INT_MAX, 0}).x, 640);
 }

@@ -4,12 +4,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "message_log.h"
+#include "platform/audio.h"
 #include "platform/host_internal.h"
+#include "virtual_pad.h"
 
 using namespace platform;
 using namespace platform::testing;
@@ -45,13 +49,7 @@ class RealHost : public ::testing::Test {
 
   // Plugs in a virtual controller with every button and axis.
   void PlugIn() {
-    SDL_VirtualJoystickDesc desc{};
-    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-    desc.name = "Test pad";
-    device = SDL_JoystickAttachVirtualEx(&desc);
+    device = AttachVirtualPad("Test pad");
     ASSERT_GE(device, 0) << SDL_GetError();
     ASSERT_TRUE(SDL_IsGameController(device)) << "no controller mapping for the virtual pad";
     joystick = SDL_JoystickOpen(device);
@@ -178,6 +176,38 @@ TEST_F(RealHost, F11TogglesFullscreenAndIsNotAKey) {
   press(false);
   EXPECT_THAT(Keys(), IsEmpty());
   EXPECT_FALSE(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN);
+}
+
+// The sound device's comings and goings reach the audio through the host's events: a
+// removed output that is the one in use is closed, a capture device or another output
+// changes nothing, and a new output brings the sound back.
+TEST_F(RealHost, AudioDeviceEventsCloseAndReopenTheOutput) {
+  UseAudioDeviceForTesting(true);
+  auto out = OpenWaveOut({}, [](void*) {});
+  ASSERT_TRUE(out);
+  const uint32_t id = AudioDeviceInUse();
+  ASSERT_NE(id, 0u);
+  auto device = [](uint32_t type, uint32_t which, bool capture) {
+    SDL_Event e{};
+    e.type = type;
+    e.adevice.which = which;
+    e.adevice.iscapture = capture;
+    SDL_PushEvent(&e);
+    GetHost().PumpInput();
+  };
+  device(SDL_AUDIODEVICEREMOVED, id, true);
+  device(SDL_AUDIODEVICEREMOVED, id + 1, false);
+  EXPECT_EQ(AudioDeviceInUse(), id);
+  device(SDL_AUDIODEVICEREMOVED, id, false);
+  EXPECT_EQ(AudioDeviceInUse(), 0u);
+  device(SDL_AUDIODEVICEADDED, 0, false);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (AudioDeviceInUse() == 0 && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_NE(AudioDeviceInUse(), 0u);
+  out.reset();
+  ShutdownAudio();
+  UseAudioDeviceForTesting(false);
 }
 
 }  // namespace

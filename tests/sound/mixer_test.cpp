@@ -1,13 +1,19 @@
 // The software mixer, rendered offline: rate conversion of wave outputs, buffer
 // completion, MIDI timing on the audio clock and the synthesiser's level.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <future>
+#include <thread>
 
 #include "null_audio.h"
 #include "platform/audio.h"
 #include "runtime/sound/midi_file.h"
+#include "runtime/sound/sound.h"
 #include "test_data.h"
 
 namespace {
@@ -173,6 +179,101 @@ TEST(AudioDevice, DummyDriverPlaysAndShutsDownCleanly) {
   platform::ShutdownAudio();
   platform::UseAudioDeviceForTesting(false);
   EXPECT_TRUE(platform::AudioUsesNullDevices());
+}
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// A headset pulled out while a sound plays: the game goes on, the sound keeps its place
+// in time without being heard, and once an output is back it is heard from where playing
+// has got to, neither from where it stopped being heard nor cut off.
+TEST(AudioDevice, PlaysOnSilentlyWhenTheDeviceGoesAndComesBackWhereItHasGot) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  platform::UseAudioDeviceForTesting(true);
+  std::atomic<bool> done{false};
+  Clock::time_point doneAt;
+  auto out = platform::OpenWaveOut({}, [&](void*) {
+    doneAt = Clock::now();
+    done = true;
+  });
+  ASSERT_TRUE(out);
+  const uint32_t first = platform::AudioDeviceInUse();
+  ASSERT_NE(first, 0u);
+  Bytes samples = Sine16(22050, 2, 440, 2 * 22050, 0.3);  // 2 s
+  const auto start = Clock::now();
+  out->Write(samples.data(), samples.size(), nullptr);
+
+  std::this_thread::sleep_for(milliseconds(300));
+  platform::AudioDeviceRemoved(first + 1000);  // some other device: nothing happens
+  EXPECT_EQ(platform::AudioDeviceInUse(), first);
+  platform::AudioDeviceRemoved(first);
+  EXPECT_EQ(platform::AudioDeviceInUse(), 0u);
+  EXPECT_FALSE(done) << "the sound was dropped with the device";
+  // A second without a device, then one is back.
+  std::this_thread::sleep_for(milliseconds(1000));
+  EXPECT_FALSE(done) << "the sound was dropped while there was no device";
+  platform::AudioDeviceAdded();
+  EXPECT_TRUE(WaitFor([] { return platform::AudioDeviceInUse() != 0; })) << "no new device";
+  ASSERT_TRUE(WaitFor([&] { return done.load(); }));
+  // Paused while unheard, it would have ended a second later than this.
+  const auto took = doneAt - start;
+  EXPECT_GE(took, milliseconds(1950));
+  EXPECT_LT(took, milliseconds(2800));
+
+  // A tune started with no device plays through to its end, unheard.
+  platform::AudioDeviceRemoved(platform::AudioDeviceInUse());
+  rt::MidiPlayer tune;
+  ASSERT_TRUE(tune.Play(Tune(2), false));  // one second, after the sound font has loaded
+  EXPECT_TRUE(tune.Playing());
+  EXPECT_TRUE(WaitFor([&] { return !tune.Playing(); }));
+  out.reset();
+  platform::ShutdownAudio();
+  platform::UseAudioDeviceForTesting(false);
+}
+
+// The device closed under the mixer again and again, while other threads open, write,
+// reset and close sounds and play tunes: nothing waits for a device that is not there,
+// and the audio shuts down while silent.
+TEST(AudioDevice, NothingBlocksWhenTheDeviceIsClosedUnderTheMixer) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  platform::UseAudioDeviceForTesting(true);
+  std::atomic<bool> stop{false};
+  std::atomic<int> rounds{0};
+  auto player = std::async(std::launch::async, [&] {
+    Bytes samples = Sine16(22050, 2, 440, 2205, 0.3);
+    rt::MidiPlayer tune;
+    while (!stop) {
+      auto out = platform::OpenWaveOut({}, [](void*) {});
+      if (out) {
+        out->Write(samples.data(), samples.size(), nullptr);
+        out->Write(samples.data(), samples.size(), nullptr);
+        std::this_thread::sleep_for(milliseconds(3));
+        out->Reset();
+      }
+      tune.Play(Tune(4), true);
+      std::this_thread::sleep_for(milliseconds(2));
+      tune.Stop();
+      ++rounds;
+    }
+    // SDL keeps an error buffer for every thread that used it; one it did not start
+    // must hand it back itself.
+    SDL_TLSCleanup();
+  });
+  for (int i = 0; i < 20; ++i) {
+    const uint32_t id = platform::AudioDeviceInUse();
+    if (id != 0) platform::AudioDeviceRemoved(id);
+    std::this_thread::sleep_for(milliseconds(15));
+    platform::AudioDeviceAdded();
+    WaitFor([] { return platform::AudioDeviceInUse() != 0; });
+  }
+  platform::AudioDeviceRemoved(platform::AudioDeviceInUse());
+  stop = true;
+  ASSERT_EQ(player.wait_for(std::chrono::seconds(20)), std::future_status::ready)
+      << "a sound call blocked with the device closed";
+  EXPECT_GT(rounds.load(), 0);
+  auto shutdown = std::async(std::launch::async, [] { platform::ShutdownAudio(); });
+  ASSERT_EQ(shutdown.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  platform::UseAudioDeviceForTesting(false);
 }
 
 }  // namespace
