@@ -4,6 +4,9 @@
 #include "game/state.h"
 #include "platform/host.h"
 #include "runtime/forms/runtime.h"
+#ifdef __EMSCRIPTEN__
+#include "platform/web.h"
+#endif
 
 namespace app {
 
@@ -12,6 +15,10 @@ int RunGame() {
   if (!cl.dumpStatePath.empty()) game::SetDumpStatePath(cl.dumpStatePath);
   // --run-for ends the game as closing it would: the cleanup runs (and writes the dump).
   platform::SetRunForHandler([] { rt::EndProgram(0); });
+#ifdef __EMSCRIPTEN__
+  // The page's dumpState(): what --dump-state would write, at the moment it is asked.
+  platform::SetStateDumper(game::DumpStateJson);
+#endif
   const int code = game::GameMain();
   rt::EndProgram(code);
 }
