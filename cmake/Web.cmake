@@ -38,3 +38,5 @@ foreach(tool assetgen formbuild soundrender)
   set_target_properties(tolvaran-${tool} PROPERTIES
     IMPORTED_LOCATION ${TOLVARAN_NATIVE_BUILD}/bin/tolvaran-${tool})
 endforeach()
+
+add_compile_options(-include ${PROJECT_SOURCE_DIR}/web/libcxx_compat.h)

@@ -32,6 +32,9 @@ esac
 
 # The native tools may come from a sanitized build; their leaks are not the page's concern.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+# Debian's own Python runs emcc: quicker to start than a python3 from elsewhere on PATH,
+# and emcc starts once per compiled file.
+export EMSDK_PYTHON=/usr/bin/python3
 # Debian's emscripten finds its JavaScript helpers (acorn) through NODE_PATH only.
 export NODE_PATH=/usr/share/nodejs
 # The toolchain's own library cache is read-only in the package; a copy of it beside the
@@ -178,5 +181,6 @@ echo "web: $out/tolvaran.html (.js .wasm .data)"
 
 case "$mode" in
   serve) exec /usr/bin/python3 "$root/web/serve.py" "$out" ;;
-  test) exec node --no-experimental-fetch "$root/tests/web/web_test.mjs" "$out" "$native/bin/tolvaran" ;;
+  # Plain node: playwright-core needs the fetch API that --no-experimental-fetch removes.
+  test) exec node "$root/tests/web/web_test.mjs" "$out" "$native/bin/tolvaran" ;;
 esac

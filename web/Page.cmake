@@ -16,15 +16,12 @@ function(tolvaran_web_page target)
     COMMAND ${DEBIAN_PYTHON} ${web}/subset_fonts.py ${PROJECT_SOURCE_DIR} ${stage}/fonts
     DEPENDS ${web}/subset_fonts.py
     COMMENT "Subsetting the faces to the game's characters")
-  set(pictures_stamp ${stage}/pictures.stamp)
-  add_custom_command(OUTPUT ${pictures_stamp}
-    COMMAND ${CMAKE_COMMAND} -E copy_directory ${TOLVARAN_ASSET_DIR}/图片集合 ${stage}/图片集合
-    COMMAND ${CMAKE_COMMAND} -E copy_directory ${TOLVARAN_ASSET_DIR}/怪物图片 ${stage}/怪物图片
-    COMMAND ${CMAKE_COMMAND} -E touch ${pictures_stamp}
-    COMMENT "Placing the picture folders in the page's data")
   add_custom_target(${target}-web-data DEPENDS ${stage}/tune.wav ${stage}/fonts/uming.ttf
-    ${stage}/fonts/wqy-zenhei.ttf ${pictures_stamp})
-  add_dependencies(${target} ${target}-web-data)
+    ${stage}/fonts/wqy-zenhei.ttf)
+  # The picture folders, placed beside the executables as in every build.
+  set(pictures ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+  set(pictures_stamp ${CMAKE_BINARY_DIR}/tools/assetgen/picture_folders.stamp)
+  add_dependencies(${target} ${target}-web-data tolvaran-picture-folders)
 
   set_target_properties(${target} PROPERTIES SUFFIX ".html"
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/web
@@ -40,7 +37,7 @@ function(tolvaran_web_page target)
     # Debian's patched HTML minifier fails above -O0.
     -sMINIFY_HTML=0
     --shell-file ${web}/shell.html --pre-js ${web}/tolvaran_pre.js
-    --preload-file ${stage}/图片集合@/图片集合 --preload-file ${stage}/怪物图片@/怪物图片
+    --preload-file ${pictures}/图片集合@/图片集合 --preload-file ${pictures}/怪物图片@/怪物图片
     --preload-file ${stage}/fonts/uming.ttf@/fonts/uming.ttf
     --preload-file ${stage}/fonts/wqy-zenhei.ttf@/fonts/wqy-zenhei.ttf
     --preload-file ${stage}/tune.wav@/tune.wav)

@@ -88,6 +88,10 @@ Module.tolvaranPage = (function () {
   // A block from the host: width, height, count, then x, y, w, h per rectangle, then each
   // rectangle's RGBA pixels.
   page.paint = function (ptr) {
+    if (!ctx) {
+      canvas = document.getElementById('screen');
+      ctx = canvas.getContext('2d');
+    }
     var p = ptr >> 2;
     var w = HEAPU32[p], h = HEAPU32[p + 1], n = HEAPU32[p + 2];
     if (canvas.width !== w || canvas.height !== h) {
@@ -156,7 +160,8 @@ Module.tolvaranPage = (function () {
       var c = this.context();
       var bytesPerFrame = channels * bits / 8;
       var frames = Math.floor(size / bytesPerFrame);
-      if (frames > 0) {
+      // Until the player starts the sound, effects would only pile up and play at once.
+      if (frames > 0 && c.state === 'running') {
         var buf = c.createBuffer(channels, frames, rate);
         for (var ch = 0; ch < channels; ch++) {
           var out = buf.getChannelData(ch);
@@ -301,5 +306,15 @@ Module.tolvaranPage = (function () {
     fit();
     requestAnimationFrame(pollPads);
   };
+  // Emscripten loads this script asynchronously: the page may or may not be parsed yet.
+  // Its workers load it too, and have no page.
+  if (typeof document !== 'undefined') {
+    var start = function () {
+      page.attach();
+      if (Module.tolvaranShell) Module.tolvaranShell(page);
+    };
+    if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', start);
+    else start();
+  }
   return page;
 })();

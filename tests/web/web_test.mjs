@@ -1,7 +1,7 @@
 // The browser build in headless Chromium, driven through playwright-core (Debian's chromium;
 // Playwright's own browsers are never downloaded).
 //
-// usage: node --no-experimental-fetch web_test.mjs WEB_DIR NATIVE_TOLVARAN
+// usage: node web_test.mjs WEB_DIR NATIVE_TOLVARAN
 //
 // 1. Play: the page loads, Enter starts the level, the hero walks right for a second and
 //    swings; the canvas shows the level, the state dump (the page's dumpState()) has the
@@ -102,6 +102,8 @@ async function play() {
   await page.waitForTimeout(400);
   const after = JSON.parse(await page.evaluate(() => Module.dumpState()));
   const level = await canvasPixels(page);
+  // TOLVARAN_WEB_SCREENSHOT=FILE.png keeps a picture of the whole page to look at.
+  if (process.env.TOLVARAN_WEB_SCREENSHOT) await page.screenshot({ path: process.env.TOLVARAN_WEB_SCREENSHOT });
 
   check(after.PlatformList.length > 0 && after.MonsterList.length > 0 && after.MainStage.length > 0,
     `the level is built (${after.PlatformList.length} platforms, ${after.MonsterList.length} monsters, ${after.MainStage.length} stage objects)`);
