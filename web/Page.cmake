@@ -36,9 +36,11 @@ function(tolvaran_web_page target)
     "-sEXPORTED_FUNCTIONS=['_main','_malloc','_free']"
     # Debian's patched HTML minifier fails above -O0.
     -sMINIFY_HTML=0
-    --shell-file ${web}/shell.html --pre-js ${web}/tolvaran_pre.js
-    --preload-file ${pictures}/图片集合@/图片集合 --preload-file ${pictures}/怪物图片@/怪物图片
-    --preload-file ${stage}/fonts/uming.ttf@/fonts/uming.ttf
-    --preload-file ${stage}/fonts/wqy-zenhei.ttf@/fonts/wqy-zenhei.ttf
-    --preload-file ${stage}/tune.wav@/tune.wav)
+    # SHELL: keeps each option with its value (CMake drops repeated options otherwise).
+    "SHELL:--shell-file ${web}/shell.html" "SHELL:--pre-js ${web}/tolvaran_pre.js"
+    "SHELL:--preload-file ${pictures}/图片集合@/图片集合"
+    "SHELL:--preload-file ${pictures}/怪物图片@/怪物图片"
+    "SHELL:--preload-file ${stage}/fonts/uming.ttf@/fonts/uming.ttf"
+    "SHELL:--preload-file ${stage}/fonts/wqy-zenhei.ttf@/fonts/wqy-zenhei.ttf"
+    "SHELL:--preload-file ${stage}/tune.wav@/tune.wav")
 endfunction()

@@ -68,7 +68,8 @@ Module.tolvaranPage = (function () {
   };
   Module.onRuntimeInitialized = function () {
     page.ready = true;
-    page.setStatus(page.headless ? 'Running headless...' : 'Click or press a key to start the sound.');
+    var waiting = !page.headless && page.audio.state() !== 'running';
+    page.setStatus(page.headless ? 'Running headless...' : waiting ? 'Click or press a key to start the sound.' : '');
     page.audio.loadTune();
   };
 
@@ -141,15 +142,16 @@ Module.tolvaranPage = (function () {
         this.master = this.ctx.createGain();
         this.master.gain.value = this.muted ? 0 : 1;
         this.master.connect(this.ctx.destination);
+        this.ctx.onstatechange = function () {
+          if (audio.ctx.state === 'running' && page.ready && !page.headless && page.exitCode === null) page.setStatus('');
+        };
       }
       return this.ctx;
     },
     // Browsers start sound only after the player has done something on the page.
     start: function () {
       var c = this.context();
-      if (c.state !== 'running') c.resume().then(function () {
-        if (page.ready && !page.headless) page.setStatus('');
-      });
+      if (c.state !== 'running') c.resume();
     },
     state: function () { return this.ctx ? this.ctx.state : 'none'; },
     setMuted: function (m) {

@@ -65,7 +65,7 @@ const context = await chromium.launchPersistentContext(profile, {
 });
 
 try {
-  await play();
+  if (!process.env.TOLVARAN_WEB_RUNS) await play();
   await twoPlatforms();
 } finally {
   await context.close();
@@ -144,15 +144,31 @@ async function twoPlatforms() {
   ];
   const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'tolvaran-web-'));
   try {
+    // TOLVARAN_WEB_RUNS=walk,seed1 plays only those (when looking into a difference).
+    const only = (process.env.TOLVARAN_WEB_RUNS || '').split(',').filter(Boolean);
     for (const [name, ms, input] of runs) {
+      if (only.length && !only.includes(name)) continue;
       const shots = [];
       for (let t = 5000; t <= ms; t += 5000) shots.push(t);
       const native = nativeRun(path.join(scratch, name), ms, shots, input);
+      // The dump names the program's folder (the monsters' picture folders): the native
+      // game's real folder, the page's "." (the root of its file system). That one text
+      // is the page's in both.
+      const folder = JSON.stringify(path.dirname(fs.realpathSync(nativeExe))).slice(1, -1);
+      native['state.json'] = Buffer.from(native['state.json'].toString('latin1').split(folder).join('.'), 'latin1');
       const web = await pageRun(ms, shots, input);
       const names = Object.keys(native).sort();
       const same = names.length === Object.keys(web).length &&
         names.every((n) => web[n] && Buffer.compare(native[n], web[n]) === 0);
       const differ = names.filter((n) => !web[n] || Buffer.compare(native[n], web[n]) !== 0);
+      // TOLVARAN_WEB_KEEP=DIR keeps both sides of a run that differs, to compare.
+      if (!same && process.env.TOLVARAN_WEB_KEEP) {
+        for (const [side, files] of [['native', native], ['web', web]]) {
+          const dir = path.join(process.env.TOLVARAN_WEB_KEEP, name, side);
+          fs.mkdirSync(dir, { recursive: true });
+          for (const [f, bytes] of Object.entries(files)) fs.writeFileSync(path.join(dir, f), bytes);
+        }
+      }
       check(same && names.length === shots.length + 1,
         `${name}: dump and ${shots.length} screenshots byte-identical to the native build's${same ? '' : ' (differ: ' + differ.join(' ') + ')'}`);
     }
