@@ -55,8 +55,11 @@ install_tools() {
   if [ ! -f "$node_dir/node_modules/playwright-core/package.json" ]; then
     mkdir -p "$node_dir"
     # Only the driver: its browser downloader is never run; the tests start Debian's chromium.
+    # The newest driver needs Node 20; Debian's own Node (18) gets the last one for it.
+    local version=1.65.2
+    [ "$(node -p 'process.versions.node.split(".")[0]')" -ge 20 ] || version=1.49.1
     (cd "$node_dir" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm install --no-audit --no-fund \
-      --loglevel=error playwright-core@1.65.2)
+      --loglevel=error "playwright-core@$version")
   fi
 }
 
