@@ -78,6 +78,13 @@ async function play() {
   const page = await context.newPage();
   const errors = [];
   page.on('pageerror', (e) => errors.push(String(e)));
+  // A gamepad with the standard layout that the test plugs in and presses.
+  await page.addInitScript(() => {
+    const buttons = Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 }));
+    window.testPad = { plugged: false, pad: { index: 0, id: 'test pad', connected: true, mapping: 'standard', axes: [0, 0, 0, 0], buttons } };
+    window.testPad.press = (i, down) => { buttons[i] = { pressed: down, touched: down, value: down ? 1 : 0 }; };
+    navigator.getGamepads = () => (window.testPad.plugged ? [window.testPad.pad] : []);
+  });
   await page.goto(base);
   await page.waitForFunction(() => Module.tolvaranPage.ready && Module.tolvaranPage.frames > 0,
     null, { timeout: 120000 });
@@ -111,6 +118,31 @@ async function play() {
   check(moved > 0 && moved % 3 === 0, `the hero moved right by a multiple of 3 (${before.HeroRefs.heroX} -> ${after.HeroRefs.heroX})`);
   check(level.distinctColours > 16 && level.hash !== splash.hash,
     `the canvas shows the level (${level.distinctColours} colours, differs from the splash)`);
+  // The pad's d-pad walks as the arrow keys do (the SDL host's mapping: button 14 of the
+  // standard layout is left; going right, the hero is blocked where the walk above ended).
+  await page.evaluate(() => { testPad.plugged = true; testPad.press(14, true); });
+  await page.waitForTimeout(600);
+  await page.evaluate(() => testPad.press(14, false));
+  await page.waitForTimeout(300);
+  const padded = JSON.parse(await page.evaluate(() => Module.dumpState()));
+  const padMoved = after.HeroRefs.heroX - padded.HeroRefs.heroX;
+  check(padMoved > 0 && padMoved % 3 === 0, `the gamepad's d-pad walks the hero left (${after.HeroRefs.heroX} -> ${padded.HeroRefs.heroX})`);
+  await page.evaluate(() => { testPad.plugged = false; });
+
+  // The link under the stage (0, 467, 200 x 12 in the window) opens its page in a new tab.
+  const box = await page.evaluate(() => {
+    const r = document.getElementById('screen').getBoundingClientRect();
+    return { x: r.left, y: r.top, scale: r.width / 640 };
+  });
+  const tab = context.waitForEvent('page', { timeout: 15000 }).catch(() => null);
+  const asked = context.waitForEvent('request', {
+    predicate: (r) => r.url().startsWith('https://www.tolvaran.example'), timeout: 15000,
+  }).catch(() => null);
+  await page.mouse.click(box.x + 60 * box.scale, box.y + 472 * box.scale);
+  const [opened, request] = await Promise.all([tab, asked]);
+  check(opened !== null && request !== null && request.frame().page() === opened,
+    `the link opens its page in a new tab (${request ? request.url() : 'nothing asked for'})`);
+  if (opened) await opened.close();
   const sound = await page.evaluate(() => Module.tolvaranPage.audio.state());
   check(sound === 'running', `the sound context is running (${sound})`);
   check(errors.length === 0, `no errors on the page ${errors.join('; ')}`);
