@@ -15,6 +15,18 @@ typedef struct FT_FaceRec_* FT_Face;
 
 namespace platform {
 
+namespace detail {
+
+struct FaceChoice {
+  std::string file, family;
+  int index = 0;
+};
+// The face for a family name (already mapped from the desktop's names): that family,
+// else a Chinese face, else any face at all. False when there is no face anywhere.
+bool ChooseFace(const std::string& family, bool bold, bool italic, FaceChoice& out);
+
+}  // namespace detail
+
 class Font {
  public:
   struct Glyph {

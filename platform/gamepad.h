@@ -1,39 +1,20 @@
 // Game controllers as a second keyboard: their buttons and sticks press the same
-// virtual keys the keyboard does, so the game cannot tell the two apart.
-//
-//   d-pad, left stick      arrows          south (A / cross)      Space
-//   west (X / square)      Z               north (Y / triangle)   X
-//   east (B / circle)      Return          start                  Return
-//   left shoulder          1               right shoulder         2
-//   left trigger           3               right trigger          4
-//   back / select          5
-//
-// No button gives Escape or closes anything: a stray press never ends a game. The guide
-// button, the right stick and the extra paddles give nothing.
+// virtual keys the keyboard does (platform/gamepad_keys.h), so the game cannot tell the
+// two apart.
 #pragma once
-#include <array>
 #include <cstdint>
-#include <functional>
 #include <map>
-#include <set>
+
+#include "platform/gamepad_keys.h"
 
 union SDL_Event;
 struct _SDL_GameController;
 
 namespace platform::detail {
 
-// The virtual key of a controller button (an SDL_GameControllerButton), 0 for none.
-int VirtualKeyForButton(int sdlButton);
-
-// Sticks and triggers press their key when pushed past half way and release it when
-// back inside the dead zone; between the two the key keeps its state, so a stick
-// resting near the threshold does not chatter.
-inline constexpr int kAxisPress = 16384;
-inline constexpr int kAxisDeadZone = 8000;
-
 class Gamepads {
  public:
-  using KeySink = std::function<void(int vk, bool down)>;
+  using KeySink = PadKeys::KeySink;
   // `sink` receives each key change; the host passes PostKeyInput.
   explicit Gamepads(KeySink sink);
   ~Gamepads();
@@ -47,20 +28,14 @@ class Gamepads {
   // The keys were released by other means (the window lost the keyboard): forget what
   // the controllers hold, without posting anything. A button still held gives nothing
   // until it is pressed again.
-  void Forget();
+  void Forget() { keys_.Forget(); }
   size_t OpenCount() const { return open_.size(); }
 
  private:
-  // What of a controller holds a key: a button, or one direction of an axis.
-  using Source = int;
-  void Press(int32_t pad, Source s, int vk, bool down);
-  void Axis(int32_t pad, int axis, int value);
   void Removed(int32_t pad);
 
-  KeySink sink_;
+  PadKeys keys_;
   std::map<int32_t, _SDL_GameController*> open_;
-  std::map<int32_t, std::set<Source>> held_;
-  std::array<int, 256> holders_{};  // per virtual key: how many sources of all pads hold it
 };
 
 }  // namespace platform::detail

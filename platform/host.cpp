@@ -13,6 +13,16 @@
 namespace platform {
 namespace detail {
 
+HWND FirstShownTopLevel() {
+  HWND best = 0;
+  // Creation order (handles grow), not z-order: the game's main window comes first.
+  for (HWND h : GetTopLevelWindows()) {
+    if (!IsWindowVisible(h) || (GetStyle(h) & WS_MESSAGEONLY)) continue;
+    if (!best || h < best) best = h;
+  }
+  return best;
+}
+
 namespace {
 
 std::unique_ptr<Host> g_host;
@@ -31,15 +41,6 @@ struct Schedule {
 };
 Schedule g_schedule;
 
-HWND FirstShownTopLevel() {
-  HWND best = 0;
-  // Creation order (handles grow), not z-order: the game's main window comes first.
-  for (HWND h : GetTopLevelWindows()) {
-    if (!IsWindowVisible(h) || (GetStyle(h) & WS_MESSAGEONLY)) continue;
-    if (!best || h < best) best = h;
-  }
-  return best;
-}
 
 void TakeScreenshot(const ScheduledScreenshot& shot) {
   UpdateAllWindows();
@@ -136,9 +137,13 @@ std::optional<std::string> Init(const HostOptions& options) {
   if (options.headless) {
     host = MakeHeadlessHost();
   } else {
+#ifdef __EMSCRIPTEN__
+    host = MakeWebHost();
+#else
     std::string error;
     host = MakeSdlHost(options, error);
     if (!host) return error;
+#endif
   }
   g_options = options;
   g_host = std::move(host);

@@ -1,4 +1,4 @@
-// The two host implementations, as the host selection sees them.
+// The host implementations, as the host selection sees them.
 #pragma once
 #include <memory>
 #include <string>
@@ -12,6 +12,11 @@ std::unique_ptr<Host> MakeHeadlessHost();
 std::unique_ptr<Host> MakeSdlHost(const HostOptions& options, std::string& error);
 // Ends SDL before the process exits (no-op when the SDL host never started).
 void ShutdownSdl();
+// The browser's host (platform/host_web.cpp), in the Emscripten build.
+std::unique_ptr<Host> MakeWebHost();
+// The window that stands for the program: the first shown top-level window, by creation
+// order (the game's main window), or 0.
+HWND FirstShownTopLevel();
 
 }  // namespace platform::detail
 

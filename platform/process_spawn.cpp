@@ -106,31 +106,6 @@ bool OpenWithDesktop(const std::string& utf8Target) {
   return Spawn({"xdg-open", utf8Target});
 }
 
-std::string ExpandDesktopExec(const std::string& exec) {
-  std::string out;
-  bool placed = false;
-  for (size_t i = 0; i < exec.size(); ++i) {
-    if (exec[i] != '%' || i + 1 >= exec.size()) {
-      out.push_back(exec[i]);
-      continue;
-    }
-    char code = exec[++i];
-    switch (code) {
-      case '%': out.push_back('%'); break;
-      case 'u': case 'U': case 'f': case 'F':
-        if (!placed) out += "\"%1\"";
-        placed = true;
-        break;
-      default: break;  // %i %c %k and the deprecated codes expand to nothing here
-    }
-  }
-  // Collapse the double spaces left by dropped field codes.
-  std::string tidy;
-  for (char c : out)
-    if (!(c == ' ' && !tidy.empty() && tidy.back() == ' ')) tidy.push_back(c);
-  return Trim(tidy);
-}
-
 std::string HtmOpenCommand() {
   std::string desktopId = Trim(Capture({"xdg-mime", "query", "default", "text/html"}));
   // Only the first id counts; ids never hold a slash.
@@ -141,32 +116,6 @@ std::string HtmOpenCommand() {
     if (!exec.empty()) return ExpandDesktopExec(exec);
   }
   return {};
-}
-
-std::vector<std::string> SplitCommandLine(const std::string& line) {
-  std::vector<std::string> args;
-  std::string cur;
-  bool inQuotes = false, have = false;
-  for (size_t i = 0; i < line.size(); ++i) {
-    char c = line[i];
-    if (c == '"') {
-      inQuotes = !inQuotes;
-      have = true;
-    } else if (c == '\\' && i + 1 < line.size() && line[i + 1] == '"') {
-      cur.push_back('"');
-      ++i;
-      have = true;
-    } else if ((c == ' ' || c == '\t') && !inQuotes) {
-      if (have) args.push_back(cur);
-      cur.clear();
-      have = false;
-    } else {
-      cur.push_back(c);
-      have = true;
-    }
-  }
-  if (have) args.push_back(cur);
-  return args;
 }
 
 bool RunCommandLine(const std::string& utf8CommandLine) {

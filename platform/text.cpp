@@ -6,6 +6,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <unordered_map>
 
 namespace platform {
 
@@ -90,6 +91,82 @@ Converter& Utf8ToGbkConverter() {
   return converter;
 }
 
+// Some C libraries decode GBK but cannot encode it (musl, under the browser build). There
+// the encoder is the decoder's table turned round, made once: every GBK character and
+// the code point it decodes to.
+class TableEncoder {
+ public:
+  static const TableEncoder& Get() {
+    static const TableEncoder encoder;
+    return encoder;
+  }
+
+  // As Converter::Run, from UTF-8.
+  std::optional<std::string> Run(std::string_view utf8, bool exact) const {
+    std::string out;
+    size_t i = 0;
+    while (i < utf8.size()) {
+      const uint8_t b = uint8_t(utf8[i]);
+      const size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+      std::optional<uint16_t> gbk;
+      if (len == 1) {
+        out.push_back(char(b));
+        ++i;
+        continue;
+      }
+      if (len > 0 && i + len <= utf8.size()) {
+        char32_t c = b & (0x7F >> len);
+        bool ok = true;
+        for (size_t k = 1; k < len; ++k) {
+          const uint8_t t = uint8_t(utf8[i + k]);
+          ok = ok && (t >> 6) == 2;
+          c = (c << 6) | (t & 0x3F);
+        }
+        if (auto it = table_.find(c); ok && it != table_.end()) gbk = it->second;
+      }
+      if (!gbk) {
+        if (exact) return std::nullopt;
+        out.push_back(char(b));
+        ++i;
+        continue;
+      }
+      if (*gbk > 0xFF) out.push_back(char(*gbk >> 8));
+      out.push_back(char(*gbk & 0xFF));
+      i += len;
+    }
+    return out;
+  }
+
+ private:
+  TableEncoder() {
+    Converter decode("UTF-32LE", kGbk);
+    if (auto euro = decode.One("\x80")) table_.emplace(*euro, 0x80);
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+      for (int trail = 0x40; trail <= 0xFE; ++trail) {
+        if (trail == 0x7F) continue;
+        const char pair[2] = {char(lead), char(trail)};
+        if (auto c = decode.One(std::string_view(pair, 2))) table_.emplace(*c, uint16_t(lead << 8 | trail));
+      }
+    }
+  }
+  std::unordered_map<char32_t, uint16_t> table_;
+};
+
+// Whether iconv encodes GBK here ("中" is D6 D0).
+bool IconvEncodesGbk() {
+  static const bool works = [] {
+    Converter probe(kGbk, "UTF-8");
+    return probe.Run("\xE4\xB8\xAD", true) == std::optional<std::string>("\xD6\xD0");
+  }();
+  return works;
+}
+
+std::optional<std::string> EncodeGbk(std::string_view utf8, bool exact) {
+  if (IsAscii(utf8)) return std::string(utf8);
+  if (!IconvEncodesGbk()) return TableEncoder::Get().Run(utf8, exact);
+  return Utf8ToGbkConverter().Run(utf8, exact);
+}
+
 }  // namespace
 
 std::string GbkToUtf8(std::string_view gbk) {
@@ -97,15 +174,9 @@ std::string GbkToUtf8(std::string_view gbk) {
   return *GbkToUtf8Converter().Run(gbk, false);
 }
 
-std::string Utf8ToGbk(std::string_view utf8) {
-  if (IsAscii(utf8)) return std::string(utf8);
-  return *Utf8ToGbkConverter().Run(utf8, false);
-}
+std::string Utf8ToGbk(std::string_view utf8) { return *EncodeGbk(utf8, false); }
 
-std::optional<std::string> Utf8ToGbkExact(std::string_view utf8) {
-  if (IsAscii(utf8)) return std::string(utf8);
-  return Utf8ToGbkConverter().Run(utf8, true);
-}
+std::optional<std::string> Utf8ToGbkExact(std::string_view utf8) { return EncodeGbk(utf8, true); }
 
 std::u32string GbkToCodePoints(std::string_view gbk) {
   thread_local Converter converter("UTF-32LE", kGbk);

@@ -20,8 +20,9 @@ struct ConstantRange {
 std::vector<ConstantRange> g_constants;
 // Requests beyond this are refused before they reach the heap: no block of the game
 // comes near it, and a wild size must give the allocation error rather than whatever
-// the heap (or a checking allocator) does with it.
-constexpr size_t kLargestBlock = size_t(1) << 40;
+// the heap (or a checking allocator) does with it. A 32-bit address space (WebAssembly)
+// caps it at half of all addresses.
+constexpr size_t kLargestBlock = size_t(std::min<uint64_t>(uint64_t(1) << 40, SIZE_MAX / 2));
 HeapFunctions g_heap{&std::malloc, &std::realloc, &std::free};
 
 const ConstantRange* FindRange(const void* p) {
