@@ -14,7 +14,7 @@
 # Inventory[].slotSpriteId, GroundItemList[].spriteId and name.
 cmake_minimum_required(VERSION 3.20)
 
-set(level_stage_path MainStage)
+set(level_stage_path stages MainStage)
 
 # Width and height of a PNG, GIF or JPEG from its header, as "WxH".
 function(picture_size file out)

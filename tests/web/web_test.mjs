@@ -112,8 +112,8 @@ async function play() {
   // TOLVARAN_WEB_SCREENSHOT=FILE.png keeps a picture of the whole page to look at.
   if (process.env.TOLVARAN_WEB_SCREENSHOT) await page.screenshot({ path: process.env.TOLVARAN_WEB_SCREENSHOT });
 
-  check(after.PlatformList.length > 0 && after.MonsterList.length > 0 && after.MainStage.length > 0,
-    `the level is built (${after.PlatformList.length} platforms, ${after.MonsterList.length} monsters, ${after.MainStage.length} stage objects)`);
+  check(after.PlatformList.length > 0 && after.MonsterList.length > 0 && after.stages.MainStage.length > 0,
+    `the level is built (${after.PlatformList.length} platforms, ${after.MonsterList.length} monsters, ${after.stages.MainStage.length} stage objects)`);
   const moved = after.HeroRefs.heroX - before.HeroRefs.heroX;
   check(moved > 0 && moved % 3 === 0, `the hero moved right by a multiple of 3 (${before.HeroRefs.heroX} -> ${after.HeroRefs.heroX})`);
   check(level.distinctColours > 16 && level.hash !== splash.hash,
