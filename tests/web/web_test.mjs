@@ -136,7 +136,7 @@ async function play() {
   });
   const tab = context.waitForEvent('page', { timeout: 15000 }).catch(() => null);
   const asked = context.waitForEvent('request', {
-    predicate: (r) => r.url().startsWith('https://www.tolvaran.example'), timeout: 15000,
+    predicate: (r) => r.url().startsWith('http://t.test'), timeout: 15000,
   }).catch(() => null);
   await page.mouse.click(box.x + 60 * box.scale, box.y + 472 * box.scale);
   const [opened, request] = await Promise.all([tab, asked]);
