@@ -57,46 +57,46 @@ Result StageOutOfBorder(const rt::EventRecord& ev) {
 
 // ---- the timers ---------------------------------------------------------------------------
 
-Result JumpStep(const rt::EventRecord&) {  // `JumpTimer`, 10 ms while in the air
+Result JumpTimerTick(const rt::EventRecord&) {  // `JumpTimer`, 10 ms while in the air
   StepFlight();
   return std::nullopt;
 }
 
-Result HeroFlashStep(const rt::EventRecord&) {  // `HeroFlashTimer`, 20 ms while hurt
+Result HeroFlashTimerTick(const rt::EventRecord&) {  // `HeroFlashTimer`, 20 ms while hurt
   StepHurtFlash();
   return std::nullopt;
 }
 
-Result ContactStep(const rt::EventRecord&) {  // `CollisionTimer`, 50 ms
+Result CollisionTimerTick(const rt::EventRecord&) {  // `CollisionTimer`, 50 ms
   SortByDepth();
   // A kill ends the tick: the cloak misses this one.
   if (ResolveFirstContact() != Contact::MonsterKilled) RunDownCloak();
   return std::nullopt;
 }
 
-Result MonsterStep(const rt::EventRecord&) {  // `MonsterTimer`, 50 ms
+Result MonsterTimerTick(const rt::EventRecord&) {  // `MonsterTimer`, 50 ms
   MonstersAttackOrWalk();
   return std::nullopt;
 }
 
-Result IdleStep(const rt::EventRecord&) {  // `IdleTimer`, 1 s once the level is built
+Result IdleTimerTick(const rt::EventRecord&) {  // `IdleTimer`, 1 s once the level is built
   ShowIdlePoseWhenQuiet();
   return std::nullopt;
 }
 
-Result ItemUseDone(const rt::EventRecord&) {  // `UseItemTimer`, once, 200 ms after a use
+Result UseItemTimerTick(const rt::EventRecord&) {  // `UseItemTimer`, once, 200 ms after a use
   FinishItemUse();
   return std::nullopt;
 }
 
-Result PickUpStep(const rt::EventRecord&) {  // `PickUpTimer`, 15 ms
+Result PickUpTimerTick(const rt::EventRecord&) {  // `PickUpTimer`, 15 ms
   FlyPickedItems();
   DriftDamageFigures();
   StepDeathExit();
   return std::nullopt;
 }
 
-Result ItemGlowStep(const rt::EventRecord&) {  // `ItemTimer`, 200 ms
+Result ItemTimerTick(const rt::EventRecord&) {  // `ItemTimer`, 200 ms
   BobAndGlowItems();
   CoolDownMonsters();
   return std::nullopt;

@@ -64,9 +64,9 @@ TEST(GameForm, EveryEventIsWiredToItsHandler) {
   EXPECT_EQ(HandlerFor(stage, 11), &game::IgnoreCollision);
   EXPECT_EQ(HandlerFor(stage, 12), &game::IgnoreBorderHit);
   EXPECT_EQ(HandlerFor(stage, 13), &game::StageOutOfBorder);
-  const rt::Handler ticks[] = {&game::ItemUseDone, &game::PickUpStep, &game::ItemGlowStep,
-                               &game::HeroFlashStep, &game::ContactStep, &game::MonsterStep,
-                               &game::IdleStep, &game::JumpStep};
+  const rt::Handler ticks[] = {&game::UseItemTimerTick, &game::PickUpTimerTick, &game::ItemTimerTick,
+                               &game::HeroFlashTimerTick, &game::CollisionTimerTick, &game::MonsterTimerTick,
+                               &game::IdleTimerTick, &game::JumpTimerTick};
   for (size_t i = 0; i < 8; ++i) EXPECT_EQ(HandlerFor(w.records[3 + i], 0), ticks[i]) << i;
   // Nothing else is wired: the scratch stage, the templates, the link and the label.
   for (size_t i : {1, 2, 11, 12, 13}) EXPECT_TRUE(w.records[i].events.empty()) << i;
