@@ -39,4 +39,14 @@ foreach(tool assetgen formbuild soundrender)
     IMPORTED_LOCATION ${TOLVARAN_NATIVE_BUILD}/bin/tolvaran-${tool})
 endforeach()
 
+# nlohmann-json is one header tree of standard C++: the build machine's copy, placed in a
+# folder of its own so that no other host header comes into the wasm build with it.
+find_path(TOLVARAN_NLOHMANN_INCLUDE nlohmann/json.hpp PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH)
+if(NOT TOLVARAN_NLOHMANN_INCLUDE)
+  message(FATAL_ERROR "nlohmann/json.hpp not found (Debian: nlohmann-json3-dev)")
+endif()
+file(COPY ${TOLVARAN_NLOHMANN_INCLUDE}/nlohmann DESTINATION ${CMAKE_BINARY_DIR}/web-include)
+add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED)
+target_include_directories(nlohmann_json::nlohmann_json INTERFACE ${CMAKE_BINARY_DIR}/web-include)
+
 add_compile_options(-include ${PROJECT_SOURCE_DIR}/web/libcxx_compat.h)
