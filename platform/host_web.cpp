@@ -209,6 +209,9 @@ void ShutdownSdl() {}
 
 }  // namespace detail
 
+// A page has no display connection that could break under it: closing the tab ends it.
+void SetDisplayLostHandler(std::function<void()>) {}
+
 void SetStateDumper(std::function<std::string()> dumper) {
   detail::Inbox& in = detail::TheInbox();
   std::lock_guard lock(in.mutex);
