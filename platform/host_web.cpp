@@ -17,7 +17,6 @@
 #include <variant>
 #include <vector>
 
-#include "platform/changed_rects.h"
 #include "platform/gamepad_keys.h"
 #include "platform/host_internal.h"
 #include "platform/keys_web.h"
@@ -107,7 +106,7 @@ class WebHost final : public Host {
     const HWND shown = FirstShownTopLevel();
     if (shown != canvasWindow_) {
       canvasWindow_ = shown;
-      shadow_.clear();  // a new window starts with a whole frame
+      wholeSent_ = false;  // a new window starts with a whole frame
     }
     if (!shown) return;
     const std::string title = GetWindowTitle(shown);
@@ -116,18 +115,29 @@ class WebHost final : public Host {
   }
 
   void Present(HWND h, const Surface& frame) override {
+    const Rect all{0, 0, frame.Width(), frame.Height()};
+    PresentRects(h, frame, std::span<const Rect>(&all, 1));
+  }
+
+  // The window tree hands over the areas painted since the last present: only those go
+  // to the canvas, with the whole frame after a new window or a new size.
+  void PresentRects(HWND h, const Surface& frame, std::span<const Rect> dirty) override {
     if (h != canvasWindow_ || frame.Empty()) return;
     const int w = frame.Width(), ht = frame.Height();
+    const Rect bounds{0, 0, w, ht};
     std::vector<Rect> rects;
-    if (shadowW_ != w || shadowH_ != ht || shadow_.empty()) {
-      rects.push_back({0, 0, w, ht});
+    if (!wholeSent_ || shownW_ != w || shownH_ != ht) {
+      rects.push_back(bounds);
     } else {
-      rects = ChangedRects(shadow_.data(), frame.Data(), w, ht);
+      for (const Rect& r : dirty) {
+        const Rect c = Intersect(r, bounds);
+        if (!c.Empty()) rects.push_back(c);
+      }
     }
     if (rects.empty()) return;
-    shadow_.assign(frame.Data(), frame.Data() + size_t(w) * size_t(ht));
-    shadowW_ = w;
-    shadowH_ = ht;
+    wholeSent_ = true;
+    shownW_ = w;
+    shownH_ = ht;
     // One block for the page: the frame size and the rectangle count, each rectangle's
     // x, y, width and height, then its pixels as RGBA (what ImageData holds).
     size_t words = 3 + rects.size() * 4;
@@ -196,8 +206,8 @@ class WebHost final : public Host {
   Clock::time_point start_;
   PadKeys pads_;
   HWND canvasWindow_ = 0;
-  std::vector<uint32_t> shadow_;  // the frame the page shows
-  int shadowW_ = 0, shadowH_ = 0;
+  bool wholeSent_ = false;  // the page shows a whole frame of shownW_ x shownH_
+  int shownW_ = 0, shownH_ = 0;
 };
 
 }  // namespace
