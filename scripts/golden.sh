@@ -13,6 +13,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:?record or compare}
 dir=${2:?folder}
 exe=${3:-$root/build/bin/tolvaran}
+exe_dir=$(cd "$(dirname "$exe")" && pwd)
 seeds=${GOLDEN_SEEDS:-"1 2 3 4 5 6 7 8"}
 random_ms=${GOLDEN_MS:-300000}
 scripts=${GOLDEN_SCRIPTS:-$(cd "$root/tests/golden" && ls *.txt | sed 's/\.txt$//')}
@@ -30,6 +31,9 @@ play() {
   # shellcheck disable=SC2086
   "$exe" --headless --mute --run-for "$ms" --dump-state "$out/$name.json" $shots "$@" \
     2>"$out/$name.stderr"
+  # The monsters' picture folder is spelt from the program's own folder: with that folder
+  # written as PROGRAM, builds in different checkouts compare alike.
+  sed -i "s#$exe_dir#PROGRAM#g" "$out/$name.json"
 }
 
 run_all() {
