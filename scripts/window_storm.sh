@@ -6,10 +6,11 @@
 # silent device) and, every few hundred milliseconds until it ends, resizes its window,
 # minimises and restores it, toggles fullscreen (F11) and moves the focus to another
 # window and back (xdotool). Meant for a sanitized build (build-test/bin/tolvaran).
-# Prints the game's resident memory (VmRSS, of which anonymous and shared: the X
-# server's shared images count there) once a minute and the last seen before the end,
-# then its exit status and whether its stderr holds anything; fails unless it ended
-# with 0 and said nothing.
+# Reads the game's anonymous resident memory (RssAnon) after every action and prints,
+# for each minute, the lowest and highest seen and VmRSS at its end, so a growth shows as
+# minimum and maximum rising minute after minute (the window's own size moves both a
+# little); then its exit status and whether its stderr holds anything; fails unless it
+# ended with 0 and said nothing.
 # Installs Xvfb, openbox, xdotool and xmessage when missing. 600 s by default.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -62,6 +63,8 @@ start=$(date +%s)
 next_report=60
 n=0
 last=""
+low=""
+high=0
 while kill -0 "$game" 2>/dev/null; do
   n=$((n + 1))
   case $((n % 9)) in
@@ -77,13 +80,18 @@ while kill -0 "$game" 2>/dev/null; do
   esac >/dev/null 2>&1 || true
   sleep 0.$((2 + n % 3))
   elapsed=$(($(date +%s) - start))
-  # The last look at the memory before the end, and one a minute.
-  sample=$(awk '/^(VmRSS|RssAnon|RssShmem):/ { printf "%s %s kB  ", $1, $2 }' \
-    "/proc/$game/status" 2>/dev/null || true)
-  if [ -n "$sample" ]; then last="${elapsed} s  $sample"; fi
-  if [ "$elapsed" -ge "$next_report" ] && [ -n "$sample" ]; then
-    echo "window_storm: $last actions $n"
+  anon=$(awk '/^RssAnon:/ { print $2 }' "/proc/$game/status" 2>/dev/null || true)
+  rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$game/status" 2>/dev/null || true)
+  if [ -n "$anon" ]; then
+    last="${elapsed} s  RssAnon $anon kB  VmRSS $rss kB"
+    if [ -z "$low" ] || [ "$anon" -lt "$low" ]; then low=$anon; fi
+    if [ "$anon" -gt "$high" ]; then high=$anon; fi
+  fi
+  if [ "$elapsed" -ge "$next_report" ] && [ -n "$low" ]; then
+    echo "window_storm: minute $((next_report / 60)): RssAnon $low..$high kB, VmRSS $rss kB, actions $n"
     next_report=$((next_report + 60))
+    low=""
+    high=0
   fi
 done
 status=0

@@ -108,6 +108,21 @@ bool MidiSong::PlaysAfter(uint32_t a, uint32_t b) const {
   return ta != tb ? ta > tb : a > b;
 }
 
+// The first track has moved on to its next event: it sinks to its place, which for a
+// track with events close together is often where it already is.
+void MidiSong::SiftFirstDown() {
+  const size_t count = playing_.size();
+  size_t i = 0;
+  for (;;) {
+    size_t child = 2 * i + 1;
+    if (child >= count) return;
+    if (child + 1 < count && PlaysAfter(playing_[child], playing_[child + 1])) ++child;
+    if (!PlaysAfter(playing_[i], playing_[child])) return;
+    std::swap(playing_[i], playing_[child]);
+    i = child;
+  }
+}
+
 platform::ByteReader MidiSong::TrackReader(const Track& t) const {
   platform::ByteReader r({data_.data() + t.start, t.end - t.start});
   r.Seek(t.pos - t.start);
@@ -259,16 +274,16 @@ size_t MidiSong::Fill(MidiStreamEvent* out, size_t max, bool loop) {
     // thousands of tracks: a heap keeps the choice from costing a pass over all of them
     // per event.
     if (!playing_.empty()) {
-      const auto later = [this](uint32_t a, uint32_t b) { return PlaysAfter(a, b); };
-      std::pop_heap(playing_.begin(), playing_.end(), later);
-      Track& next = tracks_[playing_.back()];
+      Track& next = tracks_[playing_.front()];
       MidiStreamEvent e;
       const uint64_t time = next.nextTime;
       if (ReadEvent(next, e)) Emit(time, e, out, n);
       if (next.ended) {
+        std::pop_heap(playing_.begin(), playing_.end(),
+                      [this](uint32_t a, uint32_t b) { return PlaysAfter(a, b); });
         playing_.pop_back();
       } else {
-        std::push_heap(playing_.begin(), playing_.end(), later);
+        SiftFirstDown();
       }
       continue;
     }

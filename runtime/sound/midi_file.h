@@ -57,6 +57,7 @@ class MidiSong {
   // Whether track `a` plays before track `b`: the earlier next event, the earlier track
   // on a tie. For the heap of tracks still playing, whose top is the next to play.
   bool PlaysAfter(uint32_t a, uint32_t b) const;
+  void SiftFirstDown();
 
   std::vector<uint8_t> data_;
   std::vector<Track> tracks_;

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "test_data.h"
@@ -68,6 +69,45 @@ TEST(MidiSong, MergesTracksByTimeWithTiesToTheEarlierTrack) {
   EXPECT_TRUE(song->Over());
   MidiStreamEvent e;
   EXPECT_EQ(song->Fill(&e, 1, false), 0u);
+}
+
+// Many tracks with uneven spacing and ties: whatever order the tracks are kept in
+// while they wait, the events come out by time, a tie going to the earlier track.
+TEST(MidiSong, ManyTracksMergeByTimeThenTrack) {
+  constexpr int kTracks = 37;
+  std::vector<Bytes> tracks;
+  std::vector<std::pair<uint32_t, int>> expected;  // (absolute time, track)
+  uint32_t seed = 12345;
+  for (int t = 0; t < kTracks; ++t) {
+    std::vector<Ev> events;
+    uint32_t time = 0;
+    for (int k = 0; k < 6; ++k) {
+      seed = seed * 1103515245u + 12345u;
+      const uint32_t delta = (seed >> 16) % 5 * 24;  // 0..96, ties frequent
+      time += delta;
+      events.push_back({delta, {uint8_t(0x90 | (t % 16)), uint8_t(t), uint8_t(k + 1)}});
+      expected.push_back({time, t});
+    }
+    events.push_back({0, EndOfTrack()});
+    tracks.push_back(Track(events));
+  }
+  std::stable_sort(expected.begin(), expected.end());
+  auto song = rt::MidiSong::Open(Smf(1, 96, tracks));
+  ASSERT_TRUE(song);
+  std::vector<MidiStreamEvent> out(expected.size() + 4);
+  size_t n = 0;
+  while (n < out.size()) {
+    const size_t got = song->Fill(out.data() + n, std::min<size_t>(7, out.size() - n), false);
+    if (got == 0) break;
+    n += got;
+  }
+  ASSERT_GE(n, expected.size());
+  uint32_t time = 0;
+  for (size_t i = 0; i < expected.size(); ++i) {
+    time += out[i].deltaTicks;
+    EXPECT_EQ(time, expected[i].first) << "event " << i;
+    EXPECT_EQ(out[i].data1, expected[i].second) << "event " << i;
+  }
 }
 
 TEST(MidiSong, LoopingRewindsEveryTrackAndRestoresTheStartingTempo) {
