@@ -1,4 +1,4 @@
-#include "stage/cartoon_object.h"
+#include "stage/component/cartoon_object.h"
 
 #include <map>
 

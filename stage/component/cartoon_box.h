@@ -20,9 +20,9 @@
 #include "platform/draw.h"
 #include "platform/surface.h"
 #include "runtime/forms/component.h"
-#include "stage/resource_pool.h"
-#include "stage/stage_events.h"
-#include "stage/stored_blocks.h"
+#include "stage/pictures/resource_pool.h"
+#include "stage/model/stage_events.h"
+#include "stage/component/stored_blocks.h"
 
 namespace stage {
 

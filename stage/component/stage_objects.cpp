@@ -5,8 +5,8 @@
 #include "platform/process.h"
 #include "runtime/forms/font_value.h"
 #include "runtime/sound/sound.h"
-#include "stage/cartoon_box.h"
-#include "stage/cartoon_object.h"
+#include "stage/component/cartoon_box.h"
+#include "stage/component/cartoon_object.h"
 
 namespace stage {
 

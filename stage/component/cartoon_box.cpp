@@ -1,6 +1,6 @@
 // CartoonBox: creation and teardown, properties, the window procedure, painting and
 // the mouse events.
-#include "stage/cartoon_box.h"
+#include "stage/component/cartoon_box.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,8 +9,8 @@
 
 #include "platform/window.h"
 #include "runtime/forms/font_value.h"
-#include "stage/blit.h"
-#include "stage/collision.h"
+#include "stage/pictures/blit.h"
+#include "stage/model/collision.h"
 
 namespace stage {
 

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "runtime/forms/component.h"
-#include "stage/sprite.h"
-#include "stage/stored_blocks.h"
+#include "stage/pictures/sprite.h"
+#include "stage/component/stored_blocks.h"
 
 namespace stage {
 

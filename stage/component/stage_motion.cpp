@@ -6,8 +6,8 @@
 
 #include "platform/process.h"
 #include "platform/window.h"
-#include "stage/cartoon_box.h"
-#include "stage/collision.h"
+#include "stage/component/cartoon_box.h"
+#include "stage/model/collision.h"
 
 namespace stage {
 
