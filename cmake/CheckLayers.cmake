@@ -24,18 +24,29 @@ set(layers
   runtime/pictures=2  runtime/sound=2
   runtime/forms=3
   runtime/components=4  runtime/commands=4
-  stage=5
-  game=6
-  app=7
-  tools=8
-  tests=9  bench=9  fuzz=9)
+  stage/pictures=5
+  stage/model=6
+  stage=7
+  game=8
+  app=9
+  tools=10
+  tests=11  bench=11  fuzz=11)
 # Layers a layer may not use although they rank lower.
 set(forbidden_tools game app)
 # The libraries the platform wraps: header patterns and link names.
 set(wrapped_headers "^SDL" "^ft2build\\.h" "^freetype/" "^fontconfig/" "^fluidsynth")
 set(wrapped_links PkgConfig::SDL2 PkgConfig::FREETYPE PkgConfig::FONTCONFIG PkgConfig::FLUIDSYNTH)
 set(product_layers platform runtime/values runtime/pictures runtime/sound runtime/forms
-  runtime/components runtime/commands stage game app)
+  runtime/components runtime/commands stage/pictures stage/model stage game app)
+# Layers held to a few things below them, whatever their rank allows: the include
+# prefixes they may use outside their own folder, and the layers they may link. The
+# stage's object model runs without a window: no window tree, DC use, host, timer or form
+# runtime, only the stage's pictures, rectangles and surfaces, and the font record
+# (draw.h) that text objects carry.
+set(confined_layers stage/model)
+set(confined_includes_stage/model stage/pictures/ platform/types.h platform/surface.h
+  platform/draw.h)
+set(confined_links_stage/model stage/pictures platform)
 
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "CheckLayers.cmake needs -DSOURCE_DIR=<tree>")
@@ -74,7 +85,7 @@ function(may_use from to out)
     set(ok TRUE)
   endif()
   # Tests, benchmarks and fuzz targets share their support code (encoders, sample data).
-  if(rank_${from} EQUAL 9 AND rank_${to} EQUAL 9)
+  if(rank_${from} EQUAL rank_tests AND rank_${to} EQUAL rank_tests)
     set(ok TRUE)
   endif()
   if(from STREQUAL "tools" AND to IN_LIST forbidden_tools)
@@ -106,11 +117,23 @@ foreach(f ${files})
   file(STRINGS ${SOURCE_DIR}/${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
   foreach(line ${lines})
     if(line MATCHES "#[ \t]*include[ \t]*\"([^\"]+/[^\"]+)\"")
-      layer_of(${CMAKE_MATCH_1} to)
+      set(header ${CMAKE_MATCH_1})
+      layer_of(${header} to)
       if(to)
         may_use(${from} ${to} ok)
         if(NOT ok)
-          report("${f} (${from}) includes \"${CMAKE_MATCH_1}\" (${to})")
+          report("${f} (${from}) includes \"${header}\" (${to})")
+        elseif(from IN_LIST confined_layers AND NOT to STREQUAL from)
+          set(allowed FALSE)
+          foreach(prefix ${confined_includes_${from}})
+            string(FIND "${header}" "${prefix}" at)
+            if(at EQUAL 0)
+              set(allowed TRUE)
+            endif()
+          endforeach()
+          if(NOT allowed)
+            report("${f} (${from}) includes \"${header}\", which ${from} keeps out")
+          endif()
         endif()
       endif()
     elseif(line MATCHES "#[ \t]*include[ \t]*<([^>]+)>" AND NOT from STREQUAL "platform"
@@ -155,6 +178,9 @@ if(GRAPH)
         may_use(${from} ${layer_${dep}} ok)
         if(NOT ok)
           report("target ${name} (${from}) links ${dep} (${layer_${dep}})")
+        elseif(from IN_LIST confined_layers AND NOT layer_${dep} STREQUAL from
+               AND NOT layer_${dep} IN_LIST confined_links_${from})
+          report("target ${name} (${from}) links ${dep} (${layer_${dep}}), which ${from} keeps out")
         endif()
       elseif(dep IN_LIST wrapped_links AND from IN_LIST product_layers
              AND NOT from STREQUAL "platform")

@@ -5,9 +5,9 @@
 #include "runtime/commands/commands.h"
 #include "runtime/forms/runtime.h"
 #include "runtime/forms/timer.h"
-#include "stage/cartoon_box.h"
-#include "stage/cartoon_object.h"
-#include "stage/stage_commands.h"
+#include "stage/component/cartoon_box.h"
+#include "stage/component/cartoon_object.h"
+#include "stage/component/stage_commands.h"
 #include "runtime/forms/font_value.h"
 
 namespace game {

@@ -8,7 +8,7 @@
 #include "game/rules.h"
 #include "game/state.h"
 #include "runtime/forms/runtime.h"
-#include "stage/stage_events.h"
+#include "stage/model/stage_events.h"
 #include "tv_game_form.h"
 
 namespace game {

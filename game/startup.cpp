@@ -6,7 +6,7 @@
 #include "game/state.h"
 #include "runtime/components/core_types.h"
 #include "runtime/forms/runtime.h"
-#include "stage/cartoon_box.h"
+#include "stage/component/cartoon_box.h"
 #include "tv_game_form.h"
 
 namespace game {

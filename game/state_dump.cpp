@@ -16,8 +16,8 @@
 #include "platform/text.h"
 #include "runtime/forms/runtime.h"
 #include "runtime/forms/timer.h"
-#include "stage/cartoon_box.h"
-#include "stage/sprite.h"
+#include "stage/component/cartoon_box.h"
+#include "stage/pictures/sprite.h"
 
 namespace game {
 namespace {

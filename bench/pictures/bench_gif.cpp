@@ -17,7 +17,7 @@
 #include <benchmark/benchmark.h>
 #include <gif_lib.h>
 
-#include "stage/picture.h"
+#include "stage/pictures/picture.h"
 #include "tools/encoders/encoders.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 #include <random>
 
-#include "stage/picture.h"
+#include "stage/pictures/picture.h"
 
 namespace stagebench {
 // Round sprites with a transparent outside; `alphaEdge` gives a soft half-transparent

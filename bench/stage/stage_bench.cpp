@@ -12,11 +12,11 @@
 
 #include "platform/host.h"
 #include "platform/window.h"
-#include "stage/blit.h"
-#include "stage/cartoon_box.h"
-#include "stage/cartoon_object.h"
-#include "stage/collision.h"
-#include "stage/resource_pool.h"
+#include "stage/pictures/blit.h"
+#include "stage/component/cartoon_box.h"
+#include "stage/component/cartoon_object.h"
+#include "stage/model/collision.h"
+#include "stage/pictures/resource_pool.h"
 #include "bench_pictures.h"
 #include "tools/encoders/encoders.h"
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "stage/stored_blocks.h"
+#include "stage/component/stored_blocks.h"
 #include "tools/encoders/crafted.h"
 #include "tests/sound/test_data.h"
 

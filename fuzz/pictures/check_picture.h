@@ -6,7 +6,7 @@
 #pragma once
 #include <optional>
 
-#include "stage/picture.h"
+#include "stage/pictures/picture.h"
 
 #if defined(__clang__)
 #define TOLVARAN_NOT_STEERING __attribute__((no_sanitize("coverage")))

@@ -1,6 +1,6 @@
 // Decoding by signature followed by every transform, with parameters taken from the
 // input's first bytes, the way an object is rendered.
-#include "stage/picture.h"
+#include "stage/pictures/picture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 6) return 0;

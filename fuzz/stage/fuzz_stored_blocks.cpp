@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "stage/stored_blocks.h"
+#include "stage/component/stored_blocks.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "game/assets/builtin_assets.h"
 #include "runtime/pictures/picture_loader.h"
-#include "stage/picture.h"
+#include "stage/pictures/picture.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "runtime/components/core_types.h"
 #include "runtime/forms/runtime.h"
 #include "runtime/forms/timer.h"
-#include "stage/cartoon_box.h"
+#include "stage/component/cartoon_box.h"
 #include "tv_game_form.h"
 
 namespace {

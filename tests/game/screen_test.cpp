@@ -19,7 +19,7 @@
 #include "runtime/components/hyperlinker.h"
 #include "runtime/components/window_component.h"
 #include "runtime/forms/form_description.h"
-#include "stage/picture.h"
+#include "stage/pictures/picture.h"
 #include "tv_game_form.h"
 
 namespace {

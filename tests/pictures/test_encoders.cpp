@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/byte_reader.h"
-#include "stage/picture.h"
+#include "stage/pictures/picture.h"
 #include "tools/encoders/encoders.h"
 
 namespace {

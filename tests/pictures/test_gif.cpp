@@ -7,7 +7,7 @@
 
 #include "tools/encoders/crafted.h"
 #include "runtime/pictures/lzw.h"
-#include "stage/picture.h"
+#include "stage/pictures/picture.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "tools/encoders/crafted.h"
 #include "runtime/pictures/picture_loader.h"
-#include "stage/picture.h"
+#include "stage/pictures/picture.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "tools/encoders/crafted.h"
 #include "platform/draw.h"
-#include "stage/picture.h"
+#include "stage/pictures/picture.h"
 
 namespace {
 

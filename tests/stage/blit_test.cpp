@@ -2,8 +2,8 @@
 
 #include <random>
 
-#include "stage/blit.h"
-#include "stage/pixels.h"
+#include "stage/pictures/blit.h"
+#include "stage/pictures/pixels.h"
 #include "test_pictures.h"
 
 using namespace stage;

@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "stage/collision.h"
+#include "stage/model/collision.h"
 #include "test_pictures.h"
 
 using namespace stage;

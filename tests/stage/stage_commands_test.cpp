@@ -7,7 +7,7 @@
 #include "platform/draw.h"
 #include "platform/text.h"
 #include "runtime/values/values.h"
-#include "stage/stage_commands.h"
+#include "stage/component/stage_commands.h"
 #include "stage_fixture.h"
 #include "test_pictures.h"
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "stage/cartoon_box.h"
-#include "stage/cartoon_object.h"
+#include "stage/component/cartoon_box.h"
+#include "stage/component/cartoon_object.h"
 
 namespace stagetest {
 

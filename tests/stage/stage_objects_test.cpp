@@ -3,7 +3,7 @@
 
 #include "platform/process.h"
 #include "platform/window.h"
-#include "stage/pixels.h"
+#include "stage/pictures/pixels.h"
 #include "stage_fixture.h"
 #include "test_pictures.h"
 

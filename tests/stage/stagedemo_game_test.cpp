@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "runtime/pictures/picture_loader.h"
-#include "stage/picture.h"
+#include "stage/pictures/picture.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <random>
 
 #include "platform/byte_reader.h"
-#include "stage/stored_blocks.h"
+#include "stage/component/stored_blocks.h"
 
 using namespace stage;
 

@@ -5,8 +5,8 @@
 #include <random>
 #include <vector>
 
-#include "stage/picture.h"
-#include "stage/sprite.h"
+#include "stage/pictures/picture.h"
+#include "stage/pictures/sprite.h"
 
 namespace stagetest {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "stage/picture.h"
+#include "stage/pictures/picture.h"
 #include "tools/assetgen/canvas_files.h"
 #include "tools/assetgen/text.h"
 

@@ -6,8 +6,8 @@
 #include "runtime/components/window_component.h"
 #include "runtime/forms/label.h"
 #include "runtime/forms/timer.h"
-#include "stage/cartoon_box.h"
-#include "stage/cartoon_object.h"
+#include "stage/component/cartoon_box.h"
+#include "stage/component/cartoon_object.h"
 
 namespace formbuild {
 

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "platform/surface.h"
-#include "stage/picture.h"
+#include "stage/pictures/picture.h"
 
 namespace {
 

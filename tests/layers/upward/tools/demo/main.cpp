@@ -1,3 +1,3 @@
 // A tool may use the stage but not the program or the game.
-#include "stage/sprite.h"
+#include "stage/pictures/sprite.h"
 #include "app/options.h"

@@ -1,5 +1,5 @@
 #include "runtime/pictures/png_reader.h"
-#include "stage/picture.h"
+#include "stage/pictures/picture.h"
 
 namespace stage {
 

@@ -1,4 +1,4 @@
-#include "stage/cartoon_object.h"
+#include "stage/component/cartoon_object.h"
 
 #include <map>
 
@@ -69,6 +69,33 @@ void CartoonObject::Redecode() {
   }
   auto pic = s_.picture.empty() ? std::nullopt : DecodePicture(s_.picture, key);
   decoded_ = pic ? MakeSprite(std::move(*pic)) : nullptr;
+}
+
+ObjectTemplate CartoonObject::AsObjectTemplate() const {
+  ObjectTemplate t;
+  t.type = s_.type;
+  t.text = s_.text;
+  t.textColour = s_.textColor;
+  t.font = s_.font;
+  t.picture = decoded_;
+  t.playing = s_.playGif;
+  t.plays = s_.gifAutoDestroy;
+  t.loopDelay = s_.gifDelay;
+  t.trendColour = s_.trendColor;
+  t.trendDepth = s_.trendDepth;
+  t.light = s_.light;
+  t.alpha = s_.alpha;
+  t.zoom = s_.zoom;
+  t.layer = s_.layer;
+  t.angle = s_.angle;
+  t.rotateFollow = s_.rotateFollow;
+  t.turnType = s_.turnType;
+  t.lifetime = s_.existTime;
+  t.createSound = s_.createSound;
+  t.destroySound = s_.destroySound;
+  t.collidedSound = s_.collidedSound;
+  t.collideAllowed = s_.collideAllowed;
+  return t;
 }
 
 rt::PropValue CartoonObject::ReadProperty(int i) {

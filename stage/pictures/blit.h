@@ -9,7 +9,7 @@
 #pragma once
 #include "platform/surface.h"
 #include "platform/types.h"
-#include "stage/sprite.h"
+#include "stage/pictures/sprite.h"
 
 namespace stage {
 

@@ -1,9 +1,9 @@
-#include "stage/sprite.h"
+#include "stage/pictures/sprite.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "stage/pixels.h"
+#include "stage/pictures/pixels.h"
 
 namespace stage {
 

@@ -1,8 +1,8 @@
-#include "stage/collision.h"
+#include "stage/model/collision.h"
 
 #include <algorithm>
 
-#include "stage/pixels.h"
+#include "stage/pictures/pixels.h"
 
 namespace stage {
 

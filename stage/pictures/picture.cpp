@@ -1,4 +1,4 @@
-#include "stage/picture.h"
+#include "stage/pictures/picture.h"
 
 #include "runtime/pictures/gif_reader.h"
 #include "runtime/pictures/picture_loader.h"

@@ -6,8 +6,9 @@
 #include <memory>
 
 #include "runtime/forms/component.h"
-#include "stage/sprite.h"
-#include "stage/stored_blocks.h"
+#include "stage/component/stored_blocks.h"
+#include "stage/model/stage_model.h"
+#include "stage/pictures/sprite.h"
 
 namespace stage {
 
@@ -39,6 +40,8 @@ class CartoonObject : public rt::Component {
   const SpritePtr& Decoded() const { return decoded_; }
   int GetPictureWidth() const { return decoded_ ? decoded_->Width() : 0; }
   int GetPictureHeight() const { return decoded_ ? decoded_->Height() : 0; }
+  // What CreateObject copies into a new object; it points into this template.
+  ObjectTemplate AsObjectTemplate() const;
 
   uint32_t WindowId() const { return windowId_; }
   uint32_t ComponentId() const { return componentId_; }

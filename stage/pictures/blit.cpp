@@ -1,10 +1,10 @@
-#include "stage/blit.h"
+#include "stage/pictures/blit.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 
-#include "stage/pixels.h"
+#include "stage/pictures/pixels.h"
 
 namespace stage {
 

@@ -1,12 +1,8 @@
-// CartoonBox: the object list, creation and destruction, rendering and the setters and
+// StageModel: the object list, creation and destruction, rendering and the setters and
 // getters of object state.
 #include <algorithm>
 
-#include "platform/process.h"
-#include "runtime/forms/font_value.h"
-#include "runtime/sound/sound.h"
-#include "stage/cartoon_box.h"
-#include "stage/cartoon_object.h"
+#include "stage/model/stage_model.h"
 
 namespace stage {
 
@@ -28,29 +24,33 @@ KeyRequest KeyFromArgument(int64_t key) {
 
 }  // namespace
 
+platform::Rect StageObject::Bounds() const {
+  if (!HasPicture()) return {};
+  const int ix = IntX(), iy = IntY();
+  return {ix, iy, ix + rendered->Width(), iy + rendered->Height()};
+}
+
 // ---- lookup and list order ----------------------------------------------------------------
 
-const StageObject* CartoonBox::FindObject(int id) const {
+const StageObject* StageModel::FindObject(int id) const {
   if (id <= 0) return nullptr;
   auto it = byId_.find(id);
   return it == byId_.end() ? nullptr : it->second;
 }
 
-StageObject* CartoonBox::Find(int id) { return const_cast<StageObject*>(FindObject(id)); }
-
-int CartoonBox::IndexOf(int id) const {
+int StageModel::IndexOf(int id) const {
   for (size_t i = 0; i < list_.size(); ++i)
     if (list_[i]->id == id) return int(i);
   return -1;
 }
 
-std::vector<int> CartoonBox::ObjectIdsInOrder() const {
+std::vector<int> StageModel::ObjectIdsInOrder() const {
   std::vector<int> ids;
   for (const auto& o : list_) ids.push_back(o->id);
   return ids;
 }
 
-void CartoonBox::InsertByLayer(std::unique_ptr<StageObject> o) {
+void StageModel::InsertByLayer(std::unique_ptr<StageObject> o) {
   // After every object whose layer is lower or equal: within a layer, the newest is on top.
   auto at = std::upper_bound(list_.begin(), list_.end(), o->layer,
                              [](int layer, const auto& other) { return layer < other->layer; });
@@ -60,7 +60,7 @@ void CartoonBox::InsertByLayer(std::unique_ptr<StageObject> o) {
 
 // ---- rendering --------------------------------------------------------------------------
 
-void CartoonBox::Rerender(StageObject& o) {
+void StageModel::Rerender(StageObject& o) {
   o.rendered.reset();
   if (!o.source || !o.source->Valid()) return;
   const bool rotate = o.rotateFollow && o.angle != 0;
@@ -82,7 +82,7 @@ void CartoonBox::Rerender(StageObject& o) {
   o.rendered = pool_.InternPicture(std::move(p));
 }
 
-void CartoonBox::ClearPlayback(StageObject& o) {
+void StageModel::ClearPlayback(StageObject& o) {
   o.frameIndex = 0;
   o.frameStart = 0;
   o.playing = false;
@@ -92,18 +92,27 @@ void CartoonBox::ClearPlayback(StageObject& o) {
   o.destroyWhenDone = false;
 }
 
-void CartoonBox::ReleasePictures(StageObject& o) {
+void StageModel::Clear() {
+  list_.clear();
+  byId_.clear();
+  pool_.Clear();
+  nextId_ = 1;
+}
+
+void StageModel::Touch(const StageObject& o, bool force) {
+  if (!o.visible && !force) return;
+  if (!o.HasPicture()) return;
+  Changed(o.Bounds());
+}
+
+void StageModel::ReleasePictures(StageObject& o) {
   o.rendered.reset();
   o.source.reset();
 }
 
-void CartoonBox::PlaySound(const BytesPtr& sound) {
-  if (sound && !sound->empty()) rt::PlaySoundData(*sound, 0);
-}
-
 // ---- creation and destruction -------------------------------------------------------------
 
-int CartoonBox::CreateObject(const CartoonObject* tmpl, double x, double y, bool visible,
+int StageModel::CreateObject(const ObjectTemplate* tmpl, double x, double y, bool visible,
                              const std::string& tag) {
   auto o = std::make_unique<StageObject>();
   o->id = nextId_++;
@@ -113,17 +122,17 @@ int CartoonBox::CreateObject(const CartoonObject* tmpl, double x, double y, bool
   o->tag = tag;
   BytesPtr createSound;
   if (tmpl) {
-    const TemplateSettings& t = tmpl->Settings();
+    const ObjectTemplate& t = *tmpl;
     o->type = t.type;
     o->text = t.text;
-    o->textColour = t.textColor;
+    o->textColour = t.textColour;
     if (t.font.size() == sizeof(platform::LogFont)) o->font = pool_.InternBytes(t.font);
-    o->source = pool_.Intern(tmpl->Decoded());
-    o->playing = t.playGif;
-    o->playsLeft = t.gifAutoDestroy;
-    o->destroyWhenDone = t.gifAutoDestroy >= 1;
-    o->loopDelay = t.gifDelay;
-    o->trendColour = t.trendColor;
+    o->source = pool_.Intern(t.picture);
+    o->playing = t.playing;
+    o->playsLeft = t.plays;
+    o->destroyWhenDone = t.plays >= 1;
+    o->loopDelay = t.loopDelay;
+    o->trendColour = t.trendColour;
     o->trendDepth = t.trendDepth;
     o->light = t.light;
     o->alpha = t.alpha;
@@ -136,32 +145,32 @@ int CartoonBox::CreateObject(const CartoonObject* tmpl, double x, double y, bool
     o->collidedSound = pool_.InternBytes(t.collidedSound);
     o->collideAllowed = t.collideAllowed;
     Rerender(*o);
-    if (t.existTime > 0) o->expiry = platform::GetTickCount() + uint32_t(t.existTime);
+    if (t.lifetime > 0) o->expiry = listener_.Now() + uint32_t(t.lifetime);
     createSound = pool_.InternBytes(t.createSound);
   }
   const int id = o->id;
   StageObject& ref = *o;
   InsertByLayer(std::move(o));
   peakObjects_ = std::max(peakObjects_, list_.size());
-  Invalidate(ref);
+  Touch(ref);
   PlaySound(createSound);
   return id;
 }
 
-MoveResult CartoonBox::DestroyObject(int id) {
+MoveResult StageModel::DestroyObject(int id) {
   if (MoveResult r = Raise(kObjectDestroying, ObjectEvent{id}, id); r != kGoOn) return r;
   const int index = IndexOf(id);  // the handler may have reshaped the list
   if (index < 0) return kObjectGone;
   std::unique_ptr<StageObject> o = std::move(list_[size_t(index)]);
   list_.erase(list_.begin() + index);
   byId_.erase(id);
-  Invalidate(*o);
+  Touch(*o);
   PlaySound(o->destroySound);
-  if (hoverId_ == id) hoverId_ = 0;
+  listener_.Removed(id);
   return kObjectGone;
 }
 
-void CartoonBox::DestroyObjects(std::span<const int> ids) {
+void StageModel::DestroyObjects(std::span<const int> ids) {
   const std::vector<int> copy(ids.begin(), ids.end());  // the span may live in our state
   for (int id : copy) {
     if (!FindObject(id)) continue;
@@ -169,7 +178,7 @@ void CartoonBox::DestroyObjects(std::span<const int> ids) {
   }
 }
 
-void CartoonBox::DestroyAllObjects() {
+void StageModel::DestroyAllObjects() {
   while (!list_.empty()) {
     if (DestroyObject(list_.front()->id) == kStageGone) return;
   }
@@ -177,11 +186,11 @@ void CartoonBox::DestroyAllObjects() {
 
 // ---- pictures and animation ----------------------------------------------------------------
 
-void CartoonBox::SetObjectText(int id, const std::string& text, const platform::LogFont* font,
+void StageModel::SetObjectText(int id, const std::string& text, const platform::LogFont* font,
                                uint32_t textColour) {
   StageObject* o = Find(id);
   if (!o) return;
-  Invalidate(*o);
+  Touch(*o);
   o->text = text;
   if (font) o->font = pool_.InternBytes(platform::LogFontToBytes(*font));
   if (textColour != kDefaultColour) o->textColour = textColour;
@@ -194,13 +203,13 @@ void CartoonBox::SetObjectText(int id, const std::string& text, const platform::
   if (!pic) return;
   o->source = pool_.InternPicture(std::move(*pic));
   Rerender(*o);
-  Invalidate(*o);
+  Touch(*o);
 }
 
-void CartoonBox::SetObjectPicture(int id, std::span<const uint8_t> bytes, int64_t key) {
+void StageModel::SetObjectPicture(int id, std::span<const uint8_t> bytes, int64_t key) {
   StageObject* o = Find(id);
   if (!o) return;
-  Invalidate(*o);
+  Touch(*o);
   ReleasePictures(*o);
   ClearPlayback(*o);
   if (bytes.empty()) return;
@@ -208,55 +217,55 @@ void CartoonBox::SetObjectPicture(int id, std::span<const uint8_t> bytes, int64_
   if (!pic) return;
   o->source = pool_.InternPicture(std::move(*pic));
   Rerender(*o);
-  Invalidate(*o);
+  Touch(*o);
 }
 
-void CartoonBox::SetTrend(int id, uint32_t trendColour, int depth) {
+void StageModel::SetTrend(int id, uint32_t trendColour, int depth) {
   StageObject* o = Find(id);
   if (!o) return;
   const uint32_t colour = trendColour == kDefaultColour ? o->trendColour : trendColour;
   if (colour == o->trendColour && depth == o->trendDepth) return;
-  Invalidate(*o);
+  Touch(*o);
   o->trendColour = colour;
   o->trendDepth = depth;
   Rerender(*o);
-  Invalidate(*o);
+  Touch(*o);
 }
 
-void CartoonBox::SetZoom(int id, int zoomX, std::optional<int> zoomY) {
+void StageModel::SetZoom(int id, int zoomX, std::optional<int> zoomY) {
   StageObject* o = Find(id);
   if (!o) return;
   const int zy = zoomY.value_or(zoomX);
   if (zoomX <= 0 || zy <= 0 || (zoomX == o->zoomX && zy == o->zoomY)) return;
-  Invalidate(*o);
+  Touch(*o);
   o->zoomX = zoomX;
   o->zoomY = zy;
   Rerender(*o);
-  Invalidate(*o);
+  Touch(*o);
 }
 
-int CartoonBox::GetZoom(int id) const {
+int StageModel::GetZoom(int id) const {
   const StageObject* o = FindObject(id);
   return o ? o->zoomX : 1000;
 }
 
-void CartoonBox::SetTurnType(int id, int turnType) {
+void StageModel::SetTurnType(int id, int turnType) {
   StageObject* o = Find(id);
   if (!o) return;
   turnType = std::clamp(turnType, 0, 3);
   if (turnType == o->turnType) return;
-  Invalidate(*o);
+  Touch(*o);
   o->turnType = turnType;
   Rerender(*o);
-  Invalidate(*o);
+  Touch(*o);
 }
 
-int CartoonBox::GetTurnType(int id) const {
+int StageModel::GetTurnType(int id) const {
   const StageObject* o = FindObject(id);
   return o ? o->turnType : 0;
 }
 
-void CartoonBox::SetAngle(int id, int angle) {
+void StageModel::SetAngle(int id, int angle) {
   StageObject* o = Find(id);
   if (!o) return;
   angle = NormaliseAngle(angle);
@@ -264,9 +273,9 @@ void CartoonBox::SetAngle(int id, int angle) {
   o->angle = angle;
   if (!o->rotateFollow || !o->HasPicture()) return;
   const int oldW = o->rendered->Width(), oldH = o->rendered->Height();
-  Invalidate(*o);
+  Touch(*o);
   Rerender(*o);
-  Invalidate(*o);
+  Touch(*o);
   if (!o->HasPicture()) return;
   // Keep the picture's centre where it was.
   const double nx = o->x + oldW / 2 - o->rendered->Width() / 2;
@@ -274,7 +283,7 @@ void CartoonBox::SetAngle(int id, int angle) {
   MoveObject(id, nx, ny);
 }
 
-void CartoonBox::PlayAnimation(int id, int plays, bool destroyWhenDone, int extraFrameDelay,
+void StageModel::PlayAnimation(int id, int plays, bool destroyWhenDone, int extraFrameDelay,
                                int loopDelay) {
   StageObject* o = Find(id);
   if (!o) return;
@@ -289,29 +298,29 @@ void CartoonBox::PlayAnimation(int id, int plays, bool destroyWhenDone, int extr
   o->loopDelay = loopDelay;
 }
 
-void CartoonBox::NextFrame(int id) {
+void StageModel::NextFrame(int id) {
   StageObject* o = Find(id);
   if (!o || !o->HasPicture() || o->rendered->FrameCount() <= 1) return;
   o->frameIndex = (ClampFrame(*o->rendered, o->frameIndex) + 1) % o->rendered->FrameCount();
   o->frameStart = 0;
-  Invalidate(*o);
+  Touch(*o);
 }
 
 // ---- appearance ------------------------------------------------------------------------------
 
-void CartoonBox::SetAlpha(int id, int alpha) {
+void StageModel::SetAlpha(int id, int alpha) {
   StageObject* o = Find(id);
   if (!o || o->alpha == alpha) return;
   o->alpha = alpha;
-  Invalidate(*o);
+  Touch(*o);
 }
 
-int CartoonBox::GetAlpha(int id) const {
+int StageModel::GetAlpha(int id) const {
   const StageObject* o = FindObject(id);
   return o ? o->alpha : 0;
 }
 
-void CartoonBox::SetLayer(int id, int layer) {
+void StageModel::SetLayer(int id, int layer) {
   const int index = IndexOf(id);
   if (id <= 0 || index < 0 || list_[size_t(index)]->layer == layer) return;
   std::unique_ptr<StageObject> o = std::move(list_[size_t(index)]);
@@ -319,50 +328,50 @@ void CartoonBox::SetLayer(int id, int layer) {
   o->layer = layer;
   StageObject& ref = *o;
   InsertByLayer(std::move(o));
-  Invalidate(ref);
+  Touch(ref);
 }
 
-int CartoonBox::GetLayer(int id) const {
+int StageModel::GetLayer(int id) const {
   const StageObject* o = FindObject(id);
   return o ? o->layer : 0;
 }
 
-void CartoonBox::SetVisible(int id, bool visible) {
+void StageModel::SetVisible(int id, bool visible) {
   StageObject* o = Find(id);
   if (!o || o->visible == visible) return;
   o->visible = visible;
-  Invalidate(*o, true);
+  Touch(*o, true);
 }
 
-void CartoonBox::SetTypeValue(int id, int type) {
+void StageModel::SetTypeValue(int id, int type) {
   if (StageObject* o = Find(id)) o->type = type;
 }
 
-void CartoonBox::SetTag(int id, const std::string& tag) {
+void StageModel::SetTag(int id, const std::string& tag) {
   if (StageObject* o = Find(id)) o->tag = tag;
 }
 
-int CartoonBox::GetWidth(int id) const {
+int StageModel::GetWidth(int id) const {
   const StageObject* o = FindObject(id);
   return o && o->HasPicture() ? o->rendered->Width() : 0;
 }
 
-int CartoonBox::GetHeight(int id) const {
+int StageModel::GetHeight(int id) const {
   const StageObject* o = FindObject(id);
   return o && o->HasPicture() ? o->rendered->Height() : 0;
 }
 
-int CartoonBox::GetX(int id) const {
+int StageModel::GetX(int id) const {
   const StageObject* o = FindObject(id);
   return o ? o->IntX() : 0;
 }
 
-int CartoonBox::GetY(int id) const {
+int StageModel::GetY(int id) const {
   const StageObject* o = FindObject(id);
   return o ? o->IntY() : 0;
 }
 
-void CartoonBox::SetCollision(int id, bool allowed,
+void StageModel::SetCollision(int id, bool allowed,
                               std::optional<std::span<const uint8_t>> sound) {
   StageObject* o = Find(id);
   if (!o) return;

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "stage/picture.h"
-#include "stage/transform_math.h"
+#include "stage/pictures/picture.h"
+#include "stage/pictures/transform_math.h"
 
 namespace stage {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/types.h"
-#include "stage/picture.h"
+#include "stage/pictures/picture.h"
 
 namespace stage {
 

@@ -1,4 +1,4 @@
-#include "stage/resource_pool.h"
+#include "stage/pictures/resource_pool.h"
 
 #include <algorithm>
 #include <cstring>

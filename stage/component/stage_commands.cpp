@@ -1,4 +1,4 @@
-#include "stage/stage_commands.h"
+#include "stage/component/stage_commands.h"
 
 #include <optional>
 #include <string>
@@ -7,8 +7,8 @@
 #include "runtime/forms/component.h"
 #include "runtime/values/arg_list.h"
 #include "runtime/forms/font_value.h"
-#include "stage/cartoon_box.h"
-#include "stage/cartoon_object.h"
+#include "stage/component/cartoon_box.h"
+#include "stage/component/cartoon_object.h"
 
 namespace stage {
 

@@ -6,7 +6,7 @@
 
 #include "platform/window.h"
 #include "runtime/pictures/picture_loader.h"
-#include "stage/cartoon_box.h"
+#include "stage/component/cartoon_box.h"
 
 namespace stage {
 

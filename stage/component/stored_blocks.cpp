@@ -1,4 +1,4 @@
-#include "stage/stored_blocks.h"
+#include "stage/component/stored_blocks.h"
 
 #include <algorithm>
 

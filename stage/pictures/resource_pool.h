@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "stage/sprite.h"
+#include "stage/pictures/sprite.h"
 
 namespace stage {
 

@@ -6,7 +6,7 @@
 
 #include "runtime/pictures/gif_reader.h"
 #include "runtime/pictures/picture_limits.h"
-#include "stage/picture.h"
+#include "stage/pictures/picture.h"
 
 namespace stage {
 namespace {

@@ -6,8 +6,8 @@
 // then 64 pixels at a time); the *Reference versions are the plain per-pixel scans
 // they must agree with.
 #pragma once
-#include "stage/sprite.h"
-#include "stage/stage_events.h"
+#include "stage/pictures/sprite.h"
+#include "stage/model/stage_events.h"
 
 namespace stage {
 

@@ -1,7 +1,7 @@
 // Registration of the stage's two component types with the form runtime.
 #include "platform/text.h"
-#include "stage/cartoon_box.h"
-#include "stage/cartoon_object.h"
+#include "stage/component/cartoon_box.h"
+#include "stage/component/cartoon_object.h"
 
 namespace stage {
 

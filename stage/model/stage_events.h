@@ -1,11 +1,12 @@
 // The stage's events as named records. The stage raises each event from one of these and
 // handlers read it back through the same type, so an argument's meaning is written down
 // once, here, instead of as a position at every raise and every handler.
+//
+// `From` reads the runtime's event record (rt::EventRecord); it is a template so that
+// the object model, which raises these, stays free of the form runtime.
 #pragma once
 #include <array>
 #include <cstdint>
-
-#include "runtime/forms/component.h"
 
 namespace stage {
 
@@ -24,7 +25,8 @@ enum StageEvent : int32_t {
 struct ObjectEvent {
   int32_t object = 0;
   std::array<int32_t, 1> Args() const { return {object}; }
-  static ObjectEvent From(const rt::EventRecord& ev) { return {ev.args[0]}; }
+  template <class Record>
+  static ObjectEvent From(const Record& ev) { return {ev.args[0]}; }
 };
 
 // ObjectLeftUp (a click when both ids are > 0 and equal), ObjectEnter, ObjectLeave.
@@ -32,7 +34,8 @@ struct ObjectPressEvent {
   int32_t object = 0;
   int32_t pressed = 0;
   std::array<int32_t, 2> Args() const { return {object, pressed}; }
-  static ObjectPressEvent From(const rt::EventRecord& ev) { return {ev.args[0], ev.args[1]}; }
+  template <class Record>
+  static ObjectPressEvent From(const Record& ev) { return {ev.args[0], ev.args[1]}; }
 };
 
 // StageMouseMove: the cursor in client coordinates.
@@ -40,7 +43,8 @@ struct StageMouseMoveEvent {
   int32_t x = 0, y = 0;
   int32_t pressed = 0;
   std::array<int32_t, 3> Args() const { return {x, y, pressed}; }
-  static StageMouseMoveEvent From(const rt::EventRecord& ev) { return {ev.args[0], ev.args[1], ev.args[2]}; }
+  template <class Record>
+  static StageMouseMoveEvent From(const Record& ev) { return {ev.args[0], ev.args[1], ev.args[2]}; }
 };
 
 // PositionChanging (the new place; a handler's false refuses the move) and
@@ -49,7 +53,8 @@ struct PositionEvent {
   int32_t object = 0;
   int32_t x = 0, y = 0;
   std::array<int32_t, 3> Args() const { return {object, x, y}; }
-  static PositionEvent From(const rt::EventRecord& ev) { return {ev.args[0], ev.args[1], ev.args[2]}; }
+  template <class Record>
+  static PositionEvent From(const Record& ev) { return {ev.args[0], ev.args[1], ev.args[2]}; }
 };
 
 // ObjectCollided: the first contact of a forward move with another object.
@@ -58,7 +63,8 @@ struct CollisionEvent {
   int32_t oldX = 0, oldY = 0;  // where the mover stood before the move
   int32_t other = 0;
   std::array<int32_t, 4> Args() const { return {object, oldX, oldY, other}; }
-  static CollisionEvent From(const rt::EventRecord& ev) {
+  template <class Record>
+  static CollisionEvent From(const Record& ev) {
     return {ev.args[0], ev.args[1], ev.args[2], ev.args[3]};
   }
 };
@@ -70,7 +76,8 @@ struct BorderHitEvent {
   int32_t oldX = 0, oldY = 0;
   int32_t borders = 0;  // BorderBits, summed
   std::array<int32_t, 4> Args() const { return {object, oldX, oldY, borders}; }
-  static BorderHitEvent From(const rt::EventRecord& ev) {
+  template <class Record>
+  static BorderHitEvent From(const Record& ev) {
     return {ev.args[0], ev.args[1], ev.args[2], ev.args[3]};
   }
 };
@@ -81,7 +88,8 @@ struct WatchedKeyEvent {
   int32_t key = 0;
   int32_t modifiers = 0;  // KeyModifiers, summed
   std::array<int32_t, 2> Args() const { return {key, modifiers}; }
-  static WatchedKeyEvent From(const rt::EventRecord& ev) { return {ev.args[0], ev.args[1]}; }
+  template <class Record>
+  static WatchedKeyEvent From(const Record& ev) { return {ev.args[0], ev.args[1]}; }
 };
 
 }  // namespace stage

@@ -1,12 +1,11 @@
-// `CartoonBox`: the sprite stage. A child window of the form that owns stage objects
-// (pictures with position, layer, alpha, tint, zoom, flip, animation and collision
-// settings), paints them in layer order over its drawing surface, runs a 5 ms clock
-// for lifetimes, animation and watched keys, and raises its events through the form
-// runtime.
+// `CartoonBox`: the sprite stage component. A child window of the form that hosts a
+// StageModel (the objects), paints them in layer order over its drawing surface, runs a
+// 5 ms clock for the model's lifetimes and animations and for watched keys, turns mouse
+// messages into object events, and raises the model's events through the form runtime.
 //
-// Any event handler may destroy objects or the whole form. Every step that raises an
-// event re-checks afterwards and reports a MoveResult; objects are always found again
-// by id after an event, never through a pointer held across it.
+// The object commands are the model's; the component forwards them. Any event handler
+// may destroy the whole form: after every event the component checks that it is still
+// alive before it touches itself.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -14,15 +13,13 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/draw.h"
 #include "platform/surface.h"
 #include "runtime/forms/component.h"
-#include "stage/resource_pool.h"
-#include "stage/stage_events.h"
-#include "stage/stored_blocks.h"
+#include "stage/component/stored_blocks.h"
+#include "stage/model/stage_model.h"
 
 namespace stage {
 
@@ -37,62 +34,13 @@ enum StageProperty : int {
   kStagePropertyCount
 };
 
-// Result of every step that raises events.
-enum MoveResult : int { kGoOn = 0, kStageGone = 1, kObjectGone = 2 };
-
-// Truncation toward zero, saturated to the int range (NaN gives 0).
-inline int TruncToInt(double v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return 2147483647;
-  if (v <= -2147483648.0) return -2147483647 - 1;
-  return int(v);
-}
-
-struct StageObject {
-  // The fields collision walks read come first, to share a cache line.
-  int id = 0;
-  int type = 0;
-  int layer = 0;
-  bool collideAllowed = false;
-  bool visible = true;
-  int frameIndex = 0;
-  double x = 0, y = 0;
-  SpritePtr rendered;  // source after flip, rotation, zoom, tint and brightness
-  SpritePtr source;    // the decoded picture or rendered text
-  int lastCollided = 0;
-  uint32_t expiry = 0;  // 0: never
-  std::string text;     // GBK
-  uint32_t textColour = 0;
-  BytesPtr font;        // 60-byte LOGFONT or none
-  uint32_t frameStart = 0;  // 0: not started
-  bool playing = false;
-  int playsLeft = 0;
-  int loopDelay = 0;
-  int extraFrameDelay = 0;
-  bool destroyWhenDone = false;
-  uint32_t trendColour = 0xFFFFFF;
-  int trendDepth = 0, light = 0, alpha = 0;
-  int zoomX = 1000, zoomY = 1000;
-  int angle = 0;  // 0..359
-  bool rotateFollow = false;
-  int turnType = 0;
-  BytesPtr destroySound, collidedSound;
-  std::string tag;
-
-  int IntX() const { return TruncToInt(x); }  // truncated toward zero
-  int IntY() const { return TruncToInt(y); }
-  bool HasPicture() const { return rendered && rendered->Valid(); }
-  // The rendered picture's rectangle at the truncated position; empty without one.
-  platform::Rect Bounds() const;
-};
-
 struct WatchedKey {
   int key = 0;
   int interval = 10;
   uint32_t lastReport = 0;
 };
 
-class CartoonBox : public rt::Component {
+class CartoonBox : public rt::Component, private StageModel::Listener {
  public:
   // nullptr when the stored block is unreadable or its version too high.
   static std::unique_ptr<CartoonBox> Create(const rt::CreateInfo& info);
@@ -110,52 +58,72 @@ class CartoonBox : public rt::Component {
   using EventSink = std::function<bool(rt::EventRecord&)>;
   static void SetEventSink(EventSink sink);
 
-  // ---- objects ----------------------------------------------------------------------
+  // ---- objects (the model's, see stage/model/stage_model.h) ---------------------------
   int CreateObject(const CartoonObject* tmpl, double x, double y, bool visible = true,
                    const std::string& tag = {});
-  void DestroyObjects(std::span<const int> ids);
-  void DestroyAllObjects();
-  bool ObjectExists(int id) const { return FindObject(id) != nullptr; }
+  void DestroyObjects(std::span<const int> ids) { model_.DestroyObjects(ids); }
+  void DestroyAllObjects() { model_.DestroyAllObjects(); }
+  bool ObjectExists(int id) const { return model_.ObjectExists(id); }
 
   // ---- pictures and animation -------------------------------------------------------
   // font: nullptr keeps the object's font; textColour kDefaultColour keeps its colour.
   void SetObjectText(int id, const std::string& text, const platform::LogFont* font = nullptr,
-                     uint32_t textColour = kDefaultColour);
-  void SetObjectPicture(int id, std::span<const uint8_t> bytes, int64_t key = -1);
-  void SetTrend(int id, uint32_t trendColour = kDefaultColour, int depth = 0);
-  void SetZoom(int id, int zoomX, std::optional<int> zoomY = std::nullopt);
-  int GetZoom(int id) const;
-  void SetTurnType(int id, int turnType = 0);
-  int GetTurnType(int id) const;
-  void SetAngle(int id, int angle);
+                     uint32_t textColour = kDefaultColour) {
+    model_.SetObjectText(id, text, font, textColour);
+  }
+  void SetObjectPicture(int id, std::span<const uint8_t> bytes, int64_t key = -1) {
+    model_.SetObjectPicture(id, bytes, key);
+  }
+  void SetTrend(int id, uint32_t trendColour = kDefaultColour, int depth = 0) {
+    model_.SetTrend(id, trendColour, depth);
+  }
+  void SetZoom(int id, int zoomX, std::optional<int> zoomY = std::nullopt) {
+    model_.SetZoom(id, zoomX, zoomY);
+  }
+  int GetZoom(int id) const { return model_.GetZoom(id); }
+  void SetTurnType(int id, int turnType = 0) { model_.SetTurnType(id, turnType); }
+  int GetTurnType(int id) const { return model_.GetTurnType(id); }
+  void SetAngle(int id, int angle) { model_.SetAngle(id, angle); }
   void PlayAnimation(int id, int plays, bool destroyWhenDone = false, int extraFrameDelay = 0,
-                     int loopDelay = 0);
-  void NextFrame(int id);
+                     int loopDelay = 0) {
+    model_.PlayAnimation(id, plays, destroyWhenDone, extraFrameDelay, loopDelay);
+  }
+  void NextFrame(int id) { model_.NextFrame(id); }
 
   // ---- appearance -------------------------------------------------------------------
-  void SetAlpha(int id, int alpha);
-  int GetAlpha(int id) const;
-  void SetLayer(int id, int layer);
-  int GetLayer(int id) const;
-  void SetVisible(int id, bool visible = true);
-  void SetTypeValue(int id, int type);
-  void SetTag(int id, const std::string& tag);
-  int GetWidth(int id) const;
-  int GetHeight(int id) const;
+  void SetAlpha(int id, int alpha) { model_.SetAlpha(id, alpha); }
+  int GetAlpha(int id) const { return model_.GetAlpha(id); }
+  void SetLayer(int id, int layer) { model_.SetLayer(id, layer); }
+  int GetLayer(int id) const { return model_.GetLayer(id); }
+  void SetVisible(int id, bool visible = true) { model_.SetVisible(id, visible); }
+  void SetTypeValue(int id, int type) { model_.SetTypeValue(id, type); }
+  void SetTag(int id, const std::string& tag) { model_.SetTag(id, tag); }
+  int GetWidth(int id) const { return model_.GetWidth(id); }
+  int GetHeight(int id) const { return model_.GetHeight(id); }
 
   // ---- movement and collision -------------------------------------------------------
-  void SetPosition(int id, double x, double y, bool asForwardMove = false);
-  int GetX(int id) const;
-  int GetY(int id) const;
+  void SetPosition(int id, double x, double y, bool asForwardMove = false) {
+    if (asForwardMove) {
+      model_.ForwardMove(id, x, y);
+    } else {
+      model_.MoveObject(id, x, y);
+    }
+  }
+  int GetX(int id) const { return model_.GetX(id); }
+  int GetY(int id) const { return model_.GetY(id); }
   // sound: nullopt keeps the collided sound, an empty span removes it.
   void SetCollision(int id, bool allowed,
-                    std::optional<std::span<const uint8_t>> sound = std::nullopt);
+                    std::optional<std::span<const uint8_t>> sound = std::nullopt) {
+    model_.SetCollision(id, allowed, sound);
+  }
   int FindOverlapping(int id, std::optional<int> x = std::nullopt,
                       std::optional<int> y = std::nullopt,
                       const std::optional<std::string>& tagFilter = std::nullopt,
-                      bool collisionRules = false) const;
-  MoveResult MoveObject(int id, double x, double y);
-  MoveResult ForwardMove(int id, double x, double y);
+                      bool collisionRules = false) const {
+    return model_.FindOverlapping(id, x, y, tagFilter, collisionRules);
+  }
+  MoveResult MoveObject(int id, double x, double y) { return model_.MoveObject(id, x, y); }
+  MoveResult ForwardMove(int id, double x, double y) { return model_.ForwardMove(id, x, y); }
 
   // ---- keys -------------------------------------------------------------------------
   // interval: nullopt keeps 10; key codes 0 are skipped.
@@ -173,7 +141,7 @@ class CartoonBox : public rt::Component {
   // ---- engine -----------------------------------------------------------------------
   // Benchmarks and tests: moves and overlap queries use the plain per-pixel scans
   // instead of the solid masks (same answers, slower).
-  static void SetReferenceScans(bool on);
+  static void SetReferenceScans(bool on) { StageModel::SetReferenceScans(on); }
 
   // One 5 ms clock step (normally driven by the window timer).
   void StageTick();
@@ -189,42 +157,39 @@ class CartoonBox : public rt::Component {
                std::optional<uint32_t> background = std::nullopt);
 
   // ---- inspection (tests, tools) -----------------------------------------------------
-  const StageObject* FindObject(int id) const;
-  std::vector<int> ObjectIdsInOrder() const;
-  const ResourcePool& Pool() const { return pool_; }
+  const StageModel& Model() const { return model_; }
+  const StageObject* FindObject(int id) const { return model_.FindObject(id); }
+  std::vector<int> ObjectIdsInOrder() const { return model_.ObjectIdsInOrder(); }
+  const ResourcePool& Pool() const { return model_.Pool(); }
   // The most objects the stage has held at once (a long run must not pile them up).
-  size_t PeakObjectCount() const { return peakObjects_; }
+  size_t PeakObjectCount() const { return model_.PeakObjectCount(); }
   const platform::Surface& DrawingSurface() const { return surface_; }
   const std::vector<WatchedKey>& WatchedKeys() const { return watched_; }
   platform::Point TextCursor() const { return textCursor_; }
   const StageSettings& Settings() const { return s_; }
-  int ClientWidth() const;
-  int ClientHeight() const;
+  int ClientWidth() const { return model_.Width(); }
+  int ClientHeight() const { return model_.Height(); }
 
  private:
-  CartoonBox() = default;
+  CartoonBox() : model_(*this) {}
   int64_t Proc(platform::HWND h, uint32_t msg, uint64_t wp, int64_t lp);
 
-  StageObject* Find(int id);
-  int IndexOf(int id) const;
-  void InsertByLayer(std::unique_ptr<StageObject> o);
-  void Invalidate(const StageObject& o, bool force = false);
-  void InvalidateRect(const platform::Rect& r);
-  void Rerender(StageObject& o);
-  void ClearPlayback(StageObject& o);
-  void ReleasePictures(StageObject& o);
-  void PlaySound(const BytesPtr& sound);
-  // Raises an event; afterwards kStageGone / kObjectGone (for objectId > 0) / kGoOn.
-  template <class Event>
-  MoveResult Raise(StageEvent slot, const Event& e, int objectId = 0, int64_t* result = nullptr,
-                   bool* resultPresent = nullptr) {
-    const auto args = e.Args();
-    return RaiseArgs(slot, args, objectId, result, resultPresent);
+  // StageModel::Listener.
+  uint32_t Now() override;
+  MoveResult Raise(StageEvent slot, std::span<const int32_t> args, int64_t* result,
+                   bool* resultPresent) override;
+  void Changed(const platform::Rect& area) override { InvalidateRect(area); }
+  void PlaySound(const BytesPtr& sound) override;
+  void Removed(int id) override {
+    if (hoverId_ == id) hoverId_ = 0;
   }
-  MoveResult RaiseArgs(StageEvent slot, std::span<const int32_t> args, int objectId,
-                       int64_t* result, bool* resultPresent);
-  MoveResult DestroyObject(int id);
-  MoveResult AnimationStep(int id, uint32_t now);
+
+  template <class Event>
+  MoveResult Raise(StageEvent slot, const Event& e) {
+    const auto args = e.Args();
+    return Raise(slot, args, nullptr, nullptr);
+  }
+  void InvalidateRect(const platform::Rect& r);
   void Teardown();
 
   // Drawing surface and tools.
@@ -236,7 +201,6 @@ class CartoonBox : public rt::Component {
   void Paint();
 
   // Mouse.
-  int ObjectAt(platform::Point p) const;
   void OnMouse(uint32_t msg, platform::Point p);
   MoveResult MouseLeft();
 
@@ -246,12 +210,7 @@ class CartoonBox : public rt::Component {
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   bool windowGone_ = false;  // set by WM_DESTROY
 
-  std::vector<std::unique_ptr<StageObject>> list_;  // sorted by layer, drawing order
-  std::unordered_map<int, StageObject*> byId_;      // the same objects, found by id
-  int clientWidth_ = 0, clientHeight_ = 0;          // kept up to date by WM_SIZE
-  int nextId_ = 1;
-  size_t peakObjects_ = 0;
-  ResourcePool pool_;
+  StageModel model_;
   std::vector<WatchedKey> watched_;
 
   platform::Surface surface_;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "stage/picture.h"
+#include "stage/pictures/picture.h"
 
 namespace stage {
 

@@ -1,13 +1,9 @@
-// CartoonBox: moves with their veto, border and collision events, the overlap query,
-// watched keys, the animation step and the 5 ms stage clock.
+// StageModel: moves with their veto, border and collision events, the overlap and point
+// queries, the animation step and the clock step.
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
-#include "platform/process.h"
-#include "platform/window.h"
-#include "stage/cartoon_box.h"
-#include "stage/collision.h"
+#include "stage/model/collision.h"
+#include "stage/model/stage_model.h"
 
 namespace stage {
 
@@ -19,8 +15,6 @@ Placed PlacedOf(const StageObject& o) {
   return {o.rendered.get(), o.frameIndex, o.IntX(), o.IntY()};
 }
 
-// One time for all stages: the clock forces pending repaints at most every 100 ms.
-uint32_t g_lastForcedRepaint = 0;
 bool g_referenceScans = false;
 
 bool Overlap(const Placed& a, const Placed& b) {
@@ -37,17 +31,9 @@ int Borders(const Placed& p, int w, int h) {
 
 }  // namespace
 
-void CartoonBox::SetReferenceScans(bool on) { g_referenceScans = on; }
+void StageModel::SetReferenceScans(bool on) { g_referenceScans = on; }
 
-void CartoonBox::SetPosition(int id, double x, double y, bool asForwardMove) {
-  if (asForwardMove) {
-    ForwardMove(id, x, y);
-  } else {
-    MoveObject(id, x, y);
-  }
-}
-
-MoveResult CartoonBox::MoveObject(int id, double x, double y) {
+MoveResult StageModel::MoveObject(int id, double x, double y) {
   StageObject* o = Find(id);
   if (!o) return kGoOn;
   const int nx = Trunc(x), ny = Trunc(y);
@@ -71,16 +57,16 @@ MoveResult CartoonBox::MoveObject(int id, double x, double y) {
     const platform::Rect after = o->Bounds();
     if (before.left < after.right && after.left < before.right && before.top < after.bottom &&
         after.top < before.bottom) {
-      InvalidateRect(platform::Union(before, after));
+      Changed(platform::Union(before, after));
     } else {
-      InvalidateRect(before);
-      InvalidateRect(after);
+      Changed(before);
+      Changed(after);
     }
   }
   return Raise(kPositionChanged, PositionEvent{id, nx, ny}, id);
 }
 
-MoveResult CartoonBox::ForwardMove(int id, double x, double y) {
+MoveResult StageModel::ForwardMove(int id, double x, double y) {
   StageObject* o = Find(id);
   if (!o) return kGoOn;
   const int oldX = o->IntX(), oldY = o->IntY();
@@ -88,7 +74,7 @@ MoveResult CartoonBox::ForwardMove(int id, double x, double y) {
   o = Find(id);
   if (o->IntX() == oldX && o->IntY() == oldY) return kGoOn;
 
-  const int w = ClientWidth(), h = ClientHeight();
+  const int w = width_, h = height_;
   const bool inside = Inside(PlacedOf(*o), w, h);
   if (!inside) {
     if (MoveResult r = Raise(kOutOfBorder, ObjectEvent{id}, id); r != kGoOn) return r;
@@ -127,7 +113,7 @@ MoveResult CartoonBox::ForwardMove(int id, double x, double y) {
   return kGoOn;
 }
 
-int CartoonBox::FindOverlapping(int id, std::optional<int> x, std::optional<int> y,
+int StageModel::FindOverlapping(int id, std::optional<int> x, std::optional<int> y,
                                 const std::optional<std::string>& tagFilter,
                                 bool collisionRules) const {
   const StageObject* o = FindObject(id);
@@ -148,14 +134,6 @@ int CartoonBox::FindOverlapping(int id, std::optional<int> x, std::optional<int>
   return -1;
 }
 
-void CartoonBox::MonitorKeys(std::optional<int> interval, std::span<const int> keys) {
-  const int every = interval ? std::max(*interval, 0) : 10;
-  for (int key : keys)
-    if (key != 0) watched_.push_back({key, every, 0});
-}
-
-bool CartoonBox::IsKeyDown(int key) { return (platform::GetKeyState(key) & 0x8000) != 0; }
-
 namespace {
 
 // How long from `now` until an object's next frame is due; nullopt when it is not
@@ -174,33 +152,21 @@ std::optional<uint32_t> FrameDueIn(const StageObject& o, uint32_t now) {
 
 }  // namespace
 
-std::optional<uint32_t> CartoonBox::NextDue(uint32_t now) const {
-  // The cursor may leave the window between any two steps.
-  if (hoverId_ > 0) return now;
+std::optional<uint32_t> StageModel::NextDueIn(uint32_t now) const {
   std::optional<uint32_t> in;  // from now
   auto consider = [&in](uint32_t wait) {
     if (!in || wait < *in) in = wait;
   };
-  for (const WatchedKey& k : watched_) {
-    if (!IsKeyDown(k.key)) continue;
-    const uint32_t elapsed = now - k.lastReport;
-    consider(elapsed >= uint32_t(k.interval) ? 0 : uint32_t(k.interval) - elapsed);
-  }
   for (const auto& p : list_) {
     const StageObject& o = *p;
     if (o.expiry != 0) consider(now >= o.expiry ? 0 : o.expiry - now);
     if (auto wait = FrameDueIn(o, now)) consider(*wait);
     if (in == 0u) break;
   }
-  if (!in) return std::nullopt;
-  return now + *in;
+  return in;
 }
 
-void CartoonBox::StepSkipped(uint32_t time) {
-  if (time - g_lastForcedRepaint > 100) g_lastForcedRepaint = time;
-}
-
-MoveResult CartoonBox::AnimationStep(int id, uint32_t now) {
+MoveResult StageModel::AnimationStep(int id, uint32_t now) {
   StageObject* o = Find(id);
   if (!o || !o->playing || !o->HasPicture() || o->rendered->FrameCount() <= 1) return kGoOn;
   if (o->frameStart == 0) o->frameStart = now;
@@ -215,7 +181,7 @@ MoveResult CartoonBox::AnimationStep(int id, uint32_t now) {
     o->frameIndex = 0;
     if (o->playsLeft > 0 && --o->playsLeft == 0) {
       o->playing = false;
-      Invalidate(*o);
+      Touch(*o);
       if (MoveResult r = Raise(kAnimationFinished, ObjectEvent{id}, id); r != kGoOn) return r;
       o = Find(id);
       if (o->destroyWhenDone) return DestroyObject(id);
@@ -224,52 +190,39 @@ MoveResult CartoonBox::AnimationStep(int id, uint32_t now) {
   }
   o->frameIndex = frame;
   o->frameStart = now;
-  Invalidate(*o);
+  Touch(*o);
   return kGoOn;
 }
 
-void CartoonBox::StageTick() {
-  // 1. The cursor left the window while over an object.
-  if (hoverId_ > 0 && platform::IsWindow(hwnd_)) {
-    const platform::Point c = platform::ScreenToClient(hwnd_, platform::GetCursorPos());
-    if (!platform::GetClientRect(hwnd_).Contains(c) && MouseLeft() == kStageGone) return;
-  }
-
-  // 3. Watched keys: at most one event per tick.
-  const uint32_t keyNow = platform::GetTickCount();
-  for (size_t i = 0; i < watched_.size(); ++i) {
-    WatchedKey& k = watched_[i];
-    if (keyNow - k.lastReport < uint32_t(k.interval) || !IsKeyDown(k.key)) continue;
-    k.lastReport = keyNow;
-    const int key = k.key;
-    if (Raise(kWatchedKeyDown, WatchedKeyEvent{key, platform::GetModifiers()}) == kStageGone) return;
-    break;
-  }
-
-  // 4. Lifetimes and animation. The list may change inside any event, so the index is
-  // re-checked against the current count and never carried across a removal.
+MoveResult StageModel::Step() {
+  // The list may change inside any event, so the index is re-checked against the current
+  // count and never carried across a removal.
   for (size_t i = 0; i < list_.size();) {
-    const uint32_t now = platform::GetTickCount();
+    const uint32_t now = listener_.Now();
     StageObject& o = *list_[i];
     const int id = o.id;
     if (o.expiry != 0 && now >= o.expiry) {
-      if (DestroyObject(id) == kStageGone) return;
+      if (DestroyObject(id) == kStageGone) return kStageGone;
       continue;
     }
     if (o.visible && o.HasPicture()) {
       const MoveResult r = AnimationStep(id, now);
-      if (r == kStageGone) return;
+      if (r == kStageGone) return kStageGone;
       if (r == kObjectGone) continue;
     }
     ++i;
   }
+  return kGoOn;
+}
 
-  // 5. Forced repaint.
-  const uint32_t now = platform::GetTickCount();
-  if (now - g_lastForcedRepaint > 100) {
-    g_lastForcedRepaint = now;
-    platform::UpdateAllWindows();
+int StageModel::ObjectAt(platform::Point p) const {
+  for (auto it = list_.rbegin(); it != list_.rend(); ++it) {
+    const StageObject& o = **it;
+    if (!o.HasPicture() || !o.Bounds().Contains(p)) continue;
+    const FrameInfo& f = o.rendered->frames[size_t(ClampFrame(*o.rendered, o.frameIndex))];
+    if (f.mask.Test(p.x - o.IntX(), p.y - o.IntY())) return o.id;
   }
+  return 0;
 }
 
 }  // namespace stage

@@ -1,16 +1,17 @@
-// CartoonBox: creation and teardown, properties, the window procedure, painting and
-// the mouse events.
-#include "stage/cartoon_box.h"
+// CartoonBox: creation and teardown, properties, the window procedure, painting, the
+// model's events and the mouse events.
+#include "stage/component/cartoon_box.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 #include <map>
 
+#include "platform/process.h"
 #include "platform/window.h"
 #include "runtime/forms/font_value.h"
-#include "stage/blit.h"
-#include "stage/collision.h"
+#include "runtime/sound/sound.h"
+#include "stage/component/cartoon_object.h"
+#include "stage/pictures/blit.h"
 
 namespace stage {
 
@@ -30,12 +31,6 @@ CartoonBox::EventSink& Sink() {
 }
 
 }  // namespace
-
-platform::Rect StageObject::Bounds() const {
-  if (!HasPicture()) return {};
-  const int ix = IntX(), iy = IntY();
-  return {ix, iy, ix + rendered->Width(), iy + rendered->Height()};
-}
 
 // ---- creation and teardown ----------------------------------------------------------
 
@@ -72,8 +67,7 @@ std::unique_ptr<CartoonBox> CartoonBox::Create(const rt::CreateInfo& info) {
   box->hwnd_ = platform::CreateWindow(p);
   if (!box->hwnd_) return nullptr;
   const platform::Rect client = platform::GetClientRect(box->hwnd_);
-  box->clientWidth_ = client.Width();
-  box->clientHeight_ = client.Height();
+  box->model_.SetSize(client.Width(), client.Height());
 
   box->font_ = platform::CreateFont(platform::LogFontOrDefault(box->s_.font));
   box->ApplyBorderStyle();
@@ -103,22 +97,27 @@ CartoonBox::~CartoonBox() {
 void CartoonBox::Teardown() {
   // The window is going: objects leave without events or sounds.
   windowGone_ = true;
-  list_.clear();
-  byId_.clear();
-  pool_.Clear();
-  nextId_ = 1;
+  model_.Clear();
   watched_.clear();
   surfaceDc_.reset();
   hoverId_ = pressedId_ = 0;
 }
 
-int CartoonBox::ClientWidth() const { return clientWidth_; }
-int CartoonBox::ClientHeight() const { return clientHeight_; }
+int CartoonBox::CreateObject(const CartoonObject* tmpl, double x, double y, bool visible,
+                             const std::string& tag) {
+  if (!tmpl) return model_.CreateObject(nullptr, x, y, visible, tag);
+  const ObjectTemplate t = tmpl->AsObjectTemplate();
+  return model_.CreateObject(&t, x, y, visible, tag);
+}
 
-// ---- events ---------------------------------------------------------------------------
+// ---- the model's events, clock and sounds -----------------------------------------------
 
-MoveResult CartoonBox::RaiseArgs(StageEvent slot, std::span<const int32_t> args, int objectId,
-                                 int64_t* result, bool* resultPresent) {
+uint32_t CartoonBox::Now() { return platform::GetTickCount(); }
+
+void CartoonBox::PlaySound(const BytesPtr& sound) { rt::PlaySoundData(*sound, 0); }
+
+MoveResult CartoonBox::Raise(StageEvent slot, std::span<const int32_t> args, int64_t* result,
+                             bool* resultPresent) {
   rt::EventRecord ev;
   ev.windowId = windowId_;
   ev.componentId = componentId_;
@@ -136,7 +135,6 @@ MoveResult CartoonBox::RaiseArgs(StageEvent slot, std::span<const int32_t> args,
   if (!*alive || windowGone_) return kStageGone;
   if (result) *result = ev.result;
   if (resultPresent) *resultPresent = ev.resultPresent != 0;
-  if (objectId > 0 && !FindObject(objectId)) return kObjectGone;
   return kGoOn;
 }
 
@@ -231,8 +229,7 @@ int64_t CartoonBox::Proc(platform::HWND h, uint32_t msg, uint64_t wp, int64_t lp
       break;
     case WM_SIZE: {
       const Rect client = GetClientRect(h);
-      clientWidth_ = client.Width();
-      clientHeight_ = client.Height();
+      model_.SetSize(client.Width(), client.Height());
       break;
     }
     case WM_MOUSEMOVE:
@@ -247,12 +244,6 @@ int64_t CartoonBox::Proc(platform::HWND h, uint32_t msg, uint64_t wp, int64_t lp
       break;
   }
   return DefWindowProc(h, msg, wp, lp);
-}
-
-void CartoonBox::Invalidate(const StageObject& o, bool force) {
-  if (!o.visible && !force) return;
-  if (!o.HasPicture()) return;
-  InvalidateRect(o.Bounds());
 }
 
 void CartoonBox::InvalidateRect(const platform::Rect& r) {
@@ -272,7 +263,7 @@ void CartoonBox::Compose(const platform::Rect& clip, platform::Surface& out,
       std::copy_n(surface_.Row(y) + src.left, src.Width(),
                   out.Row(y - clip.top) + (src.left - clip.left));
   }
-  for (const auto& o : list_) {
+  for (const auto& o : model_.Objects()) {
     if (!o->visible || !o->HasPicture()) continue;
     BlendSprite(out, origin, *o->rendered, o->frameIndex, o->IntX(), o->IntY(), o->alpha);
   }
@@ -293,16 +284,6 @@ void CartoonBox::Paint() {
 
 // ---- mouse ----------------------------------------------------------------------------------
 
-int CartoonBox::ObjectAt(platform::Point p) const {
-  for (auto it = list_.rbegin(); it != list_.rend(); ++it) {
-    const StageObject& o = **it;
-    if (!o.HasPicture() || !o.Bounds().Contains(p)) continue;
-    const FrameInfo& f = o.rendered->frames[size_t(ClampFrame(*o.rendered, o.frameIndex))];
-    if (f.mask.Test(p.x - o.IntX(), p.y - o.IntY())) return o.id;
-  }
-  return 0;
-}
-
 MoveResult CartoonBox::MouseLeft() {
   const int old = hoverId_;
   hoverId_ = 0;
@@ -313,7 +294,7 @@ MoveResult CartoonBox::MouseLeft() {
 
 void CartoonBox::OnMouse(uint32_t msg, platform::Point p) {
   using namespace platform;
-  const int under = ObjectAt(p);
+  const int under = model_.ObjectAt(p);
   switch (msg) {
     case WM_MOUSEMOVE: {
       if (under != hoverId_) {

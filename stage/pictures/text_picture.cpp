@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/draw.h"
-#include "stage/picture.h"
+#include "stage/pictures/picture.h"
 
 namespace stage {
 namespace {
