@@ -90,20 +90,18 @@ const rt::FieldTable<TemplateSettings>& TemplateFields() {
 }
 
 std::optional<StageSettings> ParseStageBlock(std::span<const uint8_t> block) {
-  auto read = StageFields().Read(block);
-  if (!read) return std::nullopt;
-  ClampStageSettings(read->first);
-  return std::move(read->first);
+  auto s = StageFields().ReadSettings(block);
+  if (s) ClampStageSettings(*s);
+  return s;
 }
 
 std::optional<TemplateSettings> ParseTemplateBlock(std::span<const uint8_t> block) {
-  auto read = TemplateFields().Read(block);
-  if (!read) return std::nullopt;
-  TemplateSettings& t = read->first;
+  auto t = TemplateFields().ReadSettings(block);
+  if (!t) return std::nullopt;
   // A stored text may carry its terminator; the text ends at the first zero.
-  t.text.resize(std::min(t.text.size(), t.text.find('\0')));
-  ClampTemplateSettings(t);
-  return std::move(t);
+  t->text.resize(std::min(t->text.size(), t->text.find('\0')));
+  ClampTemplateSettings(*t);
+  return t;
 }
 
 std::vector<uint8_t> WriteStageBlock(const StageSettings& s) { return StageFields().Write(s); }

@@ -230,9 +230,7 @@ const FieldTable<HyperLinkerSettings>& HyperLinkerFields() {
 }
 
 std::optional<HyperLinkerSettings> ParseHyperLinkerBlock(std::span<const uint8_t> block) {
-  auto read = HyperLinkerFields().Read(block);
-  if (!read) return std::nullopt;
-  return std::move(read->first);
+  return HyperLinkerFields().ReadSettings(block);
 }
 
 std::vector<uint8_t> EncodeHyperLinkerBlock(const HyperLinkerSettings& s) {

@@ -274,9 +274,7 @@ const FieldTable<LabelSettings>& LabelFields() {
 }
 
 std::optional<LabelSettings> ParseLabelBlock(std::span<const uint8_t> block) {
-  auto read = LabelFields().Read(block);
-  if (!read) return std::nullopt;
-  return std::move(read->first);
+  return LabelFields().ReadSettings(block);
 }
 
 std::vector<uint8_t> EncodeLabelBlock(const LabelSettings& s) { return LabelFields().Write(s); }

@@ -162,6 +162,11 @@ class FieldTable {
       fields_[i].set(s, fields_[i].member, std::move(stored->values[i]));
     return std::pair{std::move(s), stored->version};
   }
+  std::optional<S> ReadSettings(std::span<const uint8_t> block) const {
+    auto read = Read(block);
+    if (!read) return std::nullopt;
+    return std::move(read->first);
+  }
 
  private:
   std::vector<Field<S>> fields_;

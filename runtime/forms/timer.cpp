@@ -80,9 +80,9 @@ class TimerUnit : public Component {
 };
 
 std::unique_ptr<Component> CreateTimer(const CreateInfo& ci) {
-  auto settings = TimerFields().Read(ci.ownBlock);
+  auto settings = TimerFields().ReadSettings(ci.ownBlock);
   if (!settings) return nullptr;
-  auto timer = std::make_unique<TimerUnit>(ci, std::max(settings->first.interval, 0));
+  auto timer = std::make_unique<TimerUnit>(ci, std::max(settings->interval, 0));
   if (!timer->Create(ci)) return nullptr;
   return timer;
 }
