@@ -14,12 +14,16 @@ namespace {
 using enum HeroRef;
 using enum HeroStat;
 
-// One step of the flight along one axis: up to 5 pixels toward the target, landing on it.
+constexpr int kFlightStep = 5;  // pixels a tick on each axis
+constexpr int kFadeStep = 5;    // per mille a tick once landed; at 100 it is stored
+
+// One step of the flight along one axis: up to kFlightStep pixels toward the target,
+// landing on it.
 int StepToward(int at, double target) {
   const int d = Trunc(at - target);
-  if (d < 0) return std::abs(d) <= 5 ? at + std::abs(d) : at + 5;
-  if (d <= 5) return at - d;
-  return at - 5;
+  if (d < 0) return std::abs(d) <= kFlightStep ? at + std::abs(d) : at + kFlightStep;
+  if (d <= kFlightStep) return at - d;
+  return at - kFlightStep;
 }
 
 // The item goes into the inventory: onto a stack of its kind, or into the first empty
@@ -111,7 +115,7 @@ void FlyPickedItems() {
     item.y = StepToward(item.y, ty);
     MainStage.Move(item.spriteId, item.x, item.y);
     if (!Same(item.x, tx) || !Same(item.y, ty)) continue;
-    item.fade += 5;
+    item.fade += kFadeStep;
     MainStage.SetAlpha(item.spriteId, item.fade);
     if (item.fade < 100) continue;
     StoreInInventory(item);

@@ -6,7 +6,6 @@
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/window.h"
-#include "platform/byte_reader.h"
 #include "runtime/forms/font_value.h"
 #include "runtime/forms/runtime.h"
 
@@ -212,55 +211,36 @@ std::string HtmFallbackCommand(const std::string& registered, const std::string&
   return command + " " + target;
 }
 
+const FieldTable<HyperLinkerSettings>& HyperLinkerFields() {
+  using K = FieldKind;
+  using S = HyperLinkerSettings;
+  static const FieldTable<S> table(
+      {"HyperLinker", kHyperLinkerTypeCode, 1, kUnitVisible, CutShort::KeepsWhatWasRead},
+      {{"LinkType", K::Int, kLinkType, kPropChoice, &S::linkType},
+       {"NormalColor", K::Colour, kLinkNormalColour, kPropColour, &S::normalColour},
+       {"VisitedColor", K::Colour, kLinkVisitedColour, kPropColour, &S::visitedColour},
+       {"HoverColor", K::Colour, kLinkHoverColour, kPropColour, &S::hoverColour},
+       {"BackColor", K::Colour, kLinkBackColour, kPropColour, &S::backColour},
+       {"Selection", K::Int, kLinkSelection, kPropInt, &S::selection},
+       {"Font", K::Font, kLinkFont, kPropFont, &S::font},
+       {"Caption", K::Text, kLinkCaption, kPropText, &S::caption},
+       {"MailAddress", K::Text, kLinkMailAddress, kPropText, &S::mailAddress},
+       {"WebAddress", K::Text, kLinkWebAddress, kPropText, &S::webAddress}});
+  return table;
+}
+
 std::optional<HyperLinkerSettings> ParseHyperLinkerBlock(std::span<const uint8_t> block) {
-  HyperLinkerSettings s;
-  if (block.empty()) return s;
-  platform::ByteReader r(block);
-  uint32_t version = r.U32Le();
-  if (!r.Ok() || version > 1) return std::nullopt;
-  int32_t linkType = r.I32Le();
-  uint32_t normal = r.U32Le(), visited = r.U32Le(), hover = r.U32Le(), back = r.U32Le();
-  int32_t selection = r.I32Le();
-  if (!r.Ok()) return s;  // a shortened block keeps the defaults
-  s.linkType = linkType;
-  s.normalColour = normal, s.visitedColour = visited, s.hoverColour = hover, s.backColour = back;
-  s.selection = selection;
-  auto font = r.LengthPrefixed();
-  if (!r.Ok()) return s;
-  s.font.assign(font.begin(), font.end());
-  auto text = [&](std::string& field) {
-    auto t = r.LengthPrefixedText();
-    if (r.Ok()) field = std::move(t);
-    return r.Ok();
-  };
-  text(s.caption) && text(s.mailAddress) && text(s.webAddress);
-  return s;
+  return HyperLinkerFields().ReadSettings(block);
 }
 
 std::vector<uint8_t> EncodeHyperLinkerBlock(const HyperLinkerSettings& s) {
-  platform::ByteWriter w;
-  w.U32Le(1);
-  w.I32Le(s.linkType);
-  w.U32Le(s.normalColour);
-  w.U32Le(s.visitedColour);
-  w.U32Le(s.hoverColour);
-  w.U32Le(s.backColour);
-  w.I32Le(s.selection);
-  w.LengthPrefixed(s.font);
-  w.LengthPrefixedText(s.caption);
-  w.LengthPrefixedText(s.mailAddress);
-  w.LengthPrefixedText(s.webAddress);
-  return std::move(w.Data());
+  return HyperLinkerFields().Write(s);
 }
 
 UnitType HyperLinkerUnitType() {
-  UnitType t;
+  UnitType t = UnitTypeOf(HyperLinkerFields().Facts());
   t.displayName = platform::gbk("超级链接框");
-  t.englishName = "HyperLinker";
-  t.typeCode = kHyperLinkerTypeCode;
   t.flags = kUnitRaisesEvents | kUnitIsWindowComponent;
-  t.properties = PropertyTable({kPropChoice, kPropColour, kPropColour, kPropColour, kPropColour,
-                                kPropInt, kPropFont, kPropText, kPropText, kPropText});
   t.create = CreateHyperLinker;
   return t;
 }

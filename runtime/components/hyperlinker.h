@@ -1,10 +1,7 @@
-// The `HyperLinker` component (TypeCode 0x1001D): a clickable text that opens a web or
+// The `HyperLinker` component: a clickable text that opens a web or
 // mail address, drawn normal, hovered (mouse captured) or visited.
 //
-// Own block, version 1, integers 32-bit little-endian: version, link type (0 mail,
-// 1 web), normal, visited and hover text colours, background colour, selection setting,
-// then the font (length-prefixed: 60-byte logical font or empty) and three
-// length-prefixed texts: caption, mail address, web address.
+// Own block, version 1: the fields of HyperLinkerFields() in order.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -13,6 +10,7 @@
 #include <vector>
 
 #include "runtime/forms/component.h"
+#include "runtime/forms/stored_fields.h"
 
 namespace rt {
 
@@ -34,6 +32,9 @@ enum HyperLinkerProperty : int {
   kLinkSelection, kLinkFont, kLinkCaption, kLinkMailAddress, kLinkWebAddress, kLinkPropertyCount
 };
 static_assert(kLinkPropertyCount == 10);
+
+// The own block's fields, and the kind's type code.
+const FieldTable<HyperLinkerSettings>& HyperLinkerFields();
 
 std::optional<HyperLinkerSettings> ParseHyperLinkerBlock(std::span<const uint8_t> block);
 std::vector<uint8_t> EncodeHyperLinkerBlock(const HyperLinkerSettings& s);

@@ -6,7 +6,6 @@
 #include "platform/draw.h"
 #include "platform/text.h"
 #include "platform/window.h"
-#include "platform/byte_reader.h"
 #include "runtime/forms/runtime.h"
 #include "runtime/pictures/picture_loader.h"
 #include "runtime/sound/sound.h"
@@ -275,73 +274,52 @@ platform::Rect FrameInsets(const WindowSettings& s) {
   return {side, side + caption, side, side};
 }
 
-std::optional<WindowSettings> ParseWindowBlock(std::span<const uint8_t> block) {
-  WindowSettings s;
-  if (block.empty()) return s;
-  platform::ByteReader r(block);
-  s.version = r.I32Le();
-  if (!r.Ok() || s.version > 6) return std::nullopt;
-  int32_t* ints[] = {&s.borderType, &s.unused3, reinterpret_cast<int32_t*>(&s.backColour),
-                     &s.maxButton, &s.minButton, &s.controlBox, &s.startPosition, &s.movable,
-                     &s.musicPlayMode, &s.enterMovesFocus, &s.escCloses, &s.f1Help, &s.helpTopic};
-  // Fields a shortened block lacks keep their defaults.
-  auto readInt = [&](int32_t* field) {
-    int32_t v = r.I32Le();
-    if (r.Ok()) *field = v;
-    return r.Ok();
-  };
-  for (int32_t* f : ints)
-    if (!readInt(f)) return s;
-  if (s.version >= 2 && !readInt(&s.showInTaskBar)) return s;
-  if (s.version >= 3 && !(readInt(&s.dragAnywhere) && readInt(&s.unused17))) return s;
-  if (s.version >= 4 && !readInt(&s.alwaysOnTop)) return s;
-  if (s.version >= 5 && !readInt(&s.unused19)) return s;
-  if (s.version >= 6) {
-    s.className = r.LengthPrefixedText();
-    if (!r.Ok()) return s;
-  }
-  auto bytes = [&](std::vector<uint8_t>& field) {
-    auto b = r.LengthPrefixed();
-    if (r.Ok()) field.assign(b.begin(), b.end());
-    return r.Ok();
-  };
-  auto text = [&](std::string& field) {
-    auto t = r.LengthPrefixedText();
-    if (r.Ok()) field = std::move(t);
-    return r.Ok();
-  };
-  bytes(s.backPicture) && bytes(s.icon) && bytes(s.music) && text(s.caption) && text(s.helpFile);
-  return s;
+const FieldTable<WindowSettings>& WindowFields() {
+  using K = FieldKind;
+  using S = WindowSettings;
+  static const FieldTable<S> table(
+      {"window", kWindowTypeCode, 6, kUnitVisible, CutShort::KeepsWhatWasRead},
+      {{"Border", K::Int, kWinBorder, kPropChoice, &S::borderType},
+       {"Reserved3", K::Int, kWinUnused3, kPropInt, &S::unused3},
+       {"BackColor", K::Colour, kWinBackColour, kPropColour, &S::backColour},
+       {"MaxButton", K::Bool, kWinMaxButton, kPropBool, &S::maxButton},
+       {"MinButton", K::Bool, kWinMinButton, kPropBool, &S::minButton},
+       {"ControlBox", K::Bool, kWinControlBox, kPropBool, &S::controlBox},
+       {"StartPosition", K::Int, kWinStartPosition, kPropChoice, &S::startPosition},
+       {"Movable", K::Bool, kWinMovable, kPropBool, &S::movable},
+       {"MusicPlayMode", K::Int, kWinMusicPlayMode, kPropChoice, &S::musicPlayMode},
+       {"EnterMovesFocus", K::Bool, kWinEnterMovesFocus, kPropBool, &S::enterMovesFocus},
+       {"EscCloses", K::Bool, kWinEscCloses, kPropBool, &S::escCloses},
+       {"F1Help", K::Bool, kWinF1Help, kPropBool, &S::f1Help},
+       {"HelpTopic", K::Int, kWinHelpTopic, kPropInt, &S::helpTopic},
+       {"ShowInTaskBar", K::Bool, kWinShowInTaskBar, kPropBool, &S::showInTaskBar, 2},
+       {"DragAnywhere", K::Bool, kWinDragAnywhere, kPropBool, &S::dragAnywhere, 3},
+       {"Reserved17", K::Int, kWinUnused17, kPropInt, &S::unused17, 3},
+       {"AlwaysOnTop", K::Bool, kWinAlwaysOnTop, kPropBool, &S::alwaysOnTop, 4},
+       {"Reserved19", K::Int, kWinUnused19, kPropInt, &S::unused19, 5},
+       {"ClassName", K::Text, kWinClassName, kPropText, &S::className, 6},
+       {"BackPicture", K::Bytes, kWinBackPicture, kPropPicture, &S::backPicture},
+       {"Icon", K::Bytes, kWinIcon, kPropIcon, &S::icon},
+       {"Music", K::Bytes, kWinMusic, kPropMusic, &S::music},
+       {"Caption", K::Text, kWinCaption, kPropText, &S::caption},
+       {"HelpFile", K::Text, kWinHelpFile, kPropText, &S::helpFile}},
+      {{"Created", kEvCreated}, {"CloseRequested", kEvCloseRequested}});
+  return table;
 }
 
-std::vector<uint8_t> EncodeWindowBlock(const WindowSettings& s) {
-  platform::ByteWriter w;
-  w.I32Le(6);
-  for (int32_t v : {s.borderType, s.unused3, int32_t(s.backColour), s.maxButton, s.minButton,
-                    s.controlBox, s.startPosition, s.movable, s.musicPlayMode, s.enterMovesFocus,
-                    s.escCloses, s.f1Help, s.helpTopic, s.showInTaskBar, s.dragAnywhere,
-                    s.unused17, s.alwaysOnTop, s.unused19})
-    w.I32Le(v);
-  w.LengthPrefixedText(s.className);
-  w.LengthPrefixed(s.backPicture);
-  w.LengthPrefixed(s.icon);
-  w.LengthPrefixed(s.music);
-  w.LengthPrefixedText(s.caption);
-  w.LengthPrefixedText(s.helpFile);
-  return std::move(w.Data());
+std::optional<WindowSettings> ParseWindowBlock(std::span<const uint8_t> block) {
+  auto read = WindowFields().Read(block);
+  if (!read) return std::nullopt;
+  read->first.version = int32_t(read->second);
+  return std::move(read->first);
 }
+
+std::vector<uint8_t> EncodeWindowBlock(const WindowSettings& s) { return WindowFields().Write(s); }
 
 UnitType WindowUnitType() {
-  UnitType t;
+  UnitType t = UnitTypeOf(WindowFields().Facts());
   t.displayName = platform::gbk("窗口");
-  t.englishName = "window";
-  t.typeCode = kWindowTypeCode;
   t.flags = kUnitRaisesEvents | kUnitIsWindowComponent;
-  t.properties = PropertyTable({kPropChoice, kPropInt, kPropColour, kPropPicture, kPropIcon,
-                                kPropMusic, kPropChoice, kPropText, kPropBool, kPropBool,
-                                kPropBool, kPropChoice, kPropBool, kPropBool, kPropBool,
-                                kPropBool, kPropInt, kPropBool, kPropBool, kPropInt, kPropBool,
-                                kPropInt, kPropText, kPropText});
   t.create = CreateWindowUnit;
   return t;
 }

@@ -1,14 +1,9 @@
-// The `window` component (TypeCode 0x10001): the form's own top-level window with its
+// The `window` component: the form's own top-level window with its
 // frame, caption buttons, start position, keys, background and music, and the close
 // request.
 //
-// Own block, version 6 (older versions stop earlier), integers 32-bit little-endian:
-//   version, border type, (unused), background colour, maximise button, minimise button,
-//   caption buttons and system menu, start position, movable, music play setting,
-//   Enter moves the focus, Esc closes, F1 opens the help file, help topic,
-//   [v2] shown in the task bar, [v3] drag anywhere, (unused), [v4] always on top,
-//   [v5] (unused), [v6] class name (text), then background picture, icon and music
-//   (length-prefixed bytes), caption and help file name (length-prefixed texts).
+// Own block, version 6: the fields of WindowFields() in order; an older version lacks
+// the fields added after it.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -19,6 +14,7 @@
 
 #include "platform/types.h"
 #include "runtime/forms/component.h"
+#include "runtime/forms/stored_fields.h"
 
 namespace rt {
 
@@ -49,6 +45,9 @@ enum WindowProperty : int {
   kWinUnused19, kWinClassName, kWinHelpFile, kWinPropertyCount
 };
 static_assert(kWinPropertyCount == 24);
+
+// The own block's fields, and the kind's type code and events.
+const FieldTable<WindowSettings>& WindowFields();
 
 // nullopt for a version above 6.
 std::optional<WindowSettings> ParseWindowBlock(std::span<const uint8_t> block);

@@ -6,7 +6,6 @@
 #include "platform/draw.h"
 #include "platform/text.h"
 #include "platform/window.h"
-#include "platform/byte_reader.h"
 #include "runtime/forms/font_value.h"
 #include "runtime/forms/runtime.h"
 #include "runtime/forms/text_layout.h"
@@ -72,6 +71,11 @@ void DrawPicture(DC& dc, const platform::Surface& pic, const Rect& area, int mod
   }
 }
 
+constexpr int32_t LabelSettings::*kReserved[] = {
+    &LabelSettings::reserved10, &LabelSettings::reserved11, &LabelSettings::reserved12,
+    &LabelSettings::reserved13, &LabelSettings::reserved14, &LabelSettings::reserved15};
+static_assert(std::size(kReserved) == kLabelReserved6 - kLabelReserved1 + 1);
+
 class LabelUnit : public Component {
  public:
   explicit LabelUnit(LabelSettings s) : settings_(std::move(s)) { DecodePicture(); }
@@ -104,62 +108,62 @@ class LabelUnit : public Component {
 
   PropValue ReadProperty(int i) override {
     PropValue v;
-    auto& s = settings_.values;
+    const LabelSettings& s = settings_;
     switch (i) {
-      case kLabelCaption: v.text = settings_.text; break;
-      case kLabelBorder: v.i = s[LabelSettings::kBorder]; break;
-      case kLabelTextColour: v.i = uint32_t(s[LabelSettings::kTextColour]); break;
-      case kLabelBackColour: v.i = uint32_t(s[LabelSettings::kBackColour]); break;
-      case kLabelTransparent: v.i = s[LabelSettings::kTransparent] != 0; break;
-      case kLabelAlignment: v.i = s[LabelSettings::kAlignment]; break;
-      case kLabelVerticalAlignment: v.i = s[LabelSettings::kVerticalAlignment]; break;
-      case kLabelWordWrap: v.i = s[LabelSettings::kWordWrap] != 0; break;
-      case kLabelPicture: v.bytes = settings_.picture; break;
-      case kLabelPicDrawMode: v.i = s[LabelSettings::kPicDrawMode]; break;
+      case kLabelCaption: v.text = s.text; break;
+      case kLabelBorder: v.i = s.border; break;
+      case kLabelTextColour: v.i = s.textColour; break;
+      case kLabelBackColour: v.i = s.backColour; break;
+      case kLabelTransparent: v.i = s.transparent != 0; break;
+      case kLabelAlignment: v.i = s.alignment; break;
+      case kLabelVerticalAlignment: v.i = s.verticalAlignment; break;
+      case kLabelWordWrap: v.i = s.wordWrap != 0; break;
+      case kLabelPicture: v.bytes = s.picture; break;
+      case kLabelPicDrawMode: v.i = s.picDrawMode; break;
       case kLabelFont: {
         platform::LogFont lf;
-        if (platform::LogFontFromBytes(settings_.font.data(), settings_.font.size(), lf)) {
+        if (platform::LogFontFromBytes(s.font.data(), s.font.size(), lf)) {
           v.font = FontFromLogFont(lf);
           v.hasFont = true;
         }
         break;
       }
-      case kLabelMargin: v.i = s[LabelSettings::kMargin]; break;
-      case kLabelLineSpacing: v.i = s[LabelSettings::kLineSpacing]; break;
-      case kLabelText2: v.text = settings_.text2; break;
-      case kLabelText3: v.text = settings_.text3; break;
+      case kLabelMargin: v.i = s.margin; break;
+      case kLabelLineSpacing: v.i = s.lineSpacing; break;
+      case kLabelText2: v.text = s.text2; break;
+      case kLabelText3: v.text = s.text3; break;
       default:
-        if (i >= kLabelReserved1 && i <= kLabelReserved6) v.i = s[size_t(10 + i - kLabelReserved1)];
+        if (i >= kLabelReserved1 && i <= kLabelReserved6) v.i = s.*kReserved[i - kLabelReserved1];
         break;
     }
     return v;
   }
 
   bool WriteProperty(int i, const PropValue& v) override {
-    auto& s = settings_.values;
+    LabelSettings& s = settings_;
     int32_t n = int32_t(v.i);
     switch (i) {
-      case kLabelCaption: settings_.text = v.text; break;
-      case kLabelBorder: s[LabelSettings::kBorder] = std::clamp(n, 0, 5); break;
-      case kLabelTextColour: s[LabelSettings::kTextColour] = n; break;
-      case kLabelBackColour: s[LabelSettings::kBackColour] = n; break;
-      case kLabelTransparent: s[LabelSettings::kTransparent] = n != 0; break;
-      case kLabelAlignment: s[LabelSettings::kAlignment] = std::clamp(n, 0, 2); break;
-      case kLabelVerticalAlignment: s[LabelSettings::kVerticalAlignment] = std::clamp(n, 0, 2); break;
-      case kLabelWordWrap: s[LabelSettings::kWordWrap] = n != 0; break;
-      case kLabelPicture: settings_.picture = v.bytes; DecodePicture(); break;
-      case kLabelPicDrawMode: s[LabelSettings::kPicDrawMode] = std::clamp(n, 0, 3); break;
+      case kLabelCaption: s.text = v.text; break;
+      case kLabelBorder: s.border = std::clamp(n, 0, 5); break;
+      case kLabelTextColour: s.textColour = uint32_t(n); break;
+      case kLabelBackColour: s.backColour = uint32_t(n); break;
+      case kLabelTransparent: s.transparent = n != 0; break;
+      case kLabelAlignment: s.alignment = std::clamp(n, 0, 2); break;
+      case kLabelVerticalAlignment: s.verticalAlignment = std::clamp(n, 0, 2); break;
+      case kLabelWordWrap: s.wordWrap = n != 0; break;
+      case kLabelPicture: s.picture = v.bytes; DecodePicture(); break;
+      case kLabelPicDrawMode: s.picDrawMode = std::clamp(n, 0, 3); break;
       case kLabelFont: {
-        settings_.font.clear();
-        if (v.hasFont) settings_.font = platform::LogFontToBytes(LogFontFromFont(v.font));
+        s.font.clear();
+        if (v.hasFont) s.font = platform::LogFontToBytes(LogFontFromFont(v.font));
         break;
       }
-      case kLabelMargin: s[LabelSettings::kMargin] = std::max(n, 0); break;
-      case kLabelLineSpacing: s[LabelSettings::kLineSpacing] = n; break;
-      case kLabelText2: settings_.text2 = v.text; break;
-      case kLabelText3: settings_.text3 = v.text; break;
+      case kLabelMargin: s.margin = std::max(n, 0); break;
+      case kLabelLineSpacing: s.lineSpacing = n; break;
+      case kLabelText2: s.text2 = v.text; break;
+      case kLabelText3: s.text3 = v.text; break;
       default:
-        if (i >= kLabelReserved1 && i <= kLabelReserved6) s[size_t(10 + i - kLabelReserved1)] = n;
+        if (i >= kLabelReserved1 && i <= kLabelReserved6) s.*kReserved[i - kLabelReserved1] = n;
         else return false;
         break;
     }
@@ -172,7 +176,7 @@ class LabelUnit : public Component {
   void Repaint() {
     if (!platform::IsWindow(hwnd_)) return;
     platform::HWND parent = platform::GetParent(hwnd_);
-    if (settings_.values[LabelSettings::kTransparent] && parent) {
+    if (settings_.transparent && parent) {
       platform::Rect r = platform::GetRectInParent(hwnd_);
       platform::InvalidateRect(parent, &r);
     }
@@ -188,38 +192,38 @@ class LabelUnit : public Component {
     platform::PaintStruct ps;
     DC* dc = platform::BeginPaint(h, &ps);
     if (!dc) return;
-    const auto& s = settings_.values;
+    const LabelSettings& s = settings_;
     Rect client = platform::GetClientRect(h);
-    COLORREF back = uint32_t(s[LabelSettings::kBackColour]);
+    COLORREF back = s.backColour;
     if (back == kDefaultColour) back = platform::GetSysColor(platform::COLOR_BTNFACE);
-    if (!s[LabelSettings::kTransparent]) dc->FillSolid(client, back & 0xFFFFFF);
-    if (picture_) DrawPicture(*dc, *picture_, client, s[LabelSettings::kPicDrawMode]);
-    int inset = DrawBorder(*dc, client, s[LabelSettings::kBorder]) + std::max(0, s[LabelSettings::kMargin]);
+    if (!s.transparent) dc->FillSolid(client, back & 0xFFFFFF);
+    if (picture_) DrawPicture(*dc, *picture_, client, s.picDrawMode);
+    int inset = DrawBorder(*dc, client, s.border) + std::max(0, s.margin);
     DrawText(*dc, Shrink(client, inset), platform::IsWindowEnabled(h));
     platform::EndPaint(h, &ps);
   }
 
   void DrawText(DC& dc, const Rect& area, bool enabled) {
-    const auto& s = settings_.values;
+    const LabelSettings& s = settings_;
     const platform::LogFont lf = platform::LogFontOrDefault(settings_.font);
     dc.SelectFont(platform::CreateFont(lf));
-    COLORREF colour = uint32_t(s[LabelSettings::kTextColour]);
+    COLORREF colour = s.textColour;
     if (colour == kDefaultColour) colour = platform::GetSysColor(platform::COLOR_WINDOWTEXT);
     dc.SetTextColor(enabled ? colour & 0xFFFFFF : kShadow);
     dc.SetBkMode(platform::TRANSPARENT);
 
     std::string text = StripMnemonics(settings_.text);
-    auto lines = LayoutLines(dc, text, area.Width(), s[LabelSettings::kWordWrap] != 0);
-    int lineHeight = dc.GetTextExtent("Ag").y + s[LabelSettings::kLineSpacing];
-    int total = lineHeight * int(lines.size()) - s[LabelSettings::kLineSpacing];
+    auto lines = LayoutLines(dc, text, area.Width(), s.wordWrap != 0);
+    int lineHeight = dc.GetTextExtent("Ag").y + s.lineSpacing;
+    int total = lineHeight * int(lines.size()) - s.lineSpacing;
     int y = area.top;
-    if (s[LabelSettings::kVerticalAlignment] == 1) y += (area.Height() - total) / 2;
-    if (s[LabelSettings::kVerticalAlignment] == 2) y += area.Height() - total;
+    if (s.verticalAlignment == 1) y += (area.Height() - total) / 2;
+    if (s.verticalAlignment == 2) y += area.Height() - total;
     for (const auto& line : lines) {
       int w = dc.GetTextExtent(line).x;
       int x = area.left;
-      if (s[LabelSettings::kAlignment] == 1) x += (area.Width() - w) / 2;
-      if (s[LabelSettings::kAlignment] == 2) x += area.Width() - w;
+      if (s.alignment == 1) x += (area.Width() - w) / 2;
+      if (s.alignment == 2) x += area.Width() - w;
       dc.TextOut(x, y, line);
       y += lineHeight;
     }
@@ -240,50 +244,46 @@ std::unique_ptr<Component> CreateLabel(const CreateInfo& ci) {
 
 }  // namespace
 
-std::optional<LabelSettings> ParseLabelBlock(std::span<const uint8_t> block) {
-  LabelSettings s;
-  if (block.empty()) return s;
-  platform::ByteReader r(block);
-  uint32_t version = r.U32Le();
-  if (!r.Ok() || version > 2) return std::nullopt;
-  // Fields missing at the end (older or shortened blocks) keep their defaults.
-  for (auto& v : s.values) {
-    int32_t x = r.I32Le();
-    if (!r.Ok()) return s;
-    v = x;
-  }
-  auto take = [&](auto& field) {
-    auto b = r.LengthPrefixed();
-    if (r.Ok()) field.assign(b.begin(), b.end());
-    return r.Ok();
-  };
-  take(s.picture) && take(s.font) && take(s.text) && take(s.text2) && take(s.text3);
-  return s;
+const FieldTable<LabelSettings>& LabelFields() {
+  using K = FieldKind;
+  using S = LabelSettings;
+  static const FieldTable<S> table(
+      {"Label", kLabelTypeCode, 2, kUnitVisible, CutShort::KeepsWhatWasRead},
+      {{"Border", K::Int, kLabelBorder, kPropChoice, &S::border},
+       {"TextColor", K::Colour, kLabelTextColour, kPropColour, &S::textColour},
+       {"BackColor", K::Colour, kLabelBackColour, kPropColour, &S::backColour},
+       {"Alignment", K::Int, kLabelAlignment, kPropChoice, &S::alignment},
+       {"VerticalAlignment", K::Int, kLabelVerticalAlignment, kPropChoice, &S::verticalAlignment},
+       {"WordWrap", K::Bool, kLabelWordWrap, kPropBool, &S::wordWrap},
+       {"Transparent", K::Bool, kLabelTransparent, kPropBool, &S::transparent},
+       {"PicDrawMode", K::Int, kLabelPicDrawMode, kPropChoice, &S::picDrawMode},
+       {"Margin", K::Int, kLabelMargin, kPropInt, &S::margin},
+       {"LineSpacing", K::Int, kLabelLineSpacing, kPropInt, &S::lineSpacing},
+       {"Reserved10", K::Int, kLabelReserved1, kPropInt, &S::reserved10},
+       {"Reserved11", K::Int, kLabelReserved1 + 1, kPropInt, &S::reserved11},
+       {"Reserved12", K::Int, kLabelReserved1 + 2, kPropInt, &S::reserved12},
+       {"Reserved13", K::Int, kLabelReserved1 + 3, kPropInt, &S::reserved13},
+       {"Reserved14", K::Int, kLabelReserved1 + 4, kPropInt, &S::reserved14},
+       {"Reserved15", K::Int, kLabelReserved6, kPropInt, &S::reserved15},
+       {"Picture", K::Bytes, kLabelPicture, kPropPicture, &S::picture},
+       {"Font", K::Font, kLabelFont, kPropFont, &S::font},
+       {"Caption", K::Text, kLabelCaption, kPropText, &S::text},
+       {"Text2", K::Text, kLabelText2, kPropText, &S::text2},
+       {"Text3", K::Text, kLabelText3, kPropText, &S::text3}});
+  return table;
 }
 
-std::vector<uint8_t> EncodeLabelBlock(const LabelSettings& s) {
-  platform::ByteWriter w;
-  w.U32Le(2);
-  for (int32_t v : s.values) w.I32Le(v);
-  w.LengthPrefixed(s.picture);
-  w.LengthPrefixed(s.font);
-  w.LengthPrefixedText(s.text);
-  w.LengthPrefixedText(s.text2);
-  w.LengthPrefixedText(s.text3);
-  return std::move(w.Data());
+std::optional<LabelSettings> ParseLabelBlock(std::span<const uint8_t> block) {
+  return LabelFields().ReadSettings(block);
 }
+
+std::vector<uint8_t> EncodeLabelBlock(const LabelSettings& s) { return LabelFields().Write(s); }
 
 UnitType LabelUnitType() {
-  UnitType t;
+  UnitType t = UnitTypeOf(LabelFields().Facts());
   t.displayName = platform::gbk("标签");
-  t.englishName = "Label";
-  t.typeCode = kLabelTypeCode;
   t.flags = kUnitRaisesEvents | kUnitIsWindowComponent;
   t.create = CreateLabel;
-  t.properties = PropertyTable({kPropText, kPropChoice, kPropColour, kPropColour, kPropBool,
-                                kPropChoice, kPropChoice, kPropBool, kPropPicture, kPropChoice,
-                                kPropFont, kPropInt, kPropInt, kPropInt, kPropInt, kPropInt,
-                                kPropInt, kPropInt, kPropInt, kPropText, kPropText});
   return t;
 }
 

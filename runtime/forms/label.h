@@ -1,24 +1,8 @@
-// The `Label` component (TypeCode 0x1000A): a text in its font and colours over an
+// The `Label` component: a text in its font and colours over an
 // optional background colour or picture, with an optional border.
 //
-// Own block, version 2 (all integers 32-bit little-endian):
-//   version
-//   16 settings, by number:
-//     0 border: 0 none, 1 sunken, 2 raised, 3 shallow sunken, 4 frame, 5 single line
-//     1 text colour (0x00BBGGRR; 0xFF000000: window text colour)
-//     2 background colour (0xFF000000: the button-face colour)
-//     3 alignment: 0 left, 1 centred, 2 right
-//     4 vertical alignment: 0 top, 1 centred, 2 bottom
-//     5 word wrap (0/1)
-//     6 transparent background (0/1): the form shows through
-//     7 picture mode: 0 top-left, 1 stretched, 2 centred, 3 tiled
-//     8 margin inside the border, pixels
-//     9 extra line spacing, pixels
-//     10..15 reserved (kept, not used)
-//   picture bytes (length-prefixed, 0: none)
-//   font (length-prefixed: a 60-byte logical font, or 0: the default user-interface font)
-//   three length-prefixed texts: the label's text, two reserved texts
-// Older versions hold the same fields as far as they go.
+// Own block, version 2: the fields of LabelFields() in order; older versions hold the
+// same fields as far as they go.
 #pragma once
 #include <array>
 #include <optional>
@@ -28,19 +12,27 @@
 #include <vector>
 
 #include "runtime/forms/component.h"
+#include "runtime/forms/stored_fields.h"
 
 namespace rt {
 
 inline constexpr uint32_t kLabelTypeCode = 0x1000A;
 
 struct LabelSettings {
-  enum : int {
-    kBorder, kTextColour, kBackColour, kAlignment, kVerticalAlignment, kWordWrap,
-    kTransparent, kPicDrawMode, kMargin, kLineSpacing, kCount = 16
-  };
-  std::array<int32_t, kCount> values{0, 0, int32_t(0xFF000000), 0, 0, 0, 0, 0, 0, 0};
+  int32_t border = 0;  // 0 none, 1 sunken, 2 raised, 3 shallow sunken, 4 frame, 5 single line
+  uint32_t textColour = 0;  // 0x00BBGGRR; 0xFF000000: the window text colour
+  uint32_t backColour = 0xFF000000;  // 0xFF000000: the button-face colour
+  int32_t alignment = 0;          // 0 left, 1 centred, 2 right
+  int32_t verticalAlignment = 0;  // 0 top, 1 centred, 2 bottom
+  int32_t wordWrap = 0;
+  int32_t transparent = 0;        // the form shows through
+  int32_t picDrawMode = 0;        // 0 top-left, 1 stretched, 2 centred, 3 tiled
+  int32_t margin = 0;             // inside the border, pixels
+  int32_t lineSpacing = 0;        // extra, pixels
+  int32_t reserved10 = 0, reserved11 = 0, reserved12 = 0, reserved13 = 0, reserved14 = 0,
+          reserved15 = 0;         // kept, not used
   std::vector<uint8_t> picture;
-  std::vector<uint8_t> font;  // 60 bytes or empty
+  std::vector<uint8_t> font;  // 60 bytes or empty: the default user-interface font
   std::string text, text2, text3;  // GBK
 };
 
@@ -52,6 +44,9 @@ enum LabelProperty : int {
   kLabelText2, kLabelText3, kLabelPropertyCount
 };
 static_assert(kLabelPropertyCount == 21);
+
+// The own block's fields, and the kind's type code.
+const FieldTable<LabelSettings>& LabelFields();
 
 // nullopt for a version above 2.
 std::optional<LabelSettings> ParseLabelBlock(std::span<const uint8_t> block);

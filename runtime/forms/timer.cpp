@@ -1,8 +1,9 @@
 #include "runtime/forms/timer.h"
 
+#include <algorithm>
+
 #include "platform/text.h"
 #include "platform/window.h"
-#include "platform/byte_reader.h"
 #include "runtime/forms/runtime.h"
 
 namespace rt {
@@ -79,28 +80,27 @@ class TimerUnit : public Component {
 };
 
 std::unique_ptr<Component> CreateTimer(const CreateInfo& ci) {
-  int32_t interval = 0;
-  if (!ci.ownBlock.empty()) {
-    platform::ByteReader r(ci.ownBlock);
-    uint32_t version = r.U32Le();
-    if (!r.Ok() || version > 1) return nullptr;
-    int32_t stored = r.I32Le();
-    if (r.Ok() && stored > 0) interval = stored;
-  }
-  auto timer = std::make_unique<TimerUnit>(ci, interval);
+  auto settings = TimerFields().ReadSettings(ci.ownBlock);
+  if (!settings) return nullptr;
+  auto timer = std::make_unique<TimerUnit>(ci, std::max(settings->interval, 0));
   if (!timer->Create(ci)) return nullptr;
   return timer;
 }
 
 }  // namespace
 
+const FieldTable<TimerSettings>& TimerFields() {
+  static const FieldTable<TimerSettings> table(
+      {"Timer", kTimerTypeCode, 1, 0, CutShort::KeepsWhatWasRead},
+      {{"Interval", FieldKind::Int, kTimerInterval - 8, kPropInt, &TimerSettings::interval}},
+      {{"Tick", kTimerTick}});
+  return table;
+}
+
 UnitType TimerUnitType() {
-  UnitType t;
+  UnitType t = UnitTypeOf(TimerFields().Facts());
   t.displayName = platform::gbk("时钟");
-  t.englishName = "Timer";
-  t.typeCode = kTimerTypeCode;
   t.flags = kUnitRaisesEvents | kUnitIsWindowComponent | kUnitInvisibleAtRunTime;
-  t.properties = PropertyTable({kPropInt});
   t.create = CreateTimer;
   return t;
 }

@@ -1,8 +1,9 @@
-// The `Timer` component (TypeCode 0x10020): a hidden child window that raises `Tick`.
+// The `Timer` component: a hidden child window that raises `Tick`.
 #pragma once
 #include <memory>
 
 #include "runtime/forms/component.h"
+#include "runtime/forms/stored_fields.h"
 
 namespace rt {
 
@@ -12,7 +13,12 @@ inline constexpr int32_t kTimerTick = 0;    // own event `Tick`
 // Property `Interval` (ms): writing it starts, restarts (greater than 0) or stops the timer.
 inline constexpr int kTimerInterval = 8;
 
-// The own block: version (at most 1), interval in ms. An empty block means interval 0.
+struct TimerSettings {
+  int32_t interval = 0;  // ms; 0 or less: stopped
+};
+// The own block's one field, version 1, and the kind's type code and event.
+const FieldTable<TimerSettings>& TimerFields();
+
 UnitType TimerUnitType();
 
 }  // namespace rt

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-#include "platform/byte_reader.h"
+#include "stage/component/cartoon_box.h"
+#include "stage/component/cartoon_object.h"
+#include "stage/model/stage_events.h"
 
 namespace stage {
 
@@ -25,98 +27,85 @@ void ClampTemplateSettings(TemplateSettings& t) {
   t.existTime = std::max(t.existTime, 0);
 }
 
-// The blocks are read through the runtime's sticky reader: every field is read,
-// and a block cut short anywhere shows once, in Ok().
+const rt::FieldTable<StageSettings>& StageFields() {
+  using K = rt::FieldKind;
+  using S = StageSettings;
+  static const rt::FieldTable<S> table(
+      {"CartoonBox", kCartoonBoxType, kStageBlockVersion, rt::kUnitVisible, rt::CutShort::Refused},
+      {{"border", K::Int, kStBorder, rt::kPropChoice, &S::border},
+       {"BackColor", K::Colour, kStBackColor, rt::kPropColour, &S::backColor},
+       {"PicDrawMode", K::Int, kStPicDrawMode, rt::kPropChoice, &S::picDrawMode},
+       {"PenStyle", K::Int, kStPenStyle, rt::kPropChoice, &S::penStyle, 2},
+       {"DrawRop2", K::Int, kStDrawRop2, rt::kPropChoice, &S::drawRop2, 2},
+       {"PenWidth", K::Int, kStPenWidth, rt::kPropInt, &S::penWidth, 2},
+       {"PenColor", K::Colour, kStPenColor, rt::kPropColour, &S::penColor, 2},
+       {"BrushStyle", K::Int, kStBrushStyle, rt::kPropChoice, &S::brushStyle, 2},
+       {"BrushColor", K::Colour, kStBrushColor, rt::kPropColour, &S::brushColor, 2},
+       {"TextColor", K::Colour, kStTextColor, rt::kPropColour, &S::textColor, 2},
+       {"TextBackColor", K::Colour, kStTextBackColor, rt::kPropColour2, &S::textBackColor, 2},
+       {"font", K::Font, kStFont, rt::kPropFont, &S::font, 2},
+       {"pic", K::Bytes, kStPic, rt::kPropPicture, &S::pic}},
+      {{"ObjectLeftDown", kObjectLeftDown}, {"ObjectRightDown", kObjectRightDown},
+       {"ObjectLeftUp", kObjectLeftUp}, {"ObjectRightUp", kObjectRightUp},
+       {"ObjectDoubleClick", kObjectDoubleClick}, {"ObjectEnter", kObjectEnter},
+       {"ObjectLeave", kObjectLeave}, {"StageMouseMove", kStageMouseMove},
+       {"PositionChanging", kPositionChanging}, {"PositionChanged", kPositionChanged},
+       {"ObjectDestroying", kObjectDestroying}, {"ObjectCollided", kObjectCollided},
+       {"BorderHit", kBorderHit}, {"OutOfBorder", kOutOfBorder},
+       {"AutoForwardStopped", kAutoForwardStopped}, {"AutoRotateStopped", kAutoRotateStopped},
+       {"AnimationFinished", kAnimationFinished}, {"WatchedKeyDown", kWatchedKeyDown}});
+  return table;
+}
+
+const rt::FieldTable<TemplateSettings>& TemplateFields() {
+  using K = rt::FieldKind;
+  using S = TemplateSettings;
+  static const rt::FieldTable<S> table(
+      {"CartoonObject", kCartoonObjectType, kTemplateBlockVersion, 0, rt::CutShort::Refused},
+      {{"TextColor", K::Colour, kTplTextColor, rt::kPropColour, &S::textColor},
+       {"AutoGetTransColor", K::Bool, kTplAutoGetTransColor, rt::kPropBool, &S::autoGetTransColor},
+       {"TransparentColor", K::Colour, kTplTransparentColor, rt::kPropColour, &S::transparentColor},
+       {"alpha", K::Int, kTplAlpha, rt::kPropInt, &S::alpha},
+       {"zoom", K::Int, kTplZoom, rt::kPropInt, &S::zoom},
+       {"PlayGIF", K::Bool, kTplPlayGIF, rt::kPropBool, &S::playGif},
+       {"GIFDelay", K::Int, kTplGIFDelay, rt::kPropInt, &S::gifDelay},
+       {"GIFAutoDestroy", K::Int, kTplGIFAutoDestroy, rt::kPropInt, &S::gifAutoDestroy},
+       {"TrendColor", K::Colour, kTplTrendColor, rt::kPropColour, &S::trendColor},
+       {"TrendDepth", K::Int, kTplTrendDepth, rt::kPropInt, &S::trendDepth},
+       {"light", K::Int, kTplLight, rt::kPropInt, &S::light},
+       {"layer", K::Int, kTplLayer, rt::kPropInt, &S::layer},
+       {"angle", K::Int, kTplAngle, rt::kPropInt, &S::angle},
+       {"RotateFollow", K::Bool, kTplRotateFollow, rt::kPropBool, &S::rotateFollow},
+       {"ExistTime", K::Int, kTplExistTime, rt::kPropInt, &S::existTime},
+       {"CollideAllowed", K::Bool, kTplCollideAllowed, rt::kPropBool, &S::collideAllowed},
+       {"type", K::Int, kTplType, rt::kPropInt, &S::type, 2},
+       {"TurnType", K::Int, kTplTurnType, rt::kPropChoice, &S::turnType, 3},
+       {"text", K::Text, kTplText, rt::kPropText, &S::text},
+       {"font", K::Font, kTplFont, rt::kPropFont, &S::font},
+       {"picture", K::Bytes, kTplPicture, rt::kPropPicture, &S::picture},
+       {"CreateSound", K::Bytes, kTplCreateSound, rt::kPropMusic, &S::createSound},
+       {"DestroySound", K::Bytes, kTplDestroySound, rt::kPropMusic, &S::destroySound},
+       {"CollidedSound", K::Bytes, kTplCollidedSound, rt::kPropMusic, &S::collidedSound}});
+  return table;
+}
+
 std::optional<StageSettings> ParseStageBlock(std::span<const uint8_t> block) {
-  StageSettings s;
-  if (block.empty()) return s;
-  platform::ByteReader r(block);
-  const int32_t version = r.I32Le();
-  if (!r.Ok() || version > kStageBlockVersion) return std::nullopt;
-  s.border = r.I32Le();
-  s.backColor = r.U32Le();
-  s.picDrawMode = r.I32Le();
-  if (version >= 2) {
-    s.penStyle = r.I32Le();
-    s.drawRop2 = r.I32Le();
-    s.penWidth = r.I32Le();
-    s.penColor = r.U32Le();
-    s.brushStyle = r.I32Le();
-    s.brushColor = r.U32Le();
-    s.textColor = r.U32Le();
-    s.textBackColor = r.U32Le();
-    const auto font = r.LengthPrefixed();
-    s.font.assign(font.begin(), font.end());
-  }
-  const auto pic = r.LengthPrefixed();
-  s.pic.assign(pic.begin(), pic.end());
-  if (!r.Ok()) return std::nullopt;
-  ClampStageSettings(s);
+  auto s = StageFields().ReadSettings(block);
+  if (s) ClampStageSettings(*s);
   return s;
 }
 
 std::optional<TemplateSettings> ParseTemplateBlock(std::span<const uint8_t> block) {
-  TemplateSettings t;
-  if (block.empty()) return t;
-  platform::ByteReader r(block);
-  const int32_t version = r.I32Le();
-  if (!r.Ok() || version > kTemplateBlockVersion) return std::nullopt;
-  t.textColor = r.U32Le();
-  t.autoGetTransColor = r.I32Le() != 0;
-  t.transparentColor = r.U32Le();
-  t.alpha = r.I32Le();
-  t.zoom = r.I32Le();
-  t.playGif = r.I32Le() != 0;
-  t.gifDelay = r.I32Le();
-  t.gifAutoDestroy = r.I32Le();
-  t.trendColor = r.U32Le();
-  t.trendDepth = r.I32Le();
-  t.light = r.I32Le();
-  t.layer = r.I32Le();
-  t.angle = r.I32Le();
-  t.rotateFollow = r.I32Le() != 0;
-  t.existTime = r.I32Le();
-  t.collideAllowed = r.I32Le() != 0;
-  if (version >= 2) t.type = r.I32Le();
-  if (version >= 3) t.turnType = r.I32Le();
-  t.text = r.LengthPrefixedText();
+  auto t = TemplateFields().ReadSettings(block);
+  if (!t) return std::nullopt;
   // A stored text may carry its terminator; the text ends at the first zero.
-  t.text.resize(std::min(t.text.size(), t.text.find('\0')));
-  for (auto* dst : {&t.font, &t.picture, &t.createSound, &t.destroySound, &t.collidedSound}) {
-    const auto b = r.LengthPrefixed();
-    dst->assign(b.begin(), b.end());
-  }
-  if (!r.Ok()) return std::nullopt;
-  ClampTemplateSettings(t);
+  t->text.resize(std::min(t->text.size(), t->text.find('\0')));
+  ClampTemplateSettings(*t);
   return t;
 }
 
-std::vector<uint8_t> WriteStageBlock(const StageSettings& s) {
-  platform::ByteWriter w;
-  for (int32_t v : {int32_t(kStageBlockVersion), int32_t(s.border), int32_t(s.backColor),
-                    int32_t(s.picDrawMode), int32_t(s.penStyle), int32_t(s.drawRop2),
-                    int32_t(s.penWidth), int32_t(s.penColor), int32_t(s.brushStyle),
-                    int32_t(s.brushColor), int32_t(s.textColor), int32_t(s.textBackColor)})
-    w.I32Le(v);
-  w.LengthPrefixed(s.font);
-  w.LengthPrefixed(s.pic);
-  return std::move(w.Data());
-}
+std::vector<uint8_t> WriteStageBlock(const StageSettings& s) { return StageFields().Write(s); }
 
-std::vector<uint8_t> WriteTemplateBlock(const TemplateSettings& t) {
-  platform::ByteWriter w;
-  for (int32_t v :
-       {int32_t(kTemplateBlockVersion), int32_t(t.textColor), int32_t(t.autoGetTransColor),
-        int32_t(t.transparentColor), int32_t(t.alpha), int32_t(t.zoom), int32_t(t.playGif),
-        int32_t(t.gifDelay), int32_t(t.gifAutoDestroy), int32_t(t.trendColor),
-        int32_t(t.trendDepth), int32_t(t.light), int32_t(t.layer), int32_t(t.angle),
-        int32_t(t.rotateFollow), int32_t(t.existTime), int32_t(t.collideAllowed),
-        int32_t(t.type), int32_t(t.turnType)})
-    w.I32Le(v);
-  w.LengthPrefixedText(t.text);
-  for (const auto* b : {&t.font, &t.picture, &t.createSound, &t.destroySound, &t.collidedSound})
-    w.LengthPrefixed(*b);
-  return std::move(w.Data());
-}
+std::vector<uint8_t> WriteTemplateBlock(const TemplateSettings& t) { return TemplateFields().Write(t); }
 
 }  // namespace stage

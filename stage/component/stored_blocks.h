@@ -1,5 +1,5 @@
-// The stage's and the templates' stored property blocks of the form description:
-// little-endian int32 values followed by length-prefixed byte blocks.
+// The stage's and the templates' stored property blocks of the form description, read and
+// written through their field tables (runtime/forms/stored_fields.h).
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/forms/stored_fields.h"
 #include "stage/pictures/picture.h"
 
 namespace stage {
@@ -60,6 +61,10 @@ void ClampTemplateSettings(TemplateSettings& t);
 
 inline constexpr int kStageBlockVersion = 2;
 inline constexpr int kTemplateBlockVersion = 3;
+
+// The two kinds' fields, type codes and events.
+const rt::FieldTable<StageSettings>& StageFields();
+const rt::FieldTable<TemplateSettings>& TemplateFields();
 
 // nullopt when the version is too high or the block is cut short. An empty block gives
 // the defaults.

@@ -15,6 +15,7 @@
 #include "fake_runtime.h"
 #include "platform/text.h"
 #include "platform/window.h"
+#include "runtime/forms/label.h"
 
 namespace {
 
@@ -27,8 +28,9 @@ using rt::ArgInt;
 using rt::ArgText;
 
 constexpr uint32_t kWindowId = 0x52010001;
-constexpr uint32_t kStageType = 0x20008;   // a component drawn in its own window
-constexpr uint32_t kInnerType = 0x2000A;   // a component made of inner windows
+constexpr uint32_t kOwnWindowType = rt::kLabelTypeCode;  // drawn in its own window
+// An invented kind of no library here, made of inner windows.
+constexpr uint32_t kInnerType = 0x3000A;
 
 // ---- files for the sound and picture commands ---------------------------------------------
 
@@ -157,7 +159,7 @@ class ComponentCommands : public ::testing::Test {
     fake_runtime::AddComponent(kWindowId, 0, form_);
     fake_runtime::AddComponent(kWindowId, 7, stage_);
     fake_runtime::AddComponent(kWindowId, 9, other_);
-    fake_runtime::AddUnitType(kStageType, 0);
+    fake_runtime::AddUnitType(kOwnWindowType, 0);
     fake_runtime::AddUnitType(kInnerType, 0x200);
   }
   platform::HWND Create(platform::HWND parent, platform::Rect r, uint32_t style) {
@@ -173,7 +175,7 @@ class ComponentCommands : public ::testing::Test {
     EXPECT_NE(h, 0u);
     return h;
   }
-  static rt::ArgRecord Stage(uint32_t type = kStageType) { return rt::ArgComponent(kWindowId, 7, type); }
+  static rt::ArgRecord Stage(uint32_t type = kOwnWindowType) { return rt::ArgComponent(kWindowId, 7, type); }
   static bool HasFocus(const rt::ArgRecord& ref) {
     const rt::ArgRecord r = Call(&ComponentHasFocus, {ref});
     EXPECT_EQ(r.type, rt::kTypeBool);
@@ -187,14 +189,14 @@ TEST_F(ComponentCommands, FocusGoesToTheComponentsWindow) {
   Call(&FocusComponent, {Stage()});
   EXPECT_EQ(platform::GetFocus(), stage_);
   EXPECT_TRUE(HasFocus(Stage()));
-  Call(&FocusComponent, {rt::ArgComponent(kWindowId, 9, kStageType)});
+  Call(&FocusComponent, {rt::ArgComponent(kWindowId, 9, kOwnWindowType)});
   EXPECT_EQ(platform::GetFocus(), other_);
   EXPECT_FALSE(HasFocus(Stage()));
 }
 
 TEST_F(ComponentCommands, FocusOnAnInnerWindowCountsOnlyForInnerWindowTypes) {
   platform::SetFocus(inner_);
-  EXPECT_FALSE(HasFocus(Stage(kStageType)));
+  EXPECT_FALSE(HasFocus(Stage(kOwnWindowType)));
   EXPECT_TRUE(HasFocus(Stage(kInnerType)));
   EXPECT_FALSE(HasFocus(Stage(0x99999)));  // unknown type: no flags
   platform::SetFocus(0);
@@ -224,11 +226,11 @@ TEST_F(ComponentCommands, UnchangedRectangleDoesNotMove) {
 
 TEST_F(ComponentCommands, ComponentThatIsNotLoadedEndsTheProgram) {
   const std::string message = platform::GbkToUtf8(gbk("错误信息：指定窗口或窗口组件不存在或尚未载入"));
-  EXPECT_EXIT(Call(&FocusComponent, {rt::ArgComponent(kWindowId, 55, kStageType)}),
+  EXPECT_EXIT(Call(&FocusComponent, {rt::ArgComponent(kWindowId, 55, kOwnWindowType)}),
               ::testing::ExitedWithCode(255), message);
-  EXPECT_EXIT(Call(&ComponentHasFocus, {rt::ArgComponent(1, 7, kStageType)}),
+  EXPECT_EXIT(Call(&ComponentHasFocus, {rt::ArgComponent(1, 7, kOwnWindowType)}),
               ::testing::ExitedWithCode(255), message);
-  EXPECT_EXIT(Call(&MoveComponent, {rt::ArgComponent(kWindowId, 56, kStageType), ArgInt(1)}),
+  EXPECT_EXIT(Call(&MoveComponent, {rt::ArgComponent(kWindowId, 56, kOwnWindowType), ArgInt(1)}),
               ::testing::ExitedWithCode(255), message);
 }
 

@@ -19,21 +19,23 @@ using namespace platform;
 
 TEST(LabelBlock, RoundTripsAndShortBlocksKeepDefaults) {
   rt::LabelSettings s;
-  s.values[rt::LabelSettings::kAlignment] = 2;
-  s.values[15] = 9;
+  s.alignment = 2;
+  s.reserved15 = 9;
   s.picture = {1, 2};
-  s.text = "t";
-  s.text3 = "3";
+  s.text = std::string("t");
+  s.text3 = std::string("3");
   auto bytes = rt::EncodeLabelBlock(s);
   auto p = rt::ParseLabelBlock(bytes);
   ASSERT_TRUE(p);
-  EXPECT_EQ(p->values, s.values);
+  EXPECT_EQ(p->alignment, 2);
+  EXPECT_EQ(p->reserved15, 9);
   EXPECT_EQ(p->picture, s.picture);
   EXPECT_EQ(p->text, "t");
   EXPECT_EQ(p->text3, "3");
   auto shortened = rt::ParseLabelBlock(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 12));
   ASSERT_TRUE(shortened);
-  EXPECT_EQ(shortened->values[rt::LabelSettings::kBackColour], int32_t(0xFF000000));
+  EXPECT_EQ(shortened->alignment, 0);  // past the 12 bytes: the default
+  EXPECT_EQ(shortened->backColour, 0xFF000000u);
   for (size_t n = 4; n < bytes.size(); ++n)
     EXPECT_TRUE(rt::ParseLabelBlock(std::vector<uint8_t>(bytes.begin(), bytes.begin() + long(n))));
   bytes[0] = 3;

@@ -11,6 +11,8 @@
 #include "platform/byte_reader.h"
 #include "runtime/forms/form_description.h"
 #include "runtime/forms/runtime.h"
+#include "runtime/forms/timer.h"
+#include "runtime/components/window_component.h"
 #include "tools/formbuild/form_source.h"
 
 namespace {
@@ -20,14 +22,14 @@ using rt::ParseFormDescription;
 std::vector<rt::WindowDescription> SmallForm() {
   rt::UnitRecord window;
   window.key = 0x52010001;
-  window.typeCode = 0x10001;
+  window.typeCode = rt::kWindowTypeCode;
   window.name = "form";
   window.SetFlags(1);
   window.events = {{0, 0}, {1, -1}};
   window.ownBlock = {6, 0, 0, 0, 2, 0, 0, 0};
   rt::UnitRecord timer;
   timer.key = 0x1601;
-  timer.typeCode = 0x10020;
+  timer.typeCode = rt::kTimerTypeCode;
   timer.name = "t";
   timer.left = -5;
   timer.height = 26;
@@ -55,7 +57,7 @@ TEST(FormDescription, RoundTripsEveryField) {
 
 TEST(FormDescription, RecordLayoutMatchesTheStoredOrder) {
   rt::UnitRecord r;
-  r.typeCode = 0x10020;
+  r.typeCode = rt::kTimerTypeCode;
   r.name = "a";
   r.left = 1, r.top = 2, r.width = 3, r.height = 4;
   r.container = 9;
@@ -208,7 +210,7 @@ TEST(FormBuilder, WritesRecordsInSourceOrderWithHandlerOffsetsAndGbkNames) {
   ASSERT_EQ(f.windows.size(), 1u);
   const auto& r = f.windows[0].records;
   ASSERT_EQ(r.size(), 3u);
-  EXPECT_EQ(r[0].typeCode, 0x10001u);
+  EXPECT_EQ(r[0].typeCode, rt::kWindowTypeCode);
   EXPECT_EQ(r[0].width, 644);
   EXPECT_EQ(r[0].Flags(), 1u);  // the window's default: visible
   EXPECT_THAT(r[0].events, ::testing::ElementsAre(rt::EventBinding{0, 1}, rt::EventBinding{1, -1}));

@@ -2,7 +2,10 @@
 // ends at N is seen still running at N - 1 and ended at N, a pace is checked over a whole
 // leg, and a random draw is seen to reach both ends of its range and never to leave it.
 // Each check fails when its rule's number moves by one.
+#include <gmock/gmock.h>
+
 #include <map>
+#include <vector>
 
 #include "level_fixture.h"
 
@@ -36,6 +39,24 @@ class RuleEdges : public LevelTest {
     EXPECT_EQ(seen.rbegin()->first, 30);
     EXPECT_EQ(seen.size(), 26u);
   }
+  // One monster tick for the ogre at its place with the hero's box at `heroBoxX`, from
+  // walking and, after an attack, back to walking; true when it attacked.
+  bool OgreTick(int heroBoxX, int hitCooldown) {
+    MainStage.Move(state[heroBox], heroBoxX, state[heroY]);
+    Monster& m = Ogre();
+    m.state = Walking;
+    m.stepCounter = 1;  // mid-leg: the tick draws no new direction
+    m.hitCooldown = hitCooldown;
+    MonstersAttackOrWalk();
+    if (Ogre().state != Attacking) return false;
+    MainStage.Destroy(Ogre().attackEffectId);
+    EnterState(Ogre(), MonsterEntry::StepBack);
+    MainStage.Move(Ogre().spriteId, Ogre().x, Ogre().y);
+    return true;
+  }
+  // The value the runtime's generator gave last (its state's high 15 bits): the die the
+  // monster just cast.
+  static int LastDraw() { return int((rt::RandomState() >> 16) & 0x7FFF); }
   // The hero on the ground facing right, its swing reaching over the ogre.
   void PlaceHeroBesideOgre() {
     state[heroX] = 430;
@@ -214,6 +235,78 @@ TEST_F(RuleEdges, AMonsterAttackTakesFiveToThirtyHitPoints) {
     seen[100000 - state[hp]] += 1;
   }
   ExpectFiveToThirty(seen);
+}
+
+// A monster in reach attacks on one face of a thirty-sided die, and of a twenty-sided one
+// while it cools down from a hit: over many ticks the attacks fall on exactly one value of
+// the draw modulo the die's size, and on every tick that drew it. A die one face larger or
+// smaller spreads them over several values.
+TEST_F(RuleEdges, AMonsterInReachAttacksOnOneFaceOfItsDie) {
+  FreezeMonsters();
+  Ogre().kind = kOgre;
+  const int heroBoxX = MainStage.X(Ogre().spriteId) - 100;
+  for (const auto& [cooldown, faces] : {std::pair{0, 30}, std::pair{5, 20}}) {
+    std::map<int, int> attacksByFace, ticksByFace;
+    int attacks = 0;
+    for (int tick = 0; tick < 3000; ++tick) {
+      const bool attacked = OgreTick(heroBoxX, cooldown);
+      const int face = LastDraw() % faces;
+      ticksByFace[face] += 1;
+      if (attacked) attacksByFace[face] += 1, ++attacks;
+    }
+    SCOPED_TRACE(testing::Message() << "1 in " << faces);
+    ASSERT_EQ(ticksByFace.size(), size_t(faces));  // every face came up
+    ASSERT_EQ(attacksByFace.size(), 1u);
+    const auto [face, count] = *attacksByFace.begin();
+    EXPECT_EQ(count, ticksByFace[face]);
+    EXPECT_NEAR(attacks, 3000 / faces, 3000 / faces / 3);
+  }
+}
+
+// A monster reaches 150 pixels from its sprite's left edge to the hero's box, either way:
+// at 150 it attacks now and then, at 151 never.
+TEST_F(RuleEdges, AMonsterReachesOneHundredFiftyPixels) {
+  FreezeMonsters();
+  Ogre().kind = kOgre;
+  const int x = MainStage.X(Ogre().spriteId);
+  auto attacksOver600Ticks = [&](int heroBoxX) {
+    int attacks = 0;
+    for (int tick = 0; tick < 600; ++tick) attacks += OgreTick(heroBoxX, 0);
+    return attacks;
+  };
+  EXPECT_GT(attacksOver600Ticks(x - 150), 0);
+  EXPECT_GT(attacksOver600Ticks(x + 150), 0);
+  EXPECT_EQ(attacksOver600Ticks(x - 151), 0);
+  EXPECT_EQ(attacksOver600Ticks(x + 151), 0);
+}
+
+// A picked item flies 5 pixels a tick on each axis toward the hero's middle, the last step
+// on each axis as short as it needs to be; there it fades 5 per mille a tick and goes into
+// the inventory on the twentieth.
+TEST_F(RuleEdges, APickedItemFliesFivePixelsATickAndFadesInTwentyTicks) {
+  FreezeMonsters();
+  const int midX = Trunc(state[heroX] + state[boxWidth] / 2.0);
+  const int midY = Trunc(state[heroY] + state[boxHeight] / 2.0);
+  CreateItem(midX - 23, midY + 12, *FindItemKind(kChickenLeg));
+  const int64_t index = state.GroundItems().Count();
+  const int sprite = state.GroundItems()[index].spriteId;
+  state.GroundItems()[index].pickState = 1;
+  std::vector<int> xs, ys;
+  for (int tick = 0; tick < 6; ++tick) {
+    FlyPickedItems();
+    xs.push_back(MainStage.X(sprite) - midX);
+    ys.push_back(MainStage.Y(sprite) - midY);
+  }
+  EXPECT_THAT(xs, testing::ElementsAre(-18, -13, -8, -3, 0, 0));
+  EXPECT_THAT(ys, testing::ElementsAre(7, 2, 0, 0, 0, 0));
+  // Landed on the fifth tick, faded once on it and once on the sixth.
+  EXPECT_EQ(MainStage.Alpha(sprite), 10);
+  for (int fade = 3; fade <= 19; ++fade) FlyPickedItems();
+  EXPECT_EQ(state.GroundItems().Count(), index);
+  EXPECT_EQ(MainStage.Alpha(sprite), 95);
+  FlyPickedItems();
+  EXPECT_EQ(state.GroundItems().Count(), index - 1);
+  EXPECT_EQ(state.Slots()[1].iconSpriteId, sprite);
 }
 
 }  // namespace

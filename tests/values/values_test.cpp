@@ -9,6 +9,7 @@
 
 #include "platform/host.h"
 #include "platform/text.h"
+#include "runtime/forms/label.h"
 #include "runtime/values/values.h"
 
 namespace {
@@ -327,10 +328,10 @@ TEST(Records, ValuesTravelInTheirHalves) {
   EXPECT_EQ(rt::ArgInt(-1).value, 0xFFFFFFFFu);
   EXPECT_EQ(rt::AsInt(rt::ArgInt(-7)), -7);
   EXPECT_EQ(rt::AsDouble(rt::ArgDouble(-2.5)), -2.5);
-  const rt::ArgRecord ref = rt::ArgComponent(0x52010001, 7, 0x20008);
+  const rt::ArgRecord ref = rt::ArgComponent(0x52010001, 7, rt::kLabelTypeCode);
   EXPECT_EQ(ref.Low(), 0x52010001u);
   EXPECT_EQ(ref.High(), 7u);
-  EXPECT_EQ(ref.type, 0x20008u);
+  EXPECT_EQ(ref.type, rt::kLabelTypeCode);
   EXPECT_FALSE(rt::Present(rt::ArgAbsent()));
   EXPECT_STREQ(rt::AsText(rt::ArgText(nullptr)), "");
 }

@@ -1,33 +1,21 @@
-// The own property blocks the builder writes, per unit type: a version, 32-bit settings
-// in stored order, then length-prefixed texts, byte blocks and fonts in stored order.
+// The component kinds the builder knows: their field tables, taken from the components
+// themselves, so the builder writes each own block as the runtime reads it.
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "runtime/forms/stored_fields.h"
 
 namespace formbuild {
 
-enum class FieldKind { Int, Colour, Bool, Text, Bytes, Font };
-
-struct Field {
-  const char* name;
-  FieldKind kind;
-  int64_t defaultValue = 0;  // for the 32-bit kinds
-};
-
-struct TypeInfo {
-  const char* name;        // English type name as written in sources
-  uint32_t typeCode;
-  uint32_t version;        // written as the block's first word
-  uint32_t defaultFlags;   // flags word when the source gives none
-  std::vector<Field> fields;
-  std::vector<std::pair<const char*, int32_t>> events;  // own events by name
-};
-
-// Every type the builder knows, in a fixed order.
-const std::vector<TypeInfo>& KnownTypes();
-const TypeInfo* FindType(const std::string& name);
+// Every kind, in a fixed order.
+const std::vector<const rt::UnitKindFacts*>& KnownTypes();
+// By its English name, in any case; nullptr when unknown.
+const rt::UnitKindFacts* FindType(std::string_view name);
 // The common events every window component has (KeyDown -9 ...).
-int32_t CommonEventIndex(const std::string& name, bool& found);
+int32_t CommonEventIndex(std::string_view name, bool& found);
+bool SameName(std::string_view a, std::string_view b);  // ignoring ASCII case
 
 }  // namespace formbuild

@@ -126,28 +126,21 @@ struct FieldValue {
 };
 
 struct UnitDraft {
-  const TypeInfo* type = nullptr;
+  const rt::UnitKindFacts* type = nullptr;
   rt::UnitRecord record;
-  std::map<std::string, FieldValue> settings;  // by field name
+  std::map<std::string, rt::StoredValue> settings;  // by field name
   bool flagsGiven = false;
 };
 
+// The kind's block with the settings the source gave and the defaults for the rest.
 std::vector<uint8_t> EncodeOwnBlock(const UnitDraft& u) {
-  if (u.type->name[0] == 0) return {};  // a type the builder knows only by its code
-  platform::ByteWriter w;
-  w.U32Le(u.type->version);
-  for (const Field& f : u.type->fields) {
-    auto it = u.settings.find(f.name);
-    switch (f.kind) {
-      case FieldKind::Int: case FieldKind::Colour: case FieldKind::Bool:
-        w.U32Le(uint32_t(it != u.settings.end() ? it->second.number : f.defaultValue));
-        break;
-      default:
-        w.LengthPrefixed(it != u.settings.end() ? it->second.bytes : std::vector<uint8_t>{});
-        break;
-    }
+  if (u.type->englishName.empty()) return {};  // a type the builder knows only by its code
+  std::vector<rt::StoredValue> values = u.type->defaults;
+  for (size_t i = 0; i < values.size(); ++i) {
+    auto it = u.settings.find(std::string(u.type->fields[i].name));
+    if (it != u.settings.end()) values[i] = it->second;
   }
-  return std::move(w.Data());
+  return rt::WriteStoredBlock(*u.type, values);
 }
 
 class Builder {
@@ -244,7 +237,10 @@ class Builder {
     if (!current_->type) {
       // A type given by its TypeCode (a library's own type the builder does not know):
       // no settings, an empty own block, events by number or common name.
-      rawTypes_.push_back({"", uint32_t(ParseNumber(t[1])), 0, rt::kUnitVisible, {}, {}});
+      rt::UnitKindFacts raw;
+      raw.typeCode = uint32_t(ParseNumber(t[1]));
+      raw.defaultFlags = rt::kUnitVisible;
+      rawTypes_.push_back(std::move(raw));
       current_->type = &rawTypes_.back();
     }
     current_->record.typeCode = current_->type->typeCode;
@@ -290,7 +286,7 @@ class Builder {
     int32_t index = 0;
     bool found = false;
     for (const auto& [n, i] : current_->type->events)
-      if (strcasecmp(n, name.c_str()) == 0) index = i, found = true;
+      if (SameName(n, name)) index = i, found = true;
     if (!found) index = CommonEventIndex(name, found);
     if (!found) index = int32_t(ParseNumber(t[1]));
     int32_t ref = rt::kNoHandler;
@@ -303,25 +299,26 @@ class Builder {
   }
 
   void Setting(const std::vector<Token>& t) {
-    const Field* field = nullptr;
-    for (const Field& f : current_->type->fields)
-      if (strcasecmp(f.name, t[0].text.c_str()) == 0) field = &f;
-    if (!field) throw SourceError(std::string("'") + current_->type->name + "' has no setting '" + t[0].text + "'");
-    FieldValue v;
+    const rt::FieldFacts* field = nullptr;
+    for (const rt::FieldFacts& f : current_->type->fields)
+      if (SameName(f.name, t[0].text)) field = &f;
+    if (!field)
+      throw SourceError("'" + std::string(current_->type->englishName) + "' has no setting '" + t[0].text + "'");
+    rt::StoredValue v;
     switch (field->kind) {
-      case FieldKind::Int: case FieldKind::Colour: case FieldKind::Bool:
-        v.number = ParseNumber(Arg(t, 1));
-        if (field->kind == FieldKind::Bool) v.number = v.number != 0;
+      case rt::FieldKind::Int: case rt::FieldKind::Colour: case rt::FieldKind::Bool:
+        v.word = ParseNumber(Arg(t, 1));
+        if (field->kind == rt::FieldKind::Bool) v.word = v.word != 0;
         break;
-      case FieldKind::Text: {
+      case rt::FieldKind::Text: {
         std::string gbk = Utf8ToGbk(Arg(t, 1).text);
         v.bytes.assign(gbk.begin(), gbk.end());
         break;
       }
-      case FieldKind::Bytes: v.bytes = ParseBytes(Arg(t, 1), options_); break;
-      case FieldKind::Font: v.bytes = ParseFont(t, 1); break;
+      case rt::FieldKind::Bytes: v.bytes = ParseBytes(Arg(t, 1), options_); break;
+      case rt::FieldKind::Font: v.bytes = ParseFont(t, 1); break;
     }
-    current_->settings[field->name] = std::move(v);
+    current_->settings[std::string(field->name)] = std::move(v);
   }
 
   BuildOptions options_;
@@ -331,7 +328,7 @@ class Builder {
   std::vector<rt::WindowDescription> windows_;
   std::optional<rt::WindowDescription> window_;
   std::optional<UnitDraft> current_;
-  std::list<TypeInfo> rawTypes_;  // stable addresses for drafts that point at them
+  std::list<rt::UnitKindFacts> rawTypes_;  // stable addresses for drafts that point at them
 };
 
 }  // namespace
@@ -352,10 +349,10 @@ std::string IdsHeaderText(const BuiltForm& form, const std::string& ns) {
     o << "inline constexpr uint32_t " << named.name << " = " << hex << ";\n";
   }
   o << "\n// The type codes of the component kinds.\n";
-  for (const TypeInfo& type : KnownTypes()) {
-    std::string name = type.name;
+  for (const rt::UnitKindFacts* type : KnownTypes()) {
+    std::string name(type->englishName);
     name[0] = char(std::toupper(static_cast<unsigned char>(name[0])));
-    std::snprintf(hex, sizeof hex, "0x%x", type.typeCode);
+    std::snprintf(hex, sizeof hex, "0x%x", type->typeCode);
     o << "inline constexpr uint32_t kType" << name << " = " << hex << ";\n";
   }
   o << "\n}  // namespace " << ns << "\n";
