@@ -106,6 +106,7 @@ void CartoonBox::Teardown() {
   list_.clear();
   byId_.clear();
   pool_.Clear();
+  pictureCache_.Clear();
   nextId_ = 1;
   watched_.clear();
   surfaceDc_.reset();

@@ -21,6 +21,7 @@
 #include "platform/surface.h"
 #include "runtime/forms/component.h"
 #include "stage/resource_pool.h"
+#include "stage/sprite_cache.h"
 #include "stage/stage_events.h"
 #include "stage/stored_blocks.h"
 
@@ -252,6 +253,7 @@ class CartoonBox : public rt::Component {
   int nextId_ = 1;
   size_t peakObjects_ = 0;
   ResourcePool pool_;
+  SpriteCache pictureCache_;  // decoded files and rendered pictures, kept for reuse
   std::vector<WatchedKey> watched_;
 
   platform::Surface surface_;
