@@ -193,6 +193,7 @@ class CartoonBox : public rt::Component {
   const StageObject* FindObject(int id) const;
   std::vector<int> ObjectIdsInOrder() const;
   const ResourcePool& Pool() const { return pool_; }
+  const SpriteCache& PictureCache() const { return pictureCache_; }
   // The most objects the stage has held at once (a long run must not pile them up).
   size_t PeakObjectCount() const { return peakObjects_; }
   const platform::Surface& DrawingSurface() const { return surface_; }
