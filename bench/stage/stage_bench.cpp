@@ -17,6 +17,7 @@
 #include "stage/component/cartoon_object.h"
 #include "stage/model/collision.h"
 #include "stage/pictures/resource_pool.h"
+#include "stage/pictures/sprite_cache.h"
 #include "bench_pictures.h"
 #include "tools/encoders/encoders.h"
 
@@ -210,6 +211,96 @@ void BM_FindOverlappingReference(benchmark::State& s) { BM_FindOverlappingWith<t
 BENCHMARK(BM_FindOverlapping)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FindOverlappingReference)->Unit(benchmark::kMicrosecond);
 
+// ---- the stage's picture cache ---------------------------------------------------------
+
+// A monster-sized animated GIF (173 x 188, six frames, a transparent outside), as the
+// game loads on every swing and hurt.
+const std::vector<uint8_t>& MonsterGif() {
+  static const std::vector<uint8_t> bytes = [] {
+    encoders::GifImage g;
+    g.width = 173;
+    g.height = 188;
+    for (int i = 0; i < 32; ++i) g.palette.push_back(uint32_t(i * 0x070503));
+    std::mt19937 rng(11);
+    for (int f = 0; f < 6; ++f) {
+      encoders::GifFrame fr;
+      fr.delayCs = 8;
+      fr.transparentIndex = 0;
+      fr.indices.resize(size_t(g.width) * g.height);
+      for (int y = 0; y < g.height; ++y)
+        for (int x = 0; x < g.width; ++x) {
+          const int dx = x - 86 - f * 3, dy = y - 94;
+          fr.indices[size_t(y) * g.width + x] =
+              dx * dx + dy * dy < 80 * 80 ? uint8_t(1 + (x / 9 + y / 7 + int(rng() % 2)) % 31) : 0;
+        }
+      g.frames.push_back(std::move(fr));
+    }
+    return encoders::EncodeGif(g);
+  }();
+  return bytes;
+}
+
+void BM_DecodePicture(benchmark::State& state) {
+  for (auto _ : state) {
+    auto p = DecodePicture(MonsterGif(), {});
+    benchmark::DoNotOptimize(MakeSprite(std::move(*p)));
+  }
+}
+BENCHMARK(BM_DecodePicture)->Unit(benchmark::kMicrosecond);
+
+void BM_DecodePictureCached(benchmark::State& state) {
+  SpriteCache cache;
+  ResourcePool pool;
+  DecodeSpriteCached(cache, pool, MonsterGif(), {});
+  for (auto _ : state) benchmark::DoNotOptimize(DecodeSpriteCached(cache, pool, MonsterGif(), {}));
+}
+BENCHMARK(BM_DecodePictureCached)->Unit(benchmark::kMicrosecond);
+
+// One step of the hurt pulse on the hero's swing (112 x 105, seven frames): the tinted
+// copy rendered afresh, or found again.
+const SpritePtr& SwingSprite() {
+  static const SpritePtr s = [] {
+    std::mt19937 rng(5);
+    Picture wide;
+    wide.width = 112;
+    wide.height = 105;
+    for (int f = 0; f < 7; ++f) {
+      PictureFrame fr;
+      fr.key = 0x00FF00;
+      fr.pixels = platform::Surface(112, 105, platform::ToPixel(0x00FF00) & 0x00FFFFFFu);
+      for (int y = 0; y < 105; ++y)
+        for (int x = 0; x < 100; ++x)
+          if ((x - 50) * (x - 50) + (y - 52) * (y - 52) < 48 * 48)
+            fr.pixels.At(x + f, y) = rng() & 0x00FFFFFFu;
+      wide.frames.push_back(std::move(fr));
+    }
+    return MakeSprite(std::move(wide));
+  }();
+  return s;
+}
+
+void BM_TintRender(benchmark::State& state) {
+  for (auto _ : state) {
+    Picture p = SwingSprite()->picture;
+    TintPicture(p, 0x0000FF, 36);
+    benchmark::DoNotOptimize(MakeSprite(std::move(p)));
+  }
+}
+BENCHMARK(BM_TintRender)->Unit(benchmark::kMicrosecond);
+
+void BM_TintRenderCached(benchmark::State& state) {
+  SpriteCache cache;
+  RenderSettings settings;
+  settings.trendColour = 0x0000FF;
+  settings.trendDepth = 36;
+  Picture p = SwingSprite()->picture;
+  TintPicture(p, 0x0000FF, 36);
+  cache.Store(RenderKey(*SwingSprite(), settings), MakeSprite(std::move(p)), SwingSprite());
+  for (auto _ : state)
+    benchmark::DoNotOptimize(cache.Find(RenderKey(*SwingSprite(), settings)));
+}
+BENCHMARK(BM_TintRenderCached)->Unit(benchmark::kMicrosecond);
+
 // Keeps each benchmark's time per iteration for the ratio lines.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
@@ -239,5 +330,7 @@ int main(int argc, char** argv) {
   };
   speedup("BM_ForwardMove", "BM_ForwardMoveReference");
   speedup("BM_FindOverlapping", "BM_FindOverlappingReference");
+  speedup("BM_DecodePictureCached", "BM_DecodePicture");
+  speedup("BM_TintRenderCached", "BM_TintRender");
   return 0;
 }

@@ -161,6 +161,7 @@ class CartoonBox : public rt::Component, private StageModel::Listener {
   const StageObject* FindObject(int id) const { return model_.FindObject(id); }
   std::vector<int> ObjectIdsInOrder() const { return model_.ObjectIdsInOrder(); }
   const ResourcePool& Pool() const { return model_.Pool(); }
+  const SpriteCache& PictureCache() const { return model_.PictureCache(); }
   // The most objects the stage has held at once (a long run must not pile them up).
   size_t PeakObjectCount() const { return model_.PeakObjectCount(); }
   const platform::Surface& DrawingSurface() const { return surface_; }

@@ -69,17 +69,30 @@ void StageModel::Rerender(StageObject& o) {
     o.rendered = o.source;
     return;
   }
+  const bool zoom = (o.zoomX != 1000 || o.zoomY != 1000) && o.zoomX > 0 && o.zoomY > 0;
+  RenderSettings settings;
+  settings.turnType = o.turnType;
+  if (rotate) settings.angle = o.angle;
+  if (zoom) settings.zoomX = o.zoomX, settings.zoomY = o.zoomY;
+  if (o.trendDepth > 0) settings.trendColour = o.trendColour, settings.trendDepth = std::min(o.trendDepth, 100);
+  settings.light = o.light;
+  const std::vector<uint8_t> key = RenderKey(*o.source, settings);
+  if (SpritePtr hit = pictureCache_.Find(key)) {
+    o.rendered = pool_.Intern(std::move(hit));
+    return;
+  }
   Picture p = o.source->picture;
   if (o.turnType != 0) FlipPicture(p, o.turnType);
   if (rotate) p = RotatePicture(p, o.angle);
-  if ((o.zoomX != 1000 || o.zoomY != 1000) && o.zoomX > 0 && o.zoomY > 0) {
+  if (zoom) {
     auto zoomed = ZoomPicture(p, o.zoomX, o.zoomY);
     if (!zoomed) return;  // a dimension rounded to 0: no picture
     p = std::move(*zoomed);
   }
-  if (o.trendDepth > 0) TintPicture(p, o.trendColour, std::min(o.trendDepth, 100));
+  if (o.trendDepth > 0) TintPicture(p, o.trendColour, settings.trendDepth);
   if (o.light != 0) BrightenPicture(p, o.light);
   o.rendered = pool_.InternPicture(std::move(p));
+  pictureCache_.Store(key, o.rendered, o.source);
 }
 
 void StageModel::ClearPlayback(StageObject& o) {
@@ -96,6 +109,7 @@ void StageModel::Clear() {
   list_.clear();
   byId_.clear();
   pool_.Clear();
+  pictureCache_.Clear();
   nextId_ = 1;
 }
 
@@ -213,9 +227,8 @@ void StageModel::SetObjectPicture(int id, std::span<const uint8_t> bytes, int64_
   ReleasePictures(*o);
   ClearPlayback(*o);
   if (bytes.empty()) return;
-  auto pic = DecodePicture(bytes, KeyFromArgument(key));
-  if (!pic) return;
-  o->source = pool_.InternPicture(std::move(*pic));
+  o->source = DecodeSpriteCached(pictureCache_, pool_, bytes, KeyFromArgument(key));
+  if (!o->source) return;
   Rerender(*o);
   Touch(*o);
 }

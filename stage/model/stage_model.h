@@ -23,6 +23,7 @@
 #include "stage/model/stage_events.h"
 #include "stage/pictures/resource_pool.h"
 #include "stage/pictures/sprite.h"
+#include "stage/pictures/sprite_cache.h"
 
 namespace stage {
 
@@ -188,6 +189,7 @@ class StageModel {
   // The topmost object with a solid pixel at the point, 0 when none.
   int ObjectAt(platform::Point p) const;
   const ResourcePool& Pool() const { return pool_; }
+  const SpriteCache& PictureCache() const { return pictureCache_; }
   // The most objects the stage has held at once (a long run must not pile them up).
   size_t PeakObjectCount() const { return peakObjects_; }
 
@@ -224,6 +226,7 @@ class StageModel {
   int nextId_ = 1;
   size_t peakObjects_ = 0;
   ResourcePool pool_;
+  SpriteCache pictureCache_;  // decoded files and rendered pictures, kept for reuse
 };
 
 }  // namespace stage

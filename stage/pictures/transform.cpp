@@ -128,8 +128,10 @@ std::optional<Picture> ZoomPicture(const Picture& p, int zoomX, int zoomY) {
 void TintPicture(Picture& p, uint32_t trendColour, int depth) {
   if (depth <= 0) return;
   depth = std::min(depth, 100);
-  const uint32_t target = platform::ToPixel(trendColour);
-  ForEachUnkeyedPixel(p, [&](uint32_t px) { return TintPixel(px, target, depth); });
+  // TintPixel, one channel at a time through tables: a pulse tints every frame of a
+  // sprite on each of its steps.
+  const TintTables tables(platform::ToPixel(trendColour), depth);
+  ForEachUnkeyedPixel(p, [&](uint32_t px) { return tables.Apply(px); });
 }
 
 void BrightenPicture(Picture& p, int light) {

@@ -37,6 +37,25 @@ static_assert(TintPixel(0x00000000, 0x00FF0000, 50) == 0x00800000);   // 127.5 -
 static_assert(TintPixel(0x000000FF, 0x00000000, 50) == 0x0000007F);   // -127.5 -> -128
 static_assert(TintPixel(0xFF102030, 0x00102030, 100) == 0xFF102030);  // transparency kept
 
+// TintPixel for one target and depth, looked up per channel.
+struct TintTables {
+  uint8_t channel[3][256] = {};
+  constexpr TintTables(uint32_t target, int depth) {
+    for (int c = 0; c < 3; ++c) {
+      const int t = int((target >> (8 * c)) & 0xFF);
+      for (int v = 0; v < 256; ++v)
+        channel[c][v] = uint8_t(v + RoundedDiv(int64_t(t - v) * depth, 100));
+    }
+  }
+  constexpr uint32_t Apply(uint32_t px) const {
+    return (px & 0xFF000000u) | uint32_t(channel[0][px & 0xFF]) |
+           (uint32_t(channel[1][(px >> 8) & 0xFF]) << 8) |
+           (uint32_t(channel[2][(px >> 16) & 0xFF]) << 16);
+  }
+};
+static_assert(TintTables(0x00FF0000, 50).Apply(0x12000000) == TintPixel(0x12000000, 0x00FF0000, 50));
+static_assert(TintTables(0x00000000, 50).Apply(0x000000FF) == 0x0000007F);
+
 // Each of blue, green, red becomes v + round(v x light / 100), clamped to 0..255.
 constexpr uint32_t BrightenPixel(uint32_t px, int light) {
   uint32_t out = px & 0xFF000000u;

@@ -1,6 +1,8 @@
 // Objects on a live stage: list order, painting, the pool, lifetimes and animation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/process.h"
 #include "platform/window.h"
 #include "stage/pictures/pixels.h"
@@ -94,11 +96,49 @@ TEST_F(ObjectsTest, IdenticalPicturesAreSharedByThePool) {
   EXPECT_NE(box().FindObject(ids[0])->rendered, box().FindObject(ids[2])->rendered);
   box().DestroyAllObjects();
   EXPECT_EQ(EventsOf(kObjectDestroying).size(), 50u);
-  // The tinted copy is gone; the decoded picture lives on only in the templates.
-  EXPECT_EQ(box().Pool().PictureCount(), 1u);
+  // The stage's picture cache keeps the tinted copy for the next time, and with it the
+  // picture it was made from.
   t1.reset();
   t2.reset();
-  EXPECT_EQ(box().Pool().PictureCount(), 0u);
+  EXPECT_EQ(box().Pool().PictureCount(), 2u);
+  EXPECT_EQ(box().PictureCache().Count(), 1u);
+}
+
+TEST_F(ObjectsTest, RenderingAgainWithEarlierSettingsReusesTheSamePixels) {
+  auto t = Template(SolidFramesGif(6, 6, 3, 5));
+  const int id = box().CreateObject(t.get(), 0, 0);
+  box().SetTrend(id, 0x0000FF, 30);
+  const SpritePtr first = box().FindObject(id)->rendered;
+  const Picture fresh = first->picture;
+  box().SetTrend(id, 0x0000FF, 40);
+  box().SetZoom(id, 2000);
+  box().SetTurnType(id, 1);
+  box().SetZoom(id, 1000);
+  box().SetTurnType(id, 0);
+  EXPECT_NE(box().FindObject(id)->rendered, first);
+  box().SetTrend(id, 0x0000FF, 30);
+  ASSERT_EQ(box().FindObject(id)->rendered, first);  // served from the cache
+  // ... and equal to rendering it afresh.
+  Picture again = box().FindObject(id)->source->picture;
+  TintPicture(again, 0x0000FF, 30);
+  ASSERT_EQ(again.frames.size(), fresh.frames.size());
+  for (size_t f = 0; f < fresh.frames.size(); ++f)
+    EXPECT_TRUE(std::equal(again.frames[f].pixels.Data(), again.frames[f].pixels.Data() + 36,
+                           fresh.frames[f].pixels.Data()));
+  // A picture loaded from the same bytes again is the decoded one, not a new decode; other
+  // bytes of the same size are decoded for themselves.
+  const std::vector<uint8_t> gifA = SolidFramesGif(5, 5, 2, 7);
+  std::vector<uint8_t> gifB = SolidFramesGif(5, 5, 2, 7);
+  gifB[13] ^= 0x40;  // first palette entry: another colour, same length
+  box().SetObjectPicture(id, gifA);
+  const SpritePtr decoded = box().FindObject(id)->source;
+  box().SetObjectPicture(id, gifB);
+  EXPECT_NE(box().FindObject(id)->source, decoded);
+  EXPECT_NE(box().FindObject(id)->source->picture.frames[0].pixels.At(0, 0),
+            decoded->picture.frames[0].pixels.At(0, 0));
+  box().SetObjectPicture(id, gifA);
+  EXPECT_EQ(box().FindObject(id)->source, decoded);
+  EXPECT_LE(box().PictureCache().Bytes(), box().PictureCache().Budget());
 }
 
 TEST_F(ObjectsTest, ExpiryDestroysOnFirstTickWithEvent) {
