@@ -175,8 +175,7 @@ std::optional<uint32_t> FrameDueIn(const StageObject& o, uint32_t now) {
 }  // namespace
 
 std::optional<uint32_t> CartoonBox::NextDue(uint32_t now) const {
-  // The cursor may leave the window between any two steps.
-  if (hoverId_ > 0) return now;
+  if (CursorLeftWhileOver()) return now;
   std::optional<uint32_t> in;  // from now
   auto consider = [&in](uint32_t wait) {
     if (!in || wait < *in) in = wait;
@@ -228,12 +227,15 @@ MoveResult CartoonBox::AnimationStep(int id, uint32_t now) {
   return kGoOn;
 }
 
+bool CartoonBox::CursorLeftWhileOver() const {
+  if (hoverId_ <= 0 || !platform::IsWindow(hwnd_)) return false;
+  const platform::Point c = platform::ScreenToClient(hwnd_, platform::GetCursorPos());
+  return !platform::GetClientRect(hwnd_).Contains(c);
+}
+
 void CartoonBox::StageTick() {
   // 1. The cursor left the window while over an object.
-  if (hoverId_ > 0 && platform::IsWindow(hwnd_)) {
-    const platform::Point c = platform::ScreenToClient(hwnd_, platform::GetCursorPos());
-    if (!platform::GetClientRect(hwnd_).Contains(c) && MouseLeft() == kStageGone) return;
-  }
+  if (CursorLeftWhileOver() && MouseLeft() == kStageGone) return;
 
   // 3. Watched keys: at most one event per tick.
   const uint32_t keyNow = platform::GetTickCount();
