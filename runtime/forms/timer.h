@@ -1,6 +1,5 @@
 // The `Timer` component (TypeCode 0x10020): a hidden child window that raises `Tick`.
 #pragma once
-#include <functional>
 #include <memory>
 
 #include "runtime/forms/component.h"
@@ -15,12 +14,5 @@ inline constexpr int kTimerInterval = 8;
 
 // The own block: version (at most 1), interval in ms. An empty block means interval 0.
 UnitType TimerUnitType();
-
-// Tells the runtime when the timer's handler has nothing to do: while `nothingToDo()`
-// holds, its ticks are left out (the others stay on the timer's grid), and it is asked
-// again after every message and tick, the only things that can give the handler work.
-// It must hold only where a tick would change nothing at all: no state, no counter, no
-// random draw. An empty function lets every tick through. No-op for a missing timer.
-void SetTimerSleepWhile(uint32_t windowId, uint32_t componentId, std::function<bool()> nothingToDo);
 
 }  // namespace rt
