@@ -204,6 +204,9 @@ class CartoonBox : public rt::Component, private StageModel::Listener {
   // Mouse.
   void OnMouse(uint32_t msg, platform::Point p);
   MoveResult MouseLeft();
+  // Over an object, the cursor is now outside the window: the next tick reports it. The
+  // cursor moves only with the host's input, so this changes only when input is taken.
+  bool CursorLeftWhileOver() const;
 
   StageSettings s_;
   platform::HWND hwnd_ = 0;

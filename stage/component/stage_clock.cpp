@@ -24,8 +24,7 @@ void CartoonBox::MonitorKeys(std::optional<int> interval, std::span<const int> k
 bool CartoonBox::IsKeyDown(int key) { return (platform::GetKeyState(key) & 0x8000) != 0; }
 
 std::optional<uint32_t> CartoonBox::NextDue(uint32_t now) const {
-  // The cursor may leave the window between any two steps.
-  if (hoverId_ > 0) return now;
+  if (CursorLeftWhileOver()) return now;
   std::optional<uint32_t> in;  // from now
   auto consider = [&in](uint32_t wait) {
     if (!in || wait < *in) in = wait;
@@ -46,12 +45,15 @@ void CartoonBox::StepSkipped(uint32_t time) {
   if (time - g_lastForcedRepaint > 100) g_lastForcedRepaint = time;
 }
 
+bool CartoonBox::CursorLeftWhileOver() const {
+  if (hoverId_ <= 0 || !platform::IsWindow(hwnd_)) return false;
+  const platform::Point c = platform::ScreenToClient(hwnd_, platform::GetCursorPos());
+  return !platform::GetClientRect(hwnd_).Contains(c);
+}
+
 void CartoonBox::StageTick() {
   // 1. The cursor left the window while over an object.
-  if (hoverId_ > 0 && platform::IsWindow(hwnd_)) {
-    const platform::Point c = platform::ScreenToClient(hwnd_, platform::GetCursorPos());
-    if (!platform::GetClientRect(hwnd_).Contains(c) && MouseLeft() == kStageGone) return;
-  }
+  if (CursorLeftWhileOver() && MouseLeft() == kStageGone) return;
 
   // 2. Watched keys: at most one event per tick.
   const uint32_t keyNow = platform::GetTickCount();

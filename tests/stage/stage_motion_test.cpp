@@ -221,6 +221,25 @@ TEST_F(MotionTest, WatchedKeysRespectIntervalAndOneEventPerTick) {
   (void)start;
 }
 
+// A cursor resting over an object keeps nothing due; once the host has it outside the
+// window (no message reaches the stage then), the next grid point reports the leave.
+TEST_F(MotionTest, ACursorRestingOverAnObjectLetsTheClockSleepUntilItLeavesTheWindow) {
+  auto still = Template(ShapeGif(10, 10, 2, 2, 8, 8));
+  const int id = box().CreateObject(still.get(), 0, 0);
+  platform::PostMouseInput(top_, platform::WM_MOUSEMOVE, {5, 5});
+  RunFor(10);
+  ASSERT_EQ(EventsOf(kObjectEnter).size(), 1u);
+  const uint32_t grid = Now() % 5;
+  EXPECT_GT(*platform::NextTimerDeadline() - Now(), 500u);
+  platform::PostMouseInput(top_, platform::WM_MOUSEMOVE, {-50, -50});
+  RunFor(10);
+  const auto left = EventsOf(kObjectLeave);
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(left[0].args.front(), id);
+  EXPECT_EQ(left[0].time % 5, grid);
+  EXPECT_GT(*platform::NextTimerDeadline() - Now(), 500u);
+}
+
 // The clock keeps its 5 ms grid but wakes only for work: a frame, a lifetime, a held key.
 TEST_F(MotionTest, ClockSleepsUntilAFrameALifetimeOrAHeldKeyIsDue) {
   auto still = Template(ShapeGif(10, 10, 2, 2, 8, 8));
