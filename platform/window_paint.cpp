@@ -22,6 +22,32 @@ void AddInvalid(Window& w, const Rect& client) {
 
 uint32_t BackgroundPixel() { return ToPixel(GetSysColor(COLOR_BTNFACE)); }
 
+bool g_paintingOwed = false;
+
+// Painting only fills frames, and what a procedure paints follows from the state it has
+// when it paints; so while nobody reads a frame, the paint can wait and cover the union
+// of the areas owed with the state of the moment the frame is read. The messages flow
+// as before (a WM_PAINT is still taken and dispatched), only the drawing waits.
+bool PaintDeferred() {
+  return !g_paintingOwed && HostStarted() && GetHostOptions().deferPaint;
+}
+
+// Paints every area owed, before a frame is read.
+void PaintOwed() {
+  if (g_paintingOwed) return;
+  bool any = false;
+  for (auto& [h, w] : D().windows) {
+    if (!w->owed) continue;
+    w->invalid = w->invalid ? Union(*w->invalid, *w->owed) : *w->owed;
+    w->owed.reset();
+    any = true;
+  }
+  if (!any) return;
+  g_paintingOwed = true;
+  UpdateAllWindows();
+  g_paintingOwed = false;
+}
+
 }  // namespace
 
 void InvalidateFrameArea(HWND topLevel, const Rect& frameRect, HWND from) {
@@ -77,6 +103,11 @@ HWND NextWindowToPaint() {
 void PaintNow(HWND h) {
   Window* w = Find(h);
   if (!w) return;
+  if (PaintDeferred()) {
+    if (w->invalid) w->owed = w->owed ? Union(*w->owed, *w->invalid) : *w->invalid;
+    w->invalid.reset();
+    return;
+  }
   w->beganPaint = false;
   SendMessage(h, WM_PAINT, 0, 0);
   w = Find(h);
@@ -196,7 +227,9 @@ void ReleaseDC(HWND, DC* dc) { delete dc; }
 const Surface* GetWindowFrame(HWND topLevel) {
   Window* w = Find(topLevel);
   if (!w || w->parent) return nullptr;
-  return w->frame.get();
+  PaintOwed();
+  w = Find(topLevel);  // a painting procedure may have destroyed it
+  return w ? w->frame.get() : nullptr;
 }
 
 }  // namespace platform
