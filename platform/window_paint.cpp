@@ -12,12 +12,17 @@ namespace detail {
 
 namespace {
 
+// False only when no window has an invalid area, so the queue, which asks for the next
+// window to paint whenever it looks for work, need not walk the trees to find none.
+bool g_mayBeInvalid = false;
+
 // Bounding boxes only: the union of two invalid areas may repaint a little more than
 // needed, which costs time but never leaves stale pixels.
 void AddInvalid(Window& w, const Rect& client) {
   Rect r = Intersect(client, Rect{0, 0, w.rect.Width(), w.rect.Height()});
   if (r.Empty()) return;
   w.invalid = w.invalid ? Union(*w.invalid, r) : r;
+  g_mayBeInvalid = true;
 }
 
 uint32_t BackgroundPixel() { return ToPixel(GetSysColor(COLOR_BTNFACE)); }
@@ -41,6 +46,7 @@ void PaintOwed() {
     w->invalid = w->invalid ? Union(*w->invalid, *w->owed) : *w->owed;
     w->owed.reset();
     any = true;
+    g_mayBeInvalid = true;
   }
   if (!any) return;
   g_paintingOwed = true;
@@ -85,6 +91,7 @@ void PresentDirtyFrames() {
 }
 
 HWND NextWindowToPaint() {
+  if (!g_mayBeInvalid) return 0;
   for (HWND top : D().topLevels) {
     for (HWND h : PaintOrder(top)) {
       Window* w = Find(h);
@@ -97,6 +104,7 @@ HWND NextWindowToPaint() {
       return h;
     }
   }
+  g_mayBeInvalid = false;
   return 0;
 }
 
