@@ -112,6 +112,9 @@ void PaintNow(HWND h) {
   Window* w = Find(h);
   if (!w) return;
   if (PaintDeferred()) {
+    SendMessage(h, WM_PAINTDEFERRED, 0, 0);
+    w = Find(h);
+    if (!w) return;
     if (w->invalid) w->owed = w->owed ? Union(*w->owed, *w->invalid) : *w->invalid;
     w->invalid.reset();
     return;

@@ -236,6 +236,8 @@ class CartoonBox : public rt::Component {
   platform::Pen MakePen() const;
   platform::Brush MakeBrush() const;
   void Paint();
+  // Rebuilds the drawing surface when the client size changed since it was built.
+  void SyncSurfaceSize();
 
   // Mouse.
   int ObjectAt(platform::Point p) const;
