@@ -117,7 +117,7 @@ std::string OptionReader::Unknown() const {
 std::optional<bool> ReadHostOption(OptionReader& r, HostOptions& h, std::string& error) {
   const std::string& opt = r.Option();
   std::string v;
-  if (opt == "--headless") return r.Flag(error) && (h.headless = true);
+  if (opt == "--headless") return r.Flag(error) && (h.headless = h.deferPaint = true);
   if (opt == "--mute") return r.Flag(error) && (h.mute = true);
   if (opt == "--fullscreen") return r.Flag(error) && (h.fullscreen = true);
   if (opt == "--run-for") {

@@ -41,6 +41,9 @@ struct HostOptions {
   bool mute = false;
   int scale = 1;
   bool fullscreen = false;  // SDL host: start in borderless fullscreen (F11 toggles)
+  // Headless runs: nobody sees a frame until something reads it (GetWindowFrame, a
+  // screenshot), so painting waits until then; the areas owed are kept per window.
+  bool deferPaint = false;
   std::optional<uint32_t> runForMs;
   std::vector<ScriptedKey> script;
   std::vector<ScheduledScreenshot> screenshots;

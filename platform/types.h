@@ -75,6 +75,10 @@ enum : uint32_t {
   WM_RBUTTONUP = 0x0205,
   WM_MOUSEWHEEL = 0x020A,  // wParam high 16 bits: signed wheel delta (120 per notch)
   WM_CAPTURECHANGED = 0x0215,
+  // Sent where WM_PAINT would be while painting waits for the frame to be read (headless
+  // runs): a procedure that keeps state in step with its paints does that part here.
+  // GetUpdateRect still tells the area; nothing may be drawn.
+  WM_PAINTDEFERRED = 0x0380,
   WM_USER = 0x0400,
 };
 

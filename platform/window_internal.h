@@ -24,6 +24,7 @@ struct Window {
   int childId = 0;
   WndProc proc;
   std::optional<Rect> invalid;  // client coordinates, bounding box of what needs paint
+  std::optional<Rect> owed;     // client coordinates: painting deferred until the frame is read
   bool beganPaint = false;      // BeginPaint ran during the current WM_PAINT
   std::unique_ptr<DC> paintDC;  // from BeginPaint until EndPaint
   std::unique_ptr<Surface> frame;  // top-level windows only

@@ -12,15 +12,47 @@ namespace detail {
 
 namespace {
 
+// False only when no window has an invalid area, so the queue, which asks for the next
+// window to paint whenever it looks for work, need not walk the trees to find none.
+bool g_mayBeInvalid = false;
+
 // Bounding boxes only: the union of two invalid areas may repaint a little more than
 // needed, which costs time but never leaves stale pixels.
 void AddInvalid(Window& w, const Rect& client) {
   Rect r = Intersect(client, Rect{0, 0, w.rect.Width(), w.rect.Height()});
   if (r.Empty()) return;
   w.invalid = w.invalid ? Union(*w.invalid, r) : r;
+  g_mayBeInvalid = true;
 }
 
 uint32_t BackgroundPixel() { return ToPixel(GetSysColor(COLOR_BTNFACE)); }
+
+bool g_paintingOwed = false;
+
+// Painting only fills frames, and what a procedure paints follows from the state it has
+// when it paints; so while nobody reads a frame, the paint can wait and cover the union
+// of the areas owed with the state of the moment the frame is read. The messages flow
+// as before (a WM_PAINT is still taken and dispatched), only the drawing waits.
+bool PaintDeferred() {
+  return !g_paintingOwed && HostStarted() && GetHostOptions().deferPaint;
+}
+
+// Paints every area owed, before a frame is read.
+void PaintOwed() {
+  if (g_paintingOwed) return;
+  bool any = false;
+  for (auto& [h, w] : D().windows) {
+    if (!w->owed) continue;
+    w->invalid = w->invalid ? Union(*w->invalid, *w->owed) : *w->owed;
+    w->owed.reset();
+    any = true;
+    g_mayBeInvalid = true;
+  }
+  if (!any) return;
+  g_paintingOwed = true;
+  UpdateAllWindows();
+  g_paintingOwed = false;
+}
 
 }  // namespace
 
@@ -59,6 +91,7 @@ void PresentDirtyFrames() {
 }
 
 HWND NextWindowToPaint() {
+  if (!g_mayBeInvalid) return 0;
   for (HWND top : D().topLevels) {
     for (HWND h : PaintOrder(top)) {
       Window* w = Find(h);
@@ -71,12 +104,21 @@ HWND NextWindowToPaint() {
       return h;
     }
   }
+  g_mayBeInvalid = false;
   return 0;
 }
 
 void PaintNow(HWND h) {
   Window* w = Find(h);
   if (!w) return;
+  if (PaintDeferred()) {
+    SendMessage(h, WM_PAINTDEFERRED, 0, 0);
+    w = Find(h);
+    if (!w) return;
+    if (w->invalid) w->owed = w->owed ? Union(*w->owed, *w->invalid) : *w->invalid;
+    w->invalid.reset();
+    return;
+  }
   w->beganPaint = false;
   SendMessage(h, WM_PAINT, 0, 0);
   w = Find(h);
@@ -196,7 +238,9 @@ void ReleaseDC(HWND, DC* dc) { delete dc; }
 const Surface* GetWindowFrame(HWND topLevel) {
   Window* w = Find(topLevel);
   if (!w || w->parent) return nullptr;
-  return w->frame.get();
+  PaintOwed();
+  w = Find(topLevel);  // a painting procedure may have destroyed it
+  return w ? w->frame.get() : nullptr;
 }
 
 }  // namespace platform

@@ -218,6 +218,14 @@ int64_t CartoonBox::Proc(platform::HWND h, uint32_t msg, uint64_t wp, int64_t lp
     case WM_PAINT:
       Paint();
       return 0;
+    case WM_PAINTDEFERRED: {
+      // A paint after a resize rebuilds the drawing surface (and puts the text cursor
+      // home); that must happen when the paint is taken even if the drawing waits.
+      Rect update;
+      GetUpdateRect(h, &update);
+      if (!Intersect(update, {0, 0, ClientWidth(), ClientHeight()}).Empty()) SyncSurfaceSize();
+      return 0;
+    }
     case WM_TIMER:
       if (wp == kClockTimerId) {
         StageTick();
@@ -253,7 +261,7 @@ void CartoonBox::InvalidateRect(const platform::Rect& r) {
 
 void CartoonBox::Compose(const platform::Rect& clip, platform::Surface& out,
                          std::optional<uint32_t> background) {
-  if (surface_.Width() != ClientWidth() || surface_.Height() != ClientHeight()) BuildSurface();
+  SyncSurfaceSize();
   out = platform::Surface(clip.Width(), clip.Height(),
                           background ? platform::ToPixel(*background) : 0xFF000000u);
   const platform::Point origin{clip.left, clip.top};
@@ -267,6 +275,10 @@ void CartoonBox::Compose(const platform::Rect& clip, platform::Surface& out,
     if (!o->visible || !o->HasPicture()) continue;
     BlendSprite(out, origin, *o->rendered, o->frameIndex, o->IntX(), o->IntY(), o->alpha);
   }
+}
+
+void CartoonBox::SyncSurfaceSize() {
+  if (surface_.Width() != ClientWidth() || surface_.Height() != ClientHeight()) BuildSurface();
 }
 
 void CartoonBox::Paint() {

@@ -200,6 +200,8 @@ class CartoonBox : public rt::Component, private StageModel::Listener {
   platform::Pen MakePen() const;
   platform::Brush MakeBrush() const;
   void Paint();
+  // Rebuilds the drawing surface when the client size changed since it was built.
+  void SyncSurfaceSize();
 
   // Mouse.
   void OnMouse(uint32_t msg, platform::Point p);

@@ -34,8 +34,9 @@ std::string TempPath(const std::string& name) {
   return testing::TempDir() + "screen_" + std::to_string(getpid()) + "_" + name;
 }
 
-// Plays `script` headless and returns a screenshot for every time in `times`.
-std::vector<platform::Surface> Screenshots(const std::string& script, const std::vector<int>& times) {
+// Plays `script` headless and returns the bytes of the screenshot taken at each time in
+// `times` (empty where none was written).
+std::vector<std::vector<uint8_t>> ScreenshotFiles(const std::string& script, const std::vector<int>& times) {
   const std::string scriptPath = TempPath("script.txt");
   std::ofstream(scriptPath) << script;
   std::string cmd = std::string(TOLVARAN_EXE) + " --headless --mute --script " + scriptPath;
@@ -44,14 +45,23 @@ std::vector<platform::Surface> Screenshots(const std::string& script, const std:
   const int status = std::system(cmd.c_str());
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << cmd;
   std::remove(scriptPath.c_str());
-  std::vector<platform::Surface> shots;
+  std::vector<std::vector<uint8_t>> files;
   for (int ms : times) {
     const std::string path = TempPath(std::to_string(ms) + ".png");
-    const auto bytes = platform::ReadWholeFile(path);
+    files.push_back(platform::ReadWholeFile(path).value_or(std::vector<uint8_t>{}));
     std::remove(path.c_str());
-    auto picture = bytes ? stage::DecodePng(*bytes, {}) : std::nullopt;
+  }
+  return files;
+}
+
+// Plays `script` headless and returns a screenshot for every time in `times`.
+std::vector<platform::Surface> Screenshots(const std::string& script, const std::vector<int>& times) {
+  const std::vector<std::vector<uint8_t>> files = ScreenshotFiles(script, times);
+  std::vector<platform::Surface> shots;
+  for (size_t i = 0; i < files.size(); ++i) {
+    auto picture = files[i].empty() ? std::nullopt : stage::DecodePng(files[i], {});
     if (!picture) {
-      ADD_FAILURE() << "no screenshot at " << ms << " ms";
+      ADD_FAILURE() << "no screenshot at " << times[i] << " ms";
       continue;
     }
     shots.push_back(std::move(picture->frames.front().pixels));
@@ -107,6 +117,27 @@ TEST(Screen, TheLinkAndTheLabelStayUntouchedByEverythingTheStagePaints) {
   }
   // And the stage did change just above them.
   EXPECT_NE(Pixels(shots.front(), {0, 440, 640, 467}), Pixels(shots.back(), {0, 440, 640, 467}));
+}
+
+// A headless run paints only when a frame is read, so a screenshot taken after a long
+// stretch of movement (the link and the label were last painted at the start, the stage
+// over and over) must show what a run that read the frame at every clock tick shows.
+TEST(Screen, AScreenshotAfterUnreadFramesMatchesOneTakenAfterReadingEveryFrame) {
+  const std::string script =
+      "300 down Return\n350 up Return\n500 down Right\n800 up Right\n850 down Left\n1100 up Left\n";
+  std::vector<int> everyTick;
+  for (int ms = 5; ms <= 1200; ms += 5) everyTick.push_back(ms);
+  const auto read = ScreenshotFiles(script, everyTick);
+  const auto unread = ScreenshotFiles(script, {700, 1200});
+  ASSERT_EQ(read.size(), everyTick.size());
+  ASSERT_EQ(unread.size(), 2u);
+  ASSERT_FALSE(unread[0].empty());
+  ASSERT_FALSE(unread[1].empty());
+  EXPECT_TRUE(unread[0] == read[700 / 5 - 1]) << "at 700 ms";
+  EXPECT_TRUE(unread[1] == read.back()) << "at 1200 ms";
+  // The frames did change in between, so the comparison saw painting that waited.
+  EXPECT_FALSE(read[700 / 5 - 1] == read.back());
+  EXPECT_FALSE(read.front() == read[700 / 5 - 1]);
 }
 
 TEST(Screen, TheLinkCaptionFitsItsBoxFromTheFirstCharacterToTheLast) {

@@ -254,3 +254,47 @@ TEST_F(Paint, OverlappingSiblingsPaintTheSameWhateverOrderTheyWereInvalidatedIn)
     EXPECT_EQ(FramePixel(top, 20, 65), kBlue);
   } while (std::next_permutation(invalidation.begin(), invalidation.end()));
 }
+
+// Headless runs keep what each window owes and paint it only when the frame is read,
+// with the state of that moment; the messages still flow as if it had painted.
+TEST_F(Paint, DeferredPaintWaitsForTheFrameToBeReadAndPaintsAllThatIsOwed) {
+  HostOptions options = HeadlessOptions();
+  options.deferPaint = true;
+  ResetForTesting(options);
+  COLORREF colour = kRed;
+  int paints = 0;
+  HWND top = MakeTop(
+      [&](HWND h, uint32_t m, uint64_t w, int64_t l) -> int64_t {
+        if (m != WM_PAINT) return DefWindowProc(h, m, w, l);
+        ++paints;
+        PaintStruct ps;
+        DC* dc = BeginPaint(h, &ps);
+        dc->FillSolid(ps.rcPaint, colour);
+        EndPaint(h, &ps);
+        return 0;
+      },
+      {0, 0, 100, 100});
+  UpdateAllWindows();
+  EXPECT_EQ(paints, 0);
+  EXPECT_EQ(FramePixel(top, 50, 50), kRed);
+  EXPECT_EQ(paints, 1);
+
+  const Rect early{0, 0, 10, 10}, late{60, 60, 70, 70};
+  InvalidateRect(top, &early);
+  Message m;
+  ASSERT_TRUE(PeekMessage(m, PM_REMOVE));
+  EXPECT_EQ(m.message, uint32_t(WM_PAINT));
+  DispatchMessage(m);
+  EXPECT_FALSE(GetUpdateRect(top, nullptr)) << "taken as if painted";
+  colour = kGreen;
+  InvalidateRect(top, &late);
+  UpdateAllWindows();
+  EXPECT_FALSE(GetUpdateRect(top, nullptr));
+  EXPECT_EQ(paints, 1);
+
+  colour = kBlue;
+  EXPECT_EQ(FramePixel(top, 5, 5), kBlue) << "owed since before the later invalidation";
+  EXPECT_EQ(FramePixel(top, 65, 65), kBlue);
+  EXPECT_EQ(FramePixel(top, 95, 5), kRed) << "never owed, never repainted";
+  EXPECT_EQ(paints, 2) << "one paint covers everything owed";
+}

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/host.h"
 #include "platform/process.h"
 #include "platform/window.h"
 #include "stage/pictures/pixels.h"
@@ -405,4 +406,38 @@ TEST_F(ObjectsTest, TemplateRedecodesOnWritesAndEarlierObjectsKeepTheirPicture) 
   t->WriteProperty(kTplPicture, v);
   EXPECT_EQ(t->GetPictureWidth(), 0);
   EXPECT_EQ(box().GetWidth(box().CreateObject(t.get(), 0, 0)), 0);
+}
+
+// Headless runs let the drawing of a paint wait for the frame to be read, but a paint
+// taken after a resize still rebuilds the drawing surface (and homes the text cursor)
+// then, and what the game draws after it shows when the frame is finally drawn.
+TEST(StageDeferredPaint, AResizeIsTakenUpWhenThePaintIsTakenNotWhenItIsDrawn) {
+  platform::HostOptions options = platform::HeadlessOptions();
+  options.deferPaint = true;
+  platform::ResetForTesting(options);
+  platform::CreateWindowParams p;
+  p.rect = {0, 0, 320, 240};
+  p.style = platform::WS_VISIBLE | platform::WS_CAPTION;
+  const platform::HWND top = platform::CreateWindow(p);
+  rt::CreateInfo info;
+  info.windowId = 0x52010001;
+  info.componentId = 0x16010001;
+  info.typeCode = kCartoonBoxType;
+  info.parent = top;
+  info.rect = {0, 0, 200, 150};
+  info.flags = 1;
+  info.childNumber = 100;
+  auto box = CartoonBox::Create(info);
+  ASSERT_TRUE(box);
+  platform::UpdateAllWindows();
+  box->ClearArea(5, 6);
+  platform::MoveWindow(box->Hwnd(), {0, 0, 120, 100});
+  platform::UpdateAllWindows();  // the paint is taken; its drawing waits
+  EXPECT_EQ(box->TextCursor(), (platform::Point{0, 0})) << "the rebuild puts the cursor home";
+  box->DrawRectangle(10, 10, 20, 20);  // black frame, white fill
+  const platform::Surface* frame = platform::GetWindowFrame(top);
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(platform::FromPixel(frame->At(15, 15)), platform::Rgb(255, 255, 255));
+  box.reset();
+  platform::ResetForTesting();
 }
