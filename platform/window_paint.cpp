@@ -80,6 +80,13 @@ void SyncFrame(Window& w) {
 
 void PresentDirtyFrames() {
   if (!HostStarted()) return;
+  // Asked after every message; most of the time no frame has been drawn on.
+  bool any = false;
+  for (HWND h : D().topLevels) {
+    const Window* w = Find(h);
+    any = any || (w && w->frameDirty && w->frame);
+  }
+  if (!any) return;
   for (HWND h : std::vector<HWND>(D().topLevels)) {
     Window* w = Find(h);
     if (!w || !w->frameDirty || !w->frame) continue;

@@ -102,6 +102,11 @@ void DestroyRecursive(HWND h) {
 
 }  // namespace
 
+namespace {
+// Reused by VisibleFrameRect, which calls nothing that could re-enter it.
+std::vector<Window*> g_chain;
+}  // namespace
+
 std::vector<HWND> PaintOrder(HWND topLevel) {
   std::vector<HWND> out;
   AppendPaintOrder(topLevel, out);
@@ -133,17 +138,29 @@ std::vector<Rect> CoveringSiblings(HWND h) {
 }
 
 Rect VisibleFrameRect(HWND h) {
+  // Invalidation asks this of every window in paint order, so the chain of ancestors
+  // is walked once: first up, for visibility and the origins, then down, clipping.
   Window* w = Find(h);
   if (!w) return {};
-  Point origin = FrameOrigin(h);
-  Rect r{origin.x, origin.y, origin.x + w->rect.Width(), origin.y + w->rect.Height()};
+  std::vector<Window*>& chain = g_chain;
+  chain.clear();
   for (Window* a = w; a; a = Find(a->parent)) {
     if (!(a->style & WS_VISIBLE)) return {};
-    Point o = FrameOrigin(a->handle);
-    r = Intersect(r, Rect{o.x, o.y, o.x + a->rect.Width(), o.y + a->rect.Height()});
+    chain.push_back(a);
+  }
+  // The top level is the frame's own space; each child sits at its rect's corner (as
+  // does an orphan whose parent has gone, from where its chain ends).
+  const Window* top = chain.back();
+  Point o;
+  if (top->parent) o = Point{top->rect.left, top->rect.top};
+  Rect r{o.x, o.y, o.x + top->rect.Width(), o.y + top->rect.Height()};
+  for (size_t i = chain.size() - 1; i-- > 0;) {
+    o.x += chain[i]->rect.left;
+    o.y += chain[i]->rect.top;
+    r = Intersect(r, Rect{o.x, o.y, o.x + chain[i]->rect.Width(), o.y + chain[i]->rect.Height()});
     if (r.Empty()) return {};
   }
-  return r;
+  return r.Empty() ? Rect{} : r;
 }
 
 void ResetDesktop() {

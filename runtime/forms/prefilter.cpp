@@ -38,7 +38,9 @@ bool IsKeyMessage(uint32_t m) {
 }
 
 const UnitType* TypeOf(const WindowState& w, size_t i) {
-  return FindUnitType(w.desc.records[i].typeCode);
+  const UnitState& u = w.units[i];
+  if (!u.type) u.type = FindUnitType(w.desc.records[i].typeCode);
+  return u.type;
 }
 
 bool Alive(const WindowState& w) { return w.hwnd != 0 && IsWindow(w.hwnd); }

@@ -10,6 +10,10 @@
 #include "runtime/forms/form_description.h"
 #include "runtime/forms/runtime.h"
 
+namespace rt {
+struct UnitType;
+}  // namespace rt
+
 namespace rt::detail {
 
 struct ResolvedEvent {
@@ -23,6 +27,9 @@ struct UnitState {
   std::vector<ResolvedEvent> events;
   std::string tag;                     // common property 4
   std::vector<uint8_t> mousePointer;   // common property 7 (kept, not shown)
+  // The record's registered type, looked up once: every message passes the window's
+  // units through their pre-filters. Registered types never move or go away.
+  mutable const UnitType* type = nullptr;
 };
 
 struct WindowState {
