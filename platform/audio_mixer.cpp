@@ -190,7 +190,6 @@ class WaveSource final : public Source, public WaveOut {
 void QuietFluidLog() {
   static std::once_flag once;
   std::call_once(once, [] {
-    fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
     fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
     fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
     // A font that fails to load is reported once, in our own words (NoteSilentMusic).
@@ -283,15 +282,16 @@ class Synth {
   fluid_synth_t* synth_ = nullptr;
 };
 
-// A repeating tune sounds the same on every pass from the second on, each starting with
-// the reverb tail of the pass before, provided every pass starts at the same place of
-// the synthesiser's 64-frame blocks, on which it applies events: so a pass start waits
-// for the next block (at most 1.5 ms). The second pass is kept, at the 16 bits a sound
-// card gets, and played from the third on, with the synthesiser and its sound font let
-// go; a stop (a new tune, or the same one from the start) loads them again. A replayed
-// sample is within one 16-bit step of a synthesised one: the rounding, and the
-// reverb's slowly modulated delays, which never return to quite the same phase.
-// TOLVARAN_MUSIC_LIVE=1 synthesises every pass (to compare, or to rule the cache out).
+// A repeating tune plays the same notes on every pass from the second on, each starting
+// with the reverb tail of the pass before, provided every pass starts at the same place
+// of the synthesiser's 64-frame blocks, on which it applies events: so a pass start
+// waits for the next block (at most 1.5 ms). The second pass is kept, at the 16 bits a
+// sound card gets, and played from the third on, with the synthesiser and its sound font
+// let go; a stop (a new tune, or the same one from the start) loads them again. What is
+// replayed is not what the synthesiser would have played to the sample: its chorus and
+// reverb modulate their delays with oscillators that run on from pass to pass, so each
+// pass it synthesises meets them at another phase (with both turned off its passes are
+// identical to the bit). TOLVARAN_MUSIC_LIVE=1 synthesises every pass.
 constexpr size_t kMaxKeptPassBytes = 16u << 20;
 constexpr uint64_t kSynthBlockFrames = 64;
 

@@ -354,9 +354,10 @@ Drift DriftOf(const std::vector<float>& replayed, const std::vector<float>& live
 }
 
 // The second pass is kept and played from the third on. It differs from what the
-// synthesiser would play by its rounding to 16 bits (half a step) and by the reverb's
-// modulated delays, which run on from pass to pass (most of a step for this tune): at
-// the sound card's 16 bits the two are never more than one step apart.
+// synthesiser would play by its rounding to 16 bits (half a step) and by the phase of
+// the reverb's modulated delays, which run on from pass to pass: for this piano tune,
+// without chorus, most of a step, so at the sound card's 16 bits the two are never more
+// than one step apart. (A tune with chorus differs far more; see the mixer.)
 TEST(AudioMixer, ALoopingTunesThirdPassReplaysTheSecondWithinAStepAtTheCard) {
   if (platform::FindSoundFont().empty()) GTEST_SKIP() << "no General MIDI sound font installed";
   const Bytes tune = Tune(8);
