@@ -190,6 +190,7 @@ class WaveSource final : public Source, public WaveOut {
 void QuietFluidLog() {
   static std::once_flag once;
   std::call_once(once, [] {
+    fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
     fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
     fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
     // A font that fails to load is reported once, in our own words (NoteSilentMusic).
