@@ -5,9 +5,12 @@
 // bytes, which is what lets a whole pass of the tune fit beside everything else.
 #include "platform/audio_kept_pass.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace platform::audio {
 namespace {
@@ -57,7 +60,7 @@ class BitWriter {
 // Reads past the end give zeros and mark the reader overrun.
 class BitReader {
  public:
-  explicit BitReader(const std::vector<uint8_t>& in) : in_(in) {}
+  explicit BitReader(std::span<const uint8_t> in) : in_(in) {}
   uint32_t Get(int bits) {
     Fill();
     if (count_ < bits) {
@@ -105,7 +108,7 @@ class BitReader {
       count_ += 8;
     }
   }
-  const std::vector<uint8_t>& in_;
+  std::span<const uint8_t> in_;
   size_t pos_ = 0;
   uint64_t acc_ = 0;
   int count_ = 0;
@@ -212,7 +215,7 @@ std::vector<uint8_t> EncodeKeptBlock(const int16_t* interleaved, size_t frames) 
   return out;
 }
 
-bool DecodeKeptBlock(const std::vector<uint8_t>& bytes, int16_t* out, size_t frames) {
+bool DecodeKeptBlock(std::span<const uint8_t> bytes, int16_t* out, size_t frames) {
   std::vector<int32_t> left(frames), second(frames);
   BitReader r(bytes);
   const bool side = r.Get(1) != 0;
@@ -229,6 +232,8 @@ bool DecodeKeptBlock(const std::vector<uint8_t>& bytes, int16_t* out, size_t fra
 }
 
 KeptPass::KeptPass(size_t maxBytes) : maxBytes_(maxBytes) {}
+
+KeptPass::~KeptPass() { Clear(); }
 
 bool KeptPass::Append(const float* frames, size_t count) {
   if (dropped_ || finished_) return false;
@@ -253,13 +258,21 @@ void KeptPass::Finish() {
 }
 
 void KeptPass::Seal() {
-  blocks_.push_back(EncodeKeptBlock(open_.data(), open_.size() / 2));
-  bytes_ += blocks_.back().size();
+  const std::vector<uint8_t> block = EncodeKeptBlock(open_.data(), open_.size() / 2);
   open_.clear();
-  if (bytes_ > maxBytes_) {
+  if (!store_ && maxBytes_ > 0) {
+    void* pages = mmap(nullptr, maxBytes_, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (pages != MAP_FAILED) store_ = static_cast<uint8_t*>(pages);
+  }
+  if (!store_ || block.size() > maxBytes_ - bytes_) {
     Clear();
     dropped_ = true;
+    return;
   }
+  std::memcpy(store_ + bytes_, block.data(), block.size());
+  bytes_ += block.size();
+  ends_.push_back(bytes_);
 }
 
 bool KeptPass::Decode(size_t b) {
@@ -268,7 +281,10 @@ bool KeptPass::Decode(size_t b) {
   const size_t n = std::min(kBlockFrames, frames_ - first);
   decoded_.resize(n * 2);
   decodedBlock_ = b;
-  if (b < blocks_.size()) return DecodeKeptBlock(blocks_[b], decoded_.data(), n);
+  if (b < ends_.size()) {
+    const size_t begin = b == 0 ? 0 : ends_[b - 1];
+    return DecodeKeptBlock({store_ + begin, ends_[b] - begin}, decoded_.data(), n);
+  }
   // Not sealed yet: the frames still being gathered.
   std::copy(open_.begin(), open_.begin() + std::ptrdiff_t(n * 2), decoded_.begin());
   decodedBlock_ = SIZE_MAX;  // it may still grow
@@ -290,7 +306,9 @@ void KeptPass::AddInto(float* out, size_t at, size_t count) {
 }
 
 void KeptPass::Clear() {
-  std::vector<std::vector<uint8_t>>().swap(blocks_);
+  if (store_) munmap(store_, maxBytes_);
+  store_ = nullptr;
+  std::vector<size_t>().swap(ends_);
   std::vector<int16_t>().swap(open_);
   std::vector<int16_t>().swap(decoded_);
   decodedBlock_ = SIZE_MAX;

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace platform::audio {
@@ -14,6 +15,9 @@ class KeptPass {
 
   // A pass whose compressed bytes would pass `maxBytes` is given up (Dropped).
   explicit KeptPass(size_t maxBytes);
+  ~KeptPass();
+  KeptPass(const KeptPass&) = delete;
+  KeptPass& operator=(const KeptPass&) = delete;
 
   // Appends interleaved stereo frames, each sample rounded to the nearest 16-bit step
   // (1/32768, clamped to full scale). False once the pass has been dropped.
@@ -36,7 +40,11 @@ class KeptPass {
   bool Decode(size_t b);  // into `decoded_`; false for a damaged block
 
   size_t maxBytes_;
-  std::vector<std::vector<uint8_t>> blocks_;
+  // The compressed blocks, one after the other, in pages of their own (mapped on the
+  // first block, `maxBytes_` of address space): freed, they go straight back to the
+  // system instead of staying in the allocator's heap as scattered holes.
+  uint8_t* store_ = nullptr;
+  std::vector<size_t> ends_;      // where each block ends in `store_`
   std::vector<int16_t> open_;     // the block being filled, interleaved
   std::vector<int16_t> decoded_;  // block `decodedBlock_`, interleaved
   size_t decodedBlock_ = SIZE_MAX;
@@ -50,6 +58,6 @@ class KeptPass {
 std::vector<uint8_t> EncodeKeptBlock(const int16_t* interleaved, size_t frames);
 // Fills `frames` frames of `out`; false (and `out` silent) if the bytes do not decode
 // to exactly that many.
-bool DecodeKeptBlock(const std::vector<uint8_t>& bytes, int16_t* out, size_t frames);
+bool DecodeKeptBlock(std::span<const uint8_t> bytes, int16_t* out, size_t frames);
 
 }  // namespace platform::audio

@@ -288,11 +288,11 @@ class Synth {
 // of the synthesiser's 64-frame blocks, on which it applies events: so a pass start
 // waits for the next block (at most 1.5 ms). The second pass is kept, at the 16 bits a
 // sound card gets, and played from the third on, with the synthesiser and its sound font
-// let go; a stop (a new tune, or the same one from the start) loads them again. What is
-// replayed is not what the synthesiser would have played to the sample: its chorus and
-// reverb modulate their delays with oscillators that run on from pass to pass, so each
-// pass it synthesises meets them at another phase (with both turned off its passes are
-// identical to the bit). TOLVARAN_MUSIC_LIVE=1 synthesises every pass.
+// let go; the next start (a new tune, or the same one from the top) loads them again.
+// What is replayed is not what the synthesiser would have played to the sample: its
+// chorus and reverb modulate their delays with oscillators that run on from pass to
+// pass, so each pass it synthesises meets them at another phase (with both turned off
+// its passes are identical to the bit). TOLVARAN_MUSIC_LIVE=1 synthesises every pass.
 constexpr size_t kMaxKeptPassBytes = 16u << 20;
 constexpr uint64_t kSynthBlockFrames = 64;
 
@@ -329,6 +329,7 @@ class MidiSource final : public Source, public MidiStream {
   void Restart() override {
     std::lock_guard lock(mixer_->mutex);
     running_ = true;
+    LoadSynth();  // let go while a kept pass played
   }
   void Stop() override {
     std::deque<PendingDone> done;
@@ -345,15 +346,13 @@ class MidiSource final : public Source, public MidiStream {
       ForgetPasses();
     }
     mixer_->Deliver(done);
-    std::lock_guard lock(mixer_->mutex);
-    LoadSynth();
   }
   void Reset() override {
     std::lock_guard lock(mixer_->mutex);
     synth_.SystemReset();
     // What was kept sounds as the synthesiser did before the reset.
     ForgetPasses();
-    LoadSynth();
+    if (running_) LoadSynth();
   }
 
   void MixInto(float* out, size_t frames, std::deque<PendingDone>& done) override {

@@ -16,6 +16,7 @@ namespace {
 using platform::audio::KeptPass;
 constexpr float kStep = 1.0f / 32768.0f;
 constexpr size_t kBlock = KeptPass::kBlockFrames;
+constexpr size_t kRoom = 16u << 20;
 
 // Interleaved stereo, every sample on the 16-bit grid.
 std::vector<float> Steps(const std::vector<int16_t>& samples) {
@@ -65,7 +66,7 @@ TEST(KeptPass, RoundTripsEveryBlockExactlyWhateverTheSignal) {
   for (const auto& samples : {Music(3 * kBlock + 123, 1), Hostile(2 * kBlock + 7, 2),
                               std::vector<int16_t>(2 * 10, 0)}) {
     const size_t frames = samples.size() / 2;
-    KeptPass pass(SIZE_MAX);
+    KeptPass pass(kRoom);
     const std::vector<float> in = Steps(samples);
     // Appended in uneven pieces, as the synthesiser delivers them between events.
     for (size_t at = 0, piece = 1; at < frames; at += piece, piece = piece * 3 % 5000 + 1)
@@ -77,7 +78,7 @@ TEST(KeptPass, RoundTripsEveryBlockExactlyWhateverTheSignal) {
 }
 
 TEST(KeptPass, RoundsToTheNearest16BitStepAndClampsToFullScale) {
-  KeptPass pass(SIZE_MAX);
+  KeptPass pass(kRoom);
   const float in[] = {0.4f * kStep, 0.6f * kStep, -1.6f * kStep, 1.5f,
                       -2.0f,        std::numeric_limits<float>::quiet_NaN(), 1000.49f * kStep, -1.0f};
   ASSERT_TRUE(pass.Append(in, 4));
@@ -89,7 +90,7 @@ TEST(KeptPass, RoundsToTheNearest16BitStepAndClampsToFullScale) {
 
 TEST(KeptPass, ATuneKeepsLittleMoreThanHalfItsBytesAndTheBoundIsKept) {
   const std::vector<float> music = Steps(Music(20 * kBlock, 3));
-  KeptPass whole(SIZE_MAX);
+  KeptPass whole(kRoom);
   ASSERT_TRUE(whole.Append(music.data(), 20 * kBlock));
   whole.Finish();
   const size_t raw = 20 * kBlock * 4;
@@ -119,7 +120,7 @@ TEST(KeptPass, ATuneKeepsLittleMoreThanHalfItsBytesAndTheBoundIsKept) {
 TEST(KeptPass, ReadsInAnySlicingAddToWhatIsThereAndStopAtTheEnd) {
   const size_t frames = 2 * kBlock + 300;
   const std::vector<float> in = Steps(Music(frames, 4));
-  KeptPass pass(SIZE_MAX);
+  KeptPass pass(kRoom);
   ASSERT_TRUE(pass.Append(in.data(), frames));
   // Before Finish the last frames are read from the block still being gathered.
   EXPECT_EQ(ReadAll(pass, frames, 777), in);
