@@ -6,12 +6,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "platform/audio.h"
+#include "platform/audio_kept_pass.h"
 #include "platform/audio_sink.h"
 
 namespace platform {
@@ -258,26 +261,21 @@ class Synth {
     if (synth_) fluid_synth_system_reset(synth_);
   }
   int ActiveVoices() const { return synth_ ? fluid_synth_get_active_voice_count(synth_) : 0; }
-  // Adds the next `frames` to `out`; with `keep`, also appends them there.
-  void AddInto(float* out, size_t frames, std::vector<float>* keep = nullptr) {
-    if (!synth_) return;
-    float left[kScratchFrames], right[kScratchFrames];
+  // Adds the next `frames` to `out`; with `keep`, also appends them there. False when
+  // `keep` gave up (the pass is too long to keep).
+  bool AddInto(float* out, size_t frames, audio::KeptPass* keep = nullptr) {
+    if (!synth_) return true;
+    bool kept = true;
+    float scratch[kScratchFrames * 2];
     while (frames > 0) {
       size_t n = std::min(frames, kScratchFrames);
-      fluid_synth_write_float(synth_, int(n), left, 0, 1, right, 0, 1);
-      for (size_t i = 0; i < n; ++i) {
-        out[2 * i] += left[i];
-        out[2 * i + 1] += right[i];
-      }
-      if (keep) {
-        for (size_t i = 0; i < n; ++i) {
-          keep->push_back(left[i]);
-          keep->push_back(right[i]);
-        }
-      }
+      fluid_synth_write_float(synth_, int(n), scratch, 0, 2, scratch, 1, 2);
+      for (size_t i = 0; i < n * 2; ++i) out[i] += scratch[i];
+      if (keep && kept) kept = keep->Append(scratch, n);
       out += 2 * n;
       frames -= n;
     }
+    return kept;
   }
 
  private:
@@ -285,20 +283,30 @@ class Synth {
   fluid_synth_t* synth_ = nullptr;
 };
 
-// A repeating tune may sound the same on every pass from the second on: each starts
-// with the reverb tail of the pass before. Whether it does, to the bit, depends on the
-// synthesiser: it applies events on its own 64-frame blocks, so a pass whose length is
-// not a whole number of blocks places its notes a little differently each time. So the
-// second pass is kept as synthesised, the third is synthesised too and compared with
-// it, and only when the two are the same to the last bit is the kept pass played from
-// the fourth on, with the synthesiser and its sound font let go; a stop (a new tune, or
-// the same one from the start) loads them again.
+// A repeating tune plays the same notes on every pass from the second on, each starting
+// with the reverb tail of the pass before, provided every pass starts at the same place
+// of the synthesiser's 64-frame blocks, on which it applies events: so a pass start
+// waits for the next block (at most 1.5 ms). The second pass is kept, at the 16 bits a
+// sound card gets, and played from the third on, with the synthesiser and its sound font
+// let go; the next start (a new tune, or the same one from the top) loads them again.
+// What is replayed is not what the synthesiser would have played to the sample: its
+// chorus and reverb modulate their delays with oscillators that run on from pass to
+// pass, so each pass it synthesises meets them at another phase (with both turned off
+// its passes are identical to the bit). TOLVARAN_MUSIC_LIVE=1 synthesises every pass.
 constexpr size_t kMaxKeptPassBytes = 16u << 20;
+constexpr uint64_t kSynthBlockFrames = 64;
+
+bool MusicAlwaysLive() {
+  const char* v = std::getenv("TOLVARAN_MUSIC_LIVE");
+  return v && *v && std::strcmp(v, "0") != 0;
+}
 
 class MidiSource final : public Source, public MidiStream {
  public:
   MidiSource(ImplPtr mixer, MidiDone done)
-      : mixer_(std::move(mixer)), sink_(std::make_shared<CompletionSink>(std::move(done))) {
+      : mixer_(std::move(mixer)),
+        sink_(std::make_shared<CompletionSink>(std::move(done))),
+        live_(MusicAlwaysLive()) {
     std::lock_guard lock(mixer_->mutex);
     LoadSynth();
     mixer_->sources.push_back(this);
@@ -321,6 +329,7 @@ class MidiSource final : public Source, public MidiStream {
   void Restart() override {
     std::lock_guard lock(mixer_->mutex);
     running_ = true;
+    LoadSynth();  // let go while a kept pass played
   }
   void Stop() override {
     std::deque<PendingDone> done;
@@ -337,12 +346,13 @@ class MidiSource final : public Source, public MidiStream {
       ForgetPasses();
     }
     mixer_->Deliver(done);
-    std::lock_guard lock(mixer_->mutex);
-    LoadSynth();
   }
   void Reset() override {
     std::lock_guard lock(mixer_->mutex);
     synth_.SystemReset();
+    // What was kept sounds as the synthesiser did before the reset.
+    ForgetPasses();
+    if (running_) LoadSynth();
   }
 
   void MixInto(float* out, size_t frames, std::deque<PendingDone>& done) override {
@@ -360,28 +370,32 @@ class MidiSource final : public Source, public MidiStream {
       if (!armed_) Arm(done);
       if (armed_ && wait_ <= 0) {
         const MidiStreamEvent& e = queue_.front().events[next_];
-        if (e.passStart) PassStarts();
-        Dispatch(e);
-        armed_ = false;
-        ++next_;
-        continue;
+        const uint64_t offGrid = blockFrames_ % kSynthBlockFrames;
+        if (e.passStart && offGrid != 0) {
+          wait_ = double(kSynthBlockFrames - offGrid);
+        } else {
+          if (e.passStart) {
+            wait_ = 0;  // and the pass's events count from exactly here
+            PassStarts();
+          }
+          Dispatch(e);
+          armed_ = false;
+          ++next_;
+          continue;
+        }
       }
       size_t n = frames - produced;
       if (armed_) n = std::min(n, size_t(std::ceil(wait_)));
+      float* at = out + produced * 2;
       if (replaying_) {
-        Replay(out + produced * 2, n);
-      } else if (checking_) {
-        check_.clear();
-        synth_.AddInto(out + produced * 2, n, &check_);
-        Check();
-      } else {
-        synth_.AddInto(out + produced * 2, n, keeping_ ? &kept_ : nullptr);
-        if (keeping_ && kept_.size() * sizeof(float) > kMaxKeptPassBytes) {
-          keeping_ = false;  // too long to keep: synthesise every pass
-          std::vector<float>().swap(kept_);
-        }
+        kept_.AddInto(at, replayAt_, n);
+        replayAt_ += n;
+      } else if (!synth_.AddInto(at, n, keeping_ ? &kept_ : nullptr)) {
+        keeping_ = false;  // too long to keep: every pass is synthesised
+        kept_.Clear();
       }
       produced += n;
+      blockFrames_ += n;
       if (armed_) wait_ -= double(n);
     }
   }
@@ -402,6 +416,11 @@ class MidiSource final : public Source, public MidiStream {
     }
     if (queue_.empty()) {
       wait_ = 0;  // starved: the next buffer starts counting from now
+      if (keeping_) {
+        // The pass being kept is late from here on, unlike those to come.
+        keeping_ = false;
+        kept_.Clear();
+      }
       return;
     }
     const MidiStreamEvent& e = queue_.front().events[next_];
@@ -419,6 +438,7 @@ class MidiSource final : public Source, public MidiStream {
     if (synth_.Ready() || loading_ || font.empty()) return;
     if (mixer_->mode == AudioMixer::Completion::Inline) {
       synth_.Load(font);
+      blockFrames_ = 0;
       return;
     }
     // An earlier loader has cleared loading_, so it is past the lock and ending.
@@ -429,6 +449,7 @@ class MidiSource final : public Source, public MidiStream {
       loaded.Load(font);
       std::lock_guard lock(mixer_->mutex);
       synth_.Swap(loaded);
+      blockFrames_ = 0;
       loading_ = false;
     });
   }
@@ -436,53 +457,26 @@ class MidiSource final : public Source, public MidiStream {
   // A pass of a repeating song begins here, at this very sample.
   void PassStarts() {
     ++pass_;
+    replayAt_ = 0;
+    if (live_) return;
     if (pass_ == 2) {
+      kept_.Clear();
       keeping_ = true;
-      kept_.clear();
-      kept_.reserve(size_t(AudioMixer::kSampleRate) * 2 * 30);
-    } else if (pass_ == 3 && keeping_ && !kept_.empty()) {
+    } else if (keeping_) {
       keeping_ = false;
-      checking_ = true;
-    } else if (pass_ == 4 && checking_ && replayAt_ == kept_.size()) {
-      checking_ = false;
+      kept_.Finish();
+      if (kept_.Frames() == 0) return;
       replaying_ = true;
       Synth none;
       synth_.Swap(none);  // the synthesiser and its font go with `none`
-    } else if (checking_) {
-      Abandon();  // the third pass was shorter than the second
     }
-    replayAt_ = 0;
-  }
-
-  // The third pass, as synthesised just now, against the kept second.
-  void Check() {
-    if (replayAt_ + check_.size() > kept_.size() ||
-        !std::equal(check_.begin(), check_.end(), kept_.begin() + std::ptrdiff_t(replayAt_))) {
-      Abandon();
-      return;
-    }
-    replayAt_ += check_.size();
-  }
-
-  // The passes differ: every pass is synthesised.
-  void Abandon() {
-    checking_ = keeping_ = false;
-    std::vector<float>().swap(kept_);
-    std::vector<float>().swap(check_);
-  }
-
-  void Replay(float* out, size_t frames) {
-    const size_t n = std::min(frames * 2, kept_.size() - std::min(replayAt_, kept_.size()));
-    for (size_t i = 0; i < n; ++i) out[i] += kept_[replayAt_ + i];
-    replayAt_ += n;
   }
 
   void ForgetPasses() {
     pass_ = 0;
-    keeping_ = checking_ = replaying_ = false;
-    std::vector<float>().swap(check_);
+    keeping_ = replaying_ = false;
     replayAt_ = 0;
-    std::vector<float>().swap(kept_);
+    kept_.Clear();
   }
 
   void Dispatch(const MidiStreamEvent& e) {
@@ -509,13 +503,13 @@ class MidiSource final : public Source, public MidiStream {
   uint32_t tempo_ = 500000;
   size_t idleFrames_ = 0;
   static constexpr size_t kIdleFrames = 3 * AudioMixer::kSampleRate;
-  int pass_ = 0;            // passes begun since the stream last started
-  bool keeping_ = false;    // the second pass is being kept
-  bool checking_ = false;   // the third pass is compared with the kept second
-  bool replaying_ = false;  // later passes play what was kept
-  std::vector<float> check_;  // what the synthesiser just made, while checking
-  std::vector<float> kept_;  // interleaved stereo
-  size_t replayAt_ = 0;      // in floats
+  uint64_t blockFrames_ = 0;  // frames since the synthesiser was made: its block grid
+  const bool live_;           // every pass synthesised
+  int pass_ = 0;              // passes begun since the stream last started
+  bool keeping_ = false;      // the second pass is being kept
+  bool replaying_ = false;    // later passes play what was kept
+  audio::KeptPass kept_{kMaxKeptPassBytes};
+  size_t replayAt_ = 0;  // frames into the pass
 };
 
 }  // namespace
