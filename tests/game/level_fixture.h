@@ -43,11 +43,11 @@ class LevelTest : public ::testing::Test {
   void TearDown() override { ReleaseGameState(); }
 
   // Runs the game's messages as its loop does (keys through the form's pre-filter) for
-  // `ms` of virtual time; ends on the first message after the time is up.
+  // `ms` of virtual time; ends once the time is up, whether or not a timer woke.
   void RunFor(uint32_t ms) {
     now_ += ms;
     platform::Message m;
-    while (platform::GetTickCount() < now_ && platform::GetMessage(m))
+    while (platform::GetTickCount() < now_ && platform::WaitMessageUntil(now_) && platform::GetMessage(m))
       if (!rt::PreFilterMessage(m)) platform::DispatchMessage(m);
   }
   void Tap(int vk) {
