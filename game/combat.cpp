@@ -64,6 +64,11 @@ Contact HurtMonster(int64_t index) {
 
 }  // namespace
 
+// Before the level is built there is no hero to sort and nothing to fight.
+bool CombatQuiet() {
+  return !MainStage.Exists(state[ShownBody()]) && state.Monsters().Count() == 0 && state[cloakOn] != 1;
+}
+
 // Whoever stands lower is drawn in front.
 void SortByDepth() {
   const int body = state[ShownBody()];
@@ -109,6 +114,13 @@ Contact ResolveFirstContact() {
 
 // A hurt monster pulses yellow, 20 to 70 percent every two seconds, and can be hurt
 // again after 30 item ticks.
+bool MonstersCoolingDown() {
+  RecordList<Monster> monsters = state.Monsters();
+  for (int64_t i = 1; i <= monsters.Count(); ++i)
+    if (monsters[i].hitCooldown > 0) return true;
+  return false;
+}
+
 void CoolDownMonsters() {
   RecordList<Monster> monsters = state.Monsters();
   for (int64_t i = 1; i <= monsters.Count(); ++i) {

@@ -140,6 +140,9 @@ void Timer::Start(int intervalMs) const {
   rt::WriteProperty(form::GameForm, id_, rt::kTimerInterval, -1, intervalMs);
 }
 void Timer::Stop() const { rt::WriteProperty(form::GameForm, id_, rt::kTimerInterval, -1, 0); }
+void Timer::SleepWhile(bool (*nothingToDo)()) const {
+  rt::SetTimerSleepWhile(form::GameForm, id_, nothingToDo);
+}
 
 // ---- program files and sound ----------------------------------------------------------
 

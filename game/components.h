@@ -130,6 +130,8 @@ class Timer {
   constexpr explicit Timer(uint32_t componentId) : id_(componentId) {}
   void Start(int intervalMs) const;
   void Stop() const;
+  // Its ticks are left out while `nothingToDo()` holds (see rt::SetTimerSleepWhile).
+  void SleepWhile(bool (*nothingToDo)()) const;
 
  private:
   uint32_t id_;

@@ -36,6 +36,8 @@ void ShowDamageFigure(int target, int amount, FigureRow row) {
   ScratchStage.SetBackColour(kMagenta);
 }
 
+bool DamageFiguresShown() { return state.DamageDigits().Count() > 0; }
+
 void DriftDamageFigures() {
   IntList digits = state.DamageDigits();
   std::vector<int64_t> gone;

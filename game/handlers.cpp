@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "game/components.h"
 #include "game/rules.h"
 #include "game/state.h"
 #include "runtime/forms/runtime.h"
@@ -17,7 +18,23 @@ using Result = std::optional<int64_t>;
 
 // ---- the window ---------------------------------------------------------------------
 
+namespace {
+
+// The timers that run from the start have nothing to do until the level is built (and
+// some not for long stretches after): their ticks are left out while so, each exactly
+// where its handler below would change nothing.
+bool PickUpTimerIdle() { return !AnyItemInPickState(1) && !DamageFiguresShown() && !DeathExitRunning(); }
+bool ItemTimerIdle() { return !AnyItemInPickState(0) && !MonstersCoolingDown(); }
+bool CollisionTimerIdle() { return CombatQuiet(); }
+bool MonsterTimerIdle() { return !MonstersWalking(); }
+
+}  // namespace
+
 Result StartSplash(const rt::EventRecord&) {  // `GameForm` Created
+  PickUpTimer.SleepWhile(PickUpTimerIdle);
+  ItemTimer.SleepWhile(ItemTimerIdle);
+  CollisionTimer.SleepWhile(CollisionTimerIdle);
+  MonsterTimer.SleepWhile(MonsterTimerIdle);
   ShowSplash();
   return std::nullopt;
 }

@@ -43,8 +43,10 @@ void ShowIdlePoseWhenQuiet() {
 
 // 90 ticks of squeeze from 1000 to 100 per mille, whitening as it goes; then up 10
 // pixels a tick by forward moves, until the box has left the stage and the game ends.
+bool DeathExitRunning() { return state[heroDead] == 1 && state[gameOver] == 0; }
+
 void StepDeathExit() {
-  if (state[heroDead] != 1 || state[gameOver] != 0) return;
+  if (!DeathExitRunning()) return;
   const int sprite = state[heroSprite];
   const int z = MainStage.Zoom(sprite);
   if (z == 100) {

@@ -87,6 +87,13 @@ void StartPickUp() {
   }
 }
 
+bool AnyItemInPickState(int pickState) {
+  RecordList<Item> items = state.GroundItems();
+  for (int64_t i = 1; i <= items.Count(); ++i)
+    if (items[i].pickState == pickState) return true;
+  return false;
+}
+
 void BobAndGlowItems() {
   RecordList<Item> items = state.GroundItems();
   for (int64_t i = 1; i <= items.Count(); ++i) {

@@ -81,6 +81,13 @@ void Walk(Monster& m) {
 
 }  // namespace
 
+bool MonstersWalking() {
+  RecordList<Monster> monsters = state.Monsters();
+  for (int64_t i = 1; i <= monsters.Count(); ++i)
+    if (monsters[i].state == Walking && FindMonsterKind(monsters[i].kind)) return true;
+  return false;
+}
+
 void MonstersAttackOrWalk() {
   RecordList<Monster> monsters = state.Monsters();
   const int64_t n = monsters.Count();
@@ -88,7 +95,7 @@ void MonstersAttackOrWalk() {
   // afresh for every monster and never through a record held across that.
   for (int64_t i = 1; i <= n && i <= monsters.Count(); ++i) {
     Monster& m = monsters[i];
-    if (m.state != Walking || !FindMonsterKind(m.kind)) continue;
+    if (m.state != Walking || !FindMonsterKind(m.kind)) continue;  // as MonstersWalking
     if (CanAttack(m)) {
       rt::SetRandomSeed();
       if (rt::Random(1, m.hitCooldown == 0 ? 30 : 20) == 10) {

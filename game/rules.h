@@ -37,11 +37,14 @@ void PlaceMonsterBar(const Monster& m);
 enum class FigureRow { Damage, Healing };  // the rows of the digit sheet
 void ShowDamageFigure(int targetSpriteId, int amount, FigureRow row);
 void DriftDamageFigures();         // every `PickUpTimer` tick
+bool DamageFiguresShown();         // else DriftDamageFigures has nothing to do
 // ---- ground items (items.cpp) ----------------------------------------------------------
 void CreateItem(double x, double y, const ItemKindRow& kind);
 void StartPickUp();
 void BobAndGlowItems();            // every `ItemTimer` tick
 void FlyPickedItems();             // every `PickUpTimer` tick
+// Whether a ground item is in that state: 0 bobs (BobAndGlowItems), 1 flies (FlyPickedItems).
+bool AnyItemInPickState(int pickState);
 // ---- inventory (inventory.cpp) ---------------------------------------------------------
 void CreateInventoryBar();
 void UseInventorySlot(int slot);
@@ -62,6 +65,7 @@ void EndHeroSwing(int objectId);
 void StepHurtFlash();              // `HeroFlashTimer` tick
 // ---- monsters (monster_timer.cpp, monster_states.cpp) ----------------------------------
 void MonstersAttackOrWalk();       // `MonsterTimer` tick
+bool MonstersWalking();            // else MonstersAttackOrWalk has nothing to do
 // The ways a monster enters a state; each takes its picture, facing and layer from one
 // row of the state table.
 enum class MonsterEntry {
@@ -79,10 +83,14 @@ void SortByDepth();                // the hero's body and the ogre by their feet
 enum class Contact { None, HeroHurt, MonsterHurt, MonsterKilled };
 Contact ResolveFirstContact();
 void RunDownCloak();
+// No hero body on the stage, no monster, no cloak: the three above have nothing to do.
+bool CombatQuiet();
 void CoolDownMonsters();           // every `ItemTimer` tick, after the items
+bool MonstersCoolingDown();        // else CoolDownMonsters has nothing to do
 // ---- idle pose, death exit and game over (idle_and_death.cpp) -------------------------
 void ShowIdlePoseWhenQuiet();      // `IdleTimer` tick
 void StepDeathExit();              // every `PickUpTimer` tick, after items and figures
+bool DeathExitRunning();           // else StepDeathExit has nothing to do
 void GameOver(int objectId);       // `MainStage` OutOfBorder
 
 // ---- shared helpers ----------------------------------------------------------------------

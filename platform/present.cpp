@@ -70,9 +70,17 @@ std::vector<Rect> CopyScaledRects(const Surface& frame, std::span<const Rect> di
     for (int y = dst.top; y < dst.bottom; ++y) {
       const int fy = (y - box.dest.top) / k;
       if (fy != builtFor) {
-        // One scaled row serves the k output rows of a frame row.
-        const uint32_t* from = frame.Row(fy);
-        for (int x = 0; x < width; ++x) row[size_t(x)] = from[(dst.left + x - box.dest.left) / k];
+        // One scaled row serves the k output rows of a frame row. Each frame pixel is
+        // written k times, starting part-way into the first when the left edge was cut.
+        const uint32_t* from = frame.Row(fy) + (dst.left - box.dest.left) / k;
+        int repeat = k - (dst.left - box.dest.left) % k;
+        uint32_t* to = row.data();
+        for (int x = 0; x < width;) {
+          const int n = std::min(repeat, width - x);
+          std::fill_n(to + x, n, *from++);
+          x += n;
+          repeat = k;
+        }
         builtFor = fy;
       }
       std::memcpy(out + size_t(y) * size_t(pitch) + dst.left, row.data(), size_t(width) * 4);

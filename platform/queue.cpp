@@ -101,6 +101,18 @@ bool CloseShownWindows() {
   return any;
 }
 
+// Waits for the next timer or scheduled item, for input, or at the latest until `limit`.
+// The sleeping timers' decisions are taken for this wait and end with it, before any of
+// our code runs again (false: the host has nothing that could still come).
+bool WaitForWork(std::optional<uint32_t> limit) {
+  std::optional<uint32_t> deadline = NextTimerDue(true);
+  for (std::optional<uint32_t> other : {NextScheduleDue(), limit})
+    if (other && (!deadline || *other < *deadline)) deadline = other;
+  const bool more = GetHost().WaitUntil(deadline);
+  EndTimerSleeps();
+  return more;
+}
+
 void EndIdleRun() {
   ++g_idleEnds;
   if (g_idleEnds == 1 && CloseShownWindows()) return;
@@ -167,7 +179,6 @@ bool PeekMessage(Message& out, uint32_t flags) {
       if (remove) Q().posted.pop_front();
       lock.unlock();
       if (remove) {
-        EndTimerSleeps();
         TrackKeyState(out);
         g_idleEnds = 0;
       }
@@ -181,7 +192,6 @@ bool PeekMessage(Message& out, uint32_t flags) {
   }
   if (HWND h = NextWindowToPaint()) {
     out = Message{h, WM_PAINT, 0, 0, Now()};
-    if (remove) EndTimerSleeps();
     return true;
   }
   PresentDirtyFrames();
@@ -191,10 +201,16 @@ bool PeekMessage(Message& out, uint32_t flags) {
 bool GetMessage(Message& out) {
   for (;;) {
     if (PeekMessage(out, PM_REMOVE)) return out.message != WM_QUIT;
-    std::optional<uint32_t> deadline = NextTimerDue();
-    std::optional<uint32_t> scheduled = NextScheduleDue();
-    if (scheduled && (!deadline || *scheduled < *deadline)) deadline = scheduled;
-    if (!GetHost().WaitUntil(deadline)) EndIdleRun();
+    if (!WaitForWork(std::nullopt)) EndIdleRun();
+  }
+}
+
+bool WaitMessageUntil(uint32_t timeMs) {
+  Message m;
+  for (;;) {
+    if (PeekMessage(m, PM_NOREMOVE)) return true;
+    if (Now() >= timeMs) return false;
+    WaitForWork(timeMs);
   }
 }
 
@@ -295,12 +311,7 @@ bool RunMessagesUntil(uint32_t timeMs) {
       continue;
     }
     if (GetHost().Now() >= timeMs) return true;
-    std::optional<uint32_t> deadline = detail::NextTimerDue();
-    std::optional<uint32_t> scheduled = detail::NextScheduleDue();
-    uint32_t until = timeMs;
-    if (deadline && *deadline < until) until = *deadline;
-    if (scheduled && *scheduled < until) until = *scheduled;
-    GetHost().WaitUntil(until);
+    detail::WaitForWork(timeMs);
   }
 }
 

@@ -4,10 +4,12 @@
 //
 // A sleeping timer (SetTimerSleep) leaves out the grid points at which its owner has
 // nothing to do. Whether a tick would do nothing is decided from the owner's state, and
-// that state only changes when a message is dispatched; so a decision taken while the
-// queue is idle holds for the grid points before the next message, and every message
-// taken ends it. A tick that falls due together with other work is decided when it
-// would be delivered, after that work, exactly as the tick itself would have seen it.
+// the owner's state can change whenever our code runs: in a handler, or in whatever
+// called the queue (a test that sets state and pumps again). So a decision is taken just
+// before the queue waits and holds only for the grid points that pass during that wait,
+// when nothing of ours runs; it ends as the wait ends, and every wait decides anew. A
+// tick that falls due together with other work is decided when it would be delivered,
+// after that work, exactly as the tick itself would have seen it.
 #include <algorithm>
 #include <vector>
 
@@ -28,7 +30,7 @@ struct Timer {
   uint64_t expiry = 0;    // when the pending tick expired
   uint64_t seq = 0;       // creation order, for ticks that expire together
   TimerSleep sleep;       // empty: ticks on every grid point
-  uint64_t sleepUntil = 0;  // grid points before this are left out (0: no decision)
+  uint64_t sleepUntil = 0;  // during a wait: grid points before this are left out (0: none)
 };
 
 // The longest a sleeping timer stays away, so a run whose only clock sleeps still has a
@@ -47,15 +49,15 @@ void AdvancePast(Timer& t, uint64_t now) {
   if (t.due <= now) t.due += uint64_t(t.period) * ((now - t.due) / t.period + 1);
 }
 
-// The earliest expiry of a tick that is pending or due by `now`, among timers that do
-// not sleep; a sleeping timer's grid point after it is not left out by an old decision,
-// since that tick would have run after the other one.
+// The earliest expiry by `now` of a tick that will be delivered (and decided then): a
+// sleeping timer's grid point after it is not left out by the decision, since that tick
+// would have run after the other one, which may give it work.
 uint64_t EarliestOtherExpiry(uint64_t now) {
   uint64_t earliest = UINT64_MAX;
   for (const Timer& t : Timers()) {
-    if (t.sleepUntil != 0) continue;
-    if (t.pending) earliest = std::min(earliest, t.expiry);
-    else if (t.due <= now) earliest = std::min(earliest, t.due);
+    // A sleeping timer's first delivered grid point is the one its decision wakes it on.
+    const uint64_t first = t.pending ? t.expiry : std::max(t.due, t.sleepUntil);
+    if (first <= now) earliest = std::min(earliest, first);
   }
   return earliest;
 }
@@ -81,7 +83,6 @@ void SkipSleptTicks(uint64_t before) {
 }
 
 void CheckExpiries(uint64_t now) {
-  SkipSleptTicks(now);
   for (Timer& t : Timers()) {
     if (t.due > now) continue;
     if (!t.pending) {
@@ -129,10 +130,7 @@ bool TakeTimerMessage(Message& out, bool remove) {
       }
     }
     out = Message{best->hwnd, WM_TIMER, best->id, 0, uint32_t(now)};
-    if (remove) {
-      best->pending = false;
-      EndTimerSleeps();
-    }
+    if (remove) best->pending = false;
     return true;
   }
 }
@@ -141,12 +139,12 @@ void EndTimerSleeps() {
   bool any = false;
   for (const Timer& t : Timers()) any = any || t.sleepUntil != 0;
   if (!any) return;
-  // The decisions held for the time before this message; what follows is decided anew.
+  // The decisions held for the wait that just ended; what follows is decided anew.
   SkipSleptTicks(Now());
   for (Timer& t : Timers()) t.sleepUntil = 0;
 }
 
-std::optional<uint32_t> NextTimerDue() {
+std::optional<uint32_t> NextTimerDue(bool decide) {
   const uint64_t now = Now();
   std::optional<uint64_t> next;
   for (Timer& t : Timers()) {
@@ -158,7 +156,7 @@ std::optional<uint32_t> NextTimerDue() {
       uint64_t wake = due ? from + uint32_t(*due - uint32_t(from)) : UINT64_MAX;
       wake = std::min(wake, t.due + kLongestSleepMs);
       if (wake > t.due) when = t.due + (wake - t.due + t.period - 1) / t.period * t.period;
-      t.sleepUntil = when;
+      if (decide) t.sleepUntil = when;
     }
     if (!next || when < *next) next = when;
   }
@@ -198,7 +196,8 @@ bool KillTimer(HWND h, uint32_t id) {
   return std::erase_if(Timers(), [&](const Timer& t) { return t.hwnd == h && t.id == id; }) > 0;
 }
 
-std::optional<uint32_t> NextTimerDeadline() { return NextTimerDue(); }
+// Only a question: no decision outlives it.
+std::optional<uint32_t> NextTimerDeadline() { return NextTimerDue(false); }
 
 void SetTimerSleep(HWND h, uint32_t id, TimerSleep sleep) {
   for (Timer& t : Timers()) {

@@ -184,5 +184,10 @@ std::optional<uint32_t> NextTimerDeadline();
 // the clock reaches `timeMs` and nothing is left to do at that time. Returns false
 // when WM_QUIT was taken (it is not re-posted). Meant for tests and tools.
 bool RunMessagesUntil(uint32_t timeMs);
+// Lets the host clock run (headless: jump) until a message can be taken or the clock
+// reaches `timeMs`; true when one can (GetMessage then returns it without waiting).
+// For loops that run their own dispatch for a while: GetMessage alone may wait for as
+// long as every timer sleeps.
+bool WaitMessageUntil(uint32_t timeMs);
 
 }  // namespace platform

@@ -78,10 +78,10 @@ void ResetTimers();
 void ResetDesktop();
 // Pending timer tick to deliver, if any expired (checks against the host clock).
 bool TakeTimerMessage(Message& out, bool remove);
-// The earliest timer deadline; sleeping timers decide here (the queue is idle) which
-// grid points they leave out until the next message.
-std::optional<uint32_t> NextTimerDue();
-// A message was taken: the sleeping timers' decisions end with it.
+// The earliest timer deadline. With `decide`, taken just before the queue waits, the
+// sleeping timers also decide which grid points they leave out during that wait;
+// EndTimerSleeps, as soon as the wait ends, applies and ends those decisions.
+std::optional<uint32_t> NextTimerDue(bool decide);
 void EndTimerSleeps();
 
 // Scheduled items of the command line (script keys, screenshots, run-for): run those

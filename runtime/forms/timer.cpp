@@ -38,6 +38,11 @@ class TimerUnit : public Component {
 
   platform::HWND Hwnd() const override { return hwnd_; }
 
+  void SleepWhile(std::function<bool()> nothingToDo) {
+    nothingToDo_ = std::move(nothingToDo);
+    ApplySleep();
+  }
+
   PropValue ReadProperty(int ownIndex) override {
     PropValue v;
     if (ownIndex == 0) v.i = interval_;
@@ -56,8 +61,25 @@ class TimerUnit : public Component {
 
  private:
   void Start() {
-    if (interval_ > 0 && platform::IsWindow(hwnd_))
+    if (interval_ > 0 && platform::IsWindow(hwnd_)) {
       platform::SetTimer(hwnd_, kTimerId, uint32_t(interval_));
+      ApplySleep();
+    }
+  }
+
+  // The desktop timer leaves out the grid points at which the handler would do nothing.
+  // Once the program is ending no event is raised any more, and the handler's state may
+  // already be gone: then every tick is let through unasked.
+  void ApplySleep() {
+    if (!platform::IsWindow(hwnd_)) return;
+    platform::TimerSleep sleep;
+    if (nothingToDo_) {
+      sleep.nextDue = [this](uint32_t now) -> std::optional<uint32_t> {
+        if (ExitCounter() == 0 && nothingToDo_()) return std::nullopt;
+        return now;
+      };
+    }
+    platform::SetTimerSleep(hwnd_, kTimerId, std::move(sleep));
   }
 
   int64_t Proc(platform::HWND h, uint32_t msg, uint64_t wParam, int64_t lParam) {
@@ -77,6 +99,7 @@ class TimerUnit : public Component {
   uint32_t windowId_, componentId_;
   int32_t interval_ = 0;
   platform::HWND hwnd_ = 0;
+  std::function<bool()> nothingToDo_;
 };
 
 std::unique_ptr<Component> CreateTimer(const CreateInfo& ci) {
@@ -88,6 +111,11 @@ std::unique_ptr<Component> CreateTimer(const CreateInfo& ci) {
 }
 
 }  // namespace
+
+void SetTimerSleepWhile(uint32_t windowId, uint32_t componentId, std::function<bool()> nothingToDo) {
+  if (auto* timer = dynamic_cast<TimerUnit*>(FindComponent(windowId, componentId)))
+    timer->SleepWhile(std::move(nothingToDo));
+}
 
 const FieldTable<TimerSettings>& TimerFields() {
   static const FieldTable<TimerSettings> table(

@@ -1,5 +1,6 @@
 // The `Timer` component: a hidden child window that raises `Tick`.
 #pragma once
+#include <functional>
 #include <memory>
 
 #include "runtime/forms/component.h"
@@ -20,5 +21,14 @@ struct TimerSettings {
 const FieldTable<TimerSettings>& TimerFields();
 
 UnitType TimerUnitType();
+
+// Tells the runtime when the timer's handler has nothing to do: while `nothingToDo()`
+// holds, its ticks are left out (the others stay on the timer's grid). It is asked
+// before every wait of the queue and again when a tick falls due, so whatever gives the
+// handler work (another handler, or code between two pumps) wakes it on its next grid
+// point, as if it had never slept. It must hold only where a tick would change nothing
+// at all: no state, no counter, no random draw. An empty function lets every tick
+// through. No-op for a missing timer.
+void SetTimerSleepWhile(uint32_t windowId, uint32_t componentId, std::function<bool()> nothingToDo);
 
 }  // namespace rt

@@ -67,8 +67,7 @@ void CartoonObject::Redecode() {
     key.mode = KeyRequest::Colour;
     key.colour = s_.transparentColor;
   }
-  auto pic = s_.picture.empty() ? std::nullopt : DecodePicture(s_.picture, key);
-  decoded_ = pic ? MakeSprite(std::move(*pic)) : nullptr;
+  decoded_ = s_.picture.empty() ? nullptr : DecodeSpriteCached(decodedCache_, pool_, s_.picture, key);
 }
 
 ObjectTemplate CartoonObject::AsObjectTemplate() const {

@@ -5,10 +5,12 @@
 #include <cstdio>
 #include <thread>
 
+#include "platform/host.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/window.h"
 #include "runtime/forms/runtime.h"
+#include "runtime/forms/timer.h"
 #include "runtime/values/values.h"
 #include "forms_test_form.h"
 #include "test_program.h"
@@ -82,6 +84,54 @@ TEST_F(FormTest, WritingTheCurrentIntervalDoesNotRestartThePeriodANewOneDoes) {
   PumpUntil(200);
   EXPECT_THAT(TheLog().fastTicks, ElementsAre(50u, 100u, 170u, 200u));
   EXPECT_EQ(rt::ReadProperty(kWindow, kFastTimer, 8), 30);
+}
+
+TEST_F(FormTest, ATimerWithNothingToDoLeavesOutItsTicksAndWakesOnItsGridWhenGivenWork) {
+  Load();
+  bool work = false;
+  int asked = 0;
+  rt::SetTimerSleepWhile(kWindow, kFastTimer, [&] { ++asked; return !work; });
+  // Asleep, it does not wake the queue on its 50 ms grid.
+  PumpUntil(10);
+  ASSERT_TRUE(platform::NextTimerDeadline().has_value());
+  EXPECT_GE(*platform::NextTimerDeadline(), 1000u);
+  // The other timer's tick at 120 gives it work: the tick at 150 is the first it takes.
+  TheLog().onStoppedTick = [&] {
+    work = true;
+    rt::WriteProperty(kWindow, kStoppedTimer, 8, -1, 0);
+  };
+  rt::WriteProperty(kWindow, kStoppedTimer, 8, -1, 120);
+  PumpUntil(260);
+  EXPECT_THAT(TheLog().fastTicks, ElementsAre(150u, 200u, 250u));
+  EXPECT_GT(asked, 0);
+
+  // Work taken away and given back between two pumps, outside any handler, while the
+  // clock runs on: the expiry at 400 is owed and taken late, then the grid goes on.
+  work = false;
+  PumpUntil(380);
+  EXPECT_EQ(TheLog().fastTicks.size(), 3u);
+  work = true;
+  platform::GetHost().WaitUntil(430);
+  PumpUntil(460);
+  EXPECT_THAT(TheLog().fastTicks, ElementsAre(150u, 200u, 250u, 430u, 450u));
+
+  // A new interval restarts the period and keeps the sleep: nothing runs until the other
+  // timer's tick, 100 ms on.
+  work = false;
+  rt::WriteProperty(kWindow, kFastTimer, 8, -1, 30);
+  const uint32_t restart = platform::GetTickCount();
+  TheLog().onStoppedTick = [] { rt::WriteProperty(kWindow, kStoppedTimer, 8, -1, 0); };
+  rt::WriteProperty(kWindow, kStoppedTimer, 8, -1, 100);
+  PumpUntil(restart + 100);
+  EXPECT_EQ(TheLog().fastTicks.size(), 5u);
+
+  // Without the question every tick runs again, on the restarted grid.
+  rt::SetTimerSleepWhile(kWindow, kFastTimer, nullptr);
+  PumpUntil(restart + 200);
+  ASSERT_GE(TheLog().fastTicks.size(), 8u);
+  for (size_t i = 5; i < TheLog().fastTicks.size(); ++i)
+    EXPECT_EQ((TheLog().fastTicks[i] - restart) % 30, 0u) << TheLog().fastTicks[i];
+  rt::SetTimerSleepWhile(kWindow, kLabel, [] { return true; });  // not a timer: ignored
 }
 
 TEST_F(FormTest, KeypadKeysReportAsTheMainKeyboardKeys) {

@@ -71,6 +71,7 @@ void DispatchOne(platform::Message& m) {
 void PumpUntil(uint32_t ms) {
   platform::Message m;
   while (platform::GetTickCount() < ms) {
+    if (!platform::WaitMessageUntil(ms)) break;
     if (!platform::GetMessage(m)) return;
     DispatchOne(m);
   }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "game/components.h"
 #include "game/rules.h"
@@ -14,6 +16,7 @@
 #include "platform/window.h"
 #include "runtime/commands/commands.h"
 #include "runtime/components/core_types.h"
+#include "runtime/forms/component.h"
 #include "runtime/forms/runtime.h"
 #include "runtime/forms/timer.h"
 #include "stage/component/cartoon_box.h"
@@ -43,12 +46,22 @@ class LevelTest : public ::testing::Test {
   void TearDown() override { ReleaseGameState(); }
 
   // Runs the game's messages as its loop does (keys through the form's pre-filter) for
-  // `ms` of virtual time; ends on the first message after the time is up.
+  // `ms` of virtual time; ends once the time is up, whether or not a timer woke.
   void RunFor(uint32_t ms) {
     now_ += ms;
     platform::Message m;
-    while (platform::GetTickCount() < now_ && platform::GetMessage(m))
+    while (platform::GetTickCount() < now_ && platform::WaitMessageUntil(now_) && platform::GetMessage(m)) {
+      if (m.message == platform::WM_TIMER) ticks_.push_back({m.hwnd, platform::GetTickCount()});
       if (!rt::PreFilterMessage(m)) platform::DispatchMessage(m);
+    }
+  }
+  // The times at which RunFor's loop took a tick of the timer (or stage) component.
+  std::vector<uint32_t> TicksOf(uint32_t componentId) const {
+    const platform::HWND h = rt::FindComponent(form::GameForm, componentId)->Hwnd();
+    std::vector<uint32_t> times;
+    for (const auto& [hwnd, time] : ticks_)
+      if (hwnd == h) times.push_back(time);
+    return times;
   }
   void Tap(int vk) {
     platform::PostKeyInput(vk, true);
@@ -84,6 +97,7 @@ class LevelTest : public ::testing::Test {
   }
 
   uint32_t now_ = 0;
+  std::vector<std::pair<platform::HWND, uint32_t>> ticks_;  // every tick RunFor took
 };
 
 }  // namespace gametest

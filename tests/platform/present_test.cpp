@@ -80,4 +80,15 @@ TEST(DirtyRects, ScaledCopyWritesExactlyTheChangedSquaresAndCutsAtTheOutput) {
   ASSERT_EQ(part.size(), 1u);
   EXPECT_EQ(small[0], frame.At(2, 0));
   EXPECT_EQ(small[size_t(2 * 4 + 3)], frame.At(5, 2));
+
+  // Factor 2 with the left edge cut half-way through a frame pixel: the first output
+  // column is the second half of frame column 1, and every pixel follows from there.
+  std::vector<uint32_t> wide(size_t(9 * 4), 0);
+  const Letterbox cut{2, {-3, 0, 13, 12}};
+  const auto copied = CopyScaledRects(frame, std::span<const Rect>(&all, 1), cut, wide.data(), 9, 9, 4);
+  ASSERT_EQ(copied.size(), 1u);
+  EXPECT_EQ(copied[0].left, 0);
+  EXPECT_EQ(copied[0].right, 9);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 9; ++x) EXPECT_EQ(wide[size_t(y * 9 + x)], frame.At((x + 3) / 2, y / 2)) << x << "," << y;
 }

@@ -213,3 +213,48 @@ TEST_F(SleepingTimers, ATickDueWithAnEarlierTimersTickIsDecidedAfterIt) {
   EXPECT_THAT(ticks, ElementsAre(std::pair{2u, 20u}, std::pair{1u, 20u}, std::pair{1u, 25u}));
   EXPECT_THAT(skipped, ElementsAre(5u, 10u, 15u));
 }
+
+TEST_F(SleepingTimers, ADecisionEndsWithItsWaitSoStateSetBetweenPumpsIsSeen) {
+  std::vector<std::pair<uint32_t, uint32_t>> ticks;
+  HWND top = TickRecorder(ticks);
+  Sleep(top, 1);
+  RunMessagesUntil(12);
+  EXPECT_TRUE(ticks.empty());
+  // The caller gives the clock work outside any message, and time passes before it pumps
+  // again (a real clock runs on): the expiry at 15 is owed as if it had never slept.
+  dueAt = 12;
+  GetHost().WaitUntil(17);
+  RunMessagesUntil(20);
+  EXPECT_THAT(ticks, ElementsAre(std::pair{1u, 17u}, std::pair{1u, 20u}));
+  EXPECT_THAT(skipped, ElementsAre(5u, 10u));
+  // A question about the deadline decides nothing: the same holds after it.
+  dueAt.reset();
+  ASSERT_TRUE(NextTimerDeadline().has_value());
+  dueAt = 20;
+  GetHost().WaitUntil(31);
+  RunMessagesUntil(31);
+  EXPECT_THAT(ticks, ElementsAre(std::pair{1u, 17u}, std::pair{1u, 20u}, std::pair{1u, 31u}));
+}
+
+TEST_F(SleepingTimers, WaitMessageUntilStopsAtItsTimeWhileEveryTimerSleeps) {
+  std::vector<std::pair<uint32_t, uint32_t>> ticks;
+  HWND top = TickRecorder(ticks);
+  Sleep(top, 1);
+  RunMessagesUntil(0);  // the window's first paint
+  // Nothing is due: no message comes, and the clock stops at the time asked for, not at
+  // the longest sleep.
+  EXPECT_FALSE(WaitMessageUntil(400));
+  EXPECT_EQ(GetTickCount(), 400u);
+  EXPECT_TRUE(ticks.empty());
+  // Work from 423 on: the tick at 425 can be taken, before the time asked for.
+  dueAt = 423;
+  EXPECT_TRUE(WaitMessageUntil(1000));
+  EXPECT_EQ(GetTickCount(), 425u);
+  Message m;
+  ASSERT_TRUE(GetMessage(m));
+  EXPECT_EQ(m.message, uint32_t(WM_TIMER));
+  // A posted message is there at once.
+  PostMessage(top, WM_USER, 0, 0);
+  EXPECT_TRUE(WaitMessageUntil(2000));
+  EXPECT_EQ(GetTickCount(), 425u);
+}

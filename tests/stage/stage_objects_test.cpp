@@ -408,6 +408,31 @@ TEST_F(ObjectsTest, TemplateRedecodesOnWritesAndEarlierObjectsKeepTheirPicture) 
   EXPECT_EQ(box().GetWidth(box().CreateObject(t.get(), 0, 0)), 0);
 }
 
+// Setting a picture the template has decoded before reuses that decode, but only for the
+// same bytes and the same key settings.
+TEST_F(ObjectsTest, TemplatePicturesSetAgainAreDecodedOnce) {
+  auto t = Template(SolidFramesGif(4, 4, 1, 0));
+  const SpritePtr first = t->Decoded();
+  ASSERT_TRUE(first);
+  rt::PropValue other, same, colour;
+  other.bytes = SolidFramesGif(9, 5, 1, 0);
+  same.bytes = SolidFramesGif(4, 4, 1, 0);
+  t->WriteProperty(kTplPicture, other);
+  ASSERT_TRUE(t->Decoded());
+  EXPECT_NE(t->Decoded(), first);
+  t->WriteProperty(kTplPicture, same);
+  EXPECT_EQ(t->Decoded(), first);  // taken from the cache, not decoded afresh
+  EXPECT_EQ(t->GetPictureWidth(), 4);
+  // Another transparent colour keys the frames differently: a decode of its own.
+  colour.i = 0x00FF00;
+  t->WriteProperty(kTplTransparentColor, colour);
+  ASSERT_TRUE(t->Decoded());
+  EXPECT_NE(t->Decoded(), first);
+  EXPECT_EQ(t->GetPictureWidth(), 4);
+  // Objects made from either decode still draw at the template's size.
+  EXPECT_EQ(box().GetWidth(box().CreateObject(t.get(), 0, 0)), 4);
+}
+
 // Headless runs let the drawing of a paint wait for the frame to be read, but a paint
 // taken after a resize still rebuilds the drawing surface (and homes the text cursor)
 // then, and what the game draws after it shows when the frame is finally drawn.
