@@ -79,12 +79,15 @@ void Walk(Monster& m) {
   if (HasBar(m)) PlaceMonsterBar(m);
 }
 
+// Only a walking monster of a known kind acts on a tick.
+bool Acts(const Monster& m) { return m.state == Walking && FindMonsterKind(m.kind); }
+
 }  // namespace
 
 bool MonstersWalking() {
   RecordList<Monster> monsters = state.Monsters();
   for (int64_t i = 1; i <= monsters.Count(); ++i)
-    if (monsters[i].state == Walking && FindMonsterKind(monsters[i].kind)) return true;
+    if (Acts(monsters[i])) return true;
   return false;
 }
 
@@ -95,7 +98,7 @@ void MonstersAttackOrWalk() {
   // afresh for every monster and never through a record held across that.
   for (int64_t i = 1; i <= n && i <= monsters.Count(); ++i) {
     Monster& m = monsters[i];
-    if (m.state != Walking || !FindMonsterKind(m.kind)) continue;  // as MonstersWalking
+    if (!Acts(m)) continue;
     if (CanAttack(m)) {
       rt::SetRandomSeed();
       if (rt::Random(1, m.hitCooldown == 0 ? 30 : 20) == 10) {
