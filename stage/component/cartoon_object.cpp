@@ -4,10 +4,23 @@
 
 #include "platform/window.h"
 #include "runtime/forms/font_value.h"
+#include "stage/pictures/resource_pool.h"
+#include "stage/pictures/sprite_cache.h"
 
 namespace stage {
 
 namespace {
+
+// The game swaps templates' pictures back and forth (the hero's swing sets each of its
+// parts' pictures in turn on every swing): each file is decoded once, for all templates.
+struct Decodes {
+  SpriteCache cache{size_t(4) << 20};
+  ResourcePool pool;
+};
+Decodes& TemplateDecodes() {
+  static Decodes decodes;
+  return decodes;
+}
 
 std::map<std::pair<uint32_t, uint32_t>, CartoonObject*>& Registry() {
   static std::map<std::pair<uint32_t, uint32_t>, CartoonObject*> r;
@@ -67,7 +80,7 @@ void CartoonObject::Redecode() {
     key.mode = KeyRequest::Colour;
     key.colour = s_.transparentColor;
   }
-  decoded_ = s_.picture.empty() ? nullptr : DecodeSpriteCached(decodedCache_, pool_, s_.picture, key);
+  decoded_ = s_.picture.empty() ? nullptr : DecodeSpriteCached(TemplateDecodes().cache, TemplateDecodes().pool, s_.picture, key);
 }
 
 ObjectTemplate CartoonObject::AsObjectTemplate() const {

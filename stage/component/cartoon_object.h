@@ -1,17 +1,16 @@
 // `CartoonObject`: an object template placed on the form. Never shown at run time; it
 // carries picture, text and behaviour settings that `CreateObject` copies into a new
 // stage object. Its picture (or text picture) is decoded whenever a setting that
-// affects it is written, so objects created afterwards get the new picture; a file it
-// has decoded before with the same key settings is taken from its cache.
+// affects it is written, so objects created afterwards get the new picture; a file
+// any template has decoded before with the same key settings is taken from their
+// shared cache.
 #pragma once
 #include <memory>
 
 #include "runtime/forms/component.h"
 #include "stage/component/stored_blocks.h"
 #include "stage/model/stage_model.h"
-#include "stage/pictures/resource_pool.h"
 #include "stage/pictures/sprite.h"
-#include "stage/pictures/sprite_cache.h"
 
 namespace stage {
 
@@ -57,11 +56,6 @@ class CartoonObject : public rt::Component {
 
   TemplateSettings s_;
   SpritePtr decoded_;
-  // The game swaps a template's picture back and forth (the hero's swing sets each of
-  // its parts' pictures in turn on every swing): each file is decoded once and reused.
-  static constexpr size_t kDecodedBudget = size_t(4) << 20;
-  SpriteCache decodedCache_{kDecodedBudget};
-  ResourcePool pool_;
   platform::HWND hwnd_ = 0;
   uint32_t windowId_ = 0, componentId_ = 0;
 };
