@@ -73,9 +73,18 @@ class SdlHost final : public Host {
   bool IsHeadless() const override { return false; }
   uint32_t Now() override { return uint32_t(SDL_GetTicks64() - start_); }
 
+  // The queue asks for input before every message it hands out, several times a
+  // millisecond in a busy frame. Reading the display connection and the device monitors
+  // takes half a dozen system calls each time, so they are read at most once a
+  // millisecond (and by every wait); events already read are taken every time.
   void PumpInput() override {
+    const uint64_t now = SDL_GetTicks64();
+    if (now != lastPump_) {
+      lastPump_ = now;
+      SDL_PumpEvents();
+    }
     SDL_Event e;
-    while (SDL_PollEvent(&e)) Translate(e);
+    while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) Translate(e);
   }
 
   bool WaitUntil(std::optional<uint32_t> deadline) override {
@@ -85,7 +94,10 @@ class SdlHost final : public Host {
     }
     uint32_t now = Now();
     if (*deadline <= now) return true;
-    SDL_WaitEventTimeout(nullptr, int(std::min<uint32_t>(*deadline - now, INT_MAX)));
+    // A wait read everything there was as it began and then heard nothing until its
+    // time: there is nothing to read as it ends.
+    if (SDL_WaitEventTimeout(nullptr, int(std::min<uint32_t>(*deadline - now, INT_MAX))) == 0)
+      lastPump_ = SDL_GetTicks64();
     return true;
   }
 
@@ -437,6 +449,7 @@ class SdlHost final : public Host {
   int scale_;
   bool fullscreen_;
   uint64_t start_;
+  uint64_t lastPump_ = 0;
   Gamepads gamepads_;
   uint32_t wakeEvent_ = uint32_t(-1);
   std::map<HWND, RealWindow> windows_;
