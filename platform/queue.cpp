@@ -194,8 +194,14 @@ bool PeekMessage(Message& out, uint32_t flags) {
     out = Message{h, WM_PAINT, 0, 0, Now()};
     return true;
   }
+  // Timers due at the same moment each draw on the frame; it is shown once, after the
+  // last of them, unless running behind has kept it from the screen too long already.
+  if (TakeTimerMessage(out, remove)) {
+    if (PresentOverdue()) PresentDirtyFrames();
+    return true;
+  }
   PresentDirtyFrames();
-  return TakeTimerMessage(out, remove);
+  return false;
 }
 
 bool GetMessage(Message& out) {

@@ -64,6 +64,8 @@ void InvalidateFrameArea(HWND topLevel, const Rect& frameRect, HWND from);
 void SyncFrame(Window& w);
 // Presents every frame painted since the last call.
 void PresentDirtyFrames();
+// True when a frame has been drawn on and kept from the host for a display refresh.
+bool PresentOverdue();
 // Forgets timers of a window that is going away.
 void KillWindowTimers(HWND h);
 // Finds the first window (paint order, bottom top-level first) with something to paint.

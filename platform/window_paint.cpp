@@ -1,6 +1,7 @@
 // Invalidation and painting. Every top-level window owns one client-sized frame; each
 // window paints its own visible part of it, bottom-up, and the host shows the frame.
 #include <algorithm>
+#include <optional>
 
 #include "platform/draw.h"
 #include "platform/host.h"
@@ -28,6 +29,15 @@ void AddInvalid(Window& w, const Rect& client) {
 uint32_t BackgroundPixel() { return ToPixel(GetSysColor(COLOR_BTNFACE)); }
 
 bool g_paintingOwed = false;
+
+// When a frame was first drawn on since the host last showed it; none while every frame
+// is shown.
+std::optional<uint32_t> g_unshownSince;
+
+void MarkFrameDrawn(Window& top) {
+  if (!g_unshownSince && HostStarted()) g_unshownSince = GetHost().Now();
+  top.frameDirty = true;
+}
 
 // Painting only fills frames, and what a procedure paints follows from the state it has
 // when it paints; so while nobody reads a frame, the paint can wait and cover the union
@@ -78,8 +88,15 @@ void SyncFrame(Window& w) {
     w.frame->Resize(width, height, BackgroundPixel());
 }
 
+bool PresentOverdue() {
+  // A display refresh at 60 Hz.
+  constexpr uint32_t kLongestUnshownMs = 16;
+  return g_unshownSince && HostStarted() && GetHost().Now() - *g_unshownSince >= kLongestUnshownMs;
+}
+
 void PresentDirtyFrames() {
   if (!HostStarted()) return;
+  g_unshownSince.reset();
   // Asked after every message; most of the time no frame has been drawn on.
   bool any = false;
   for (HWND h : D().topLevels) {
@@ -211,7 +228,7 @@ DC* BeginPaint(HWND h, PaintStruct* ps) {
   Point o = FrameOrigin(h);
   Rect clip = Intersect(update.Offset(o.x, o.y), VisibleFrameRect(h));
   if (top->frame) {
-    top->frameDirty = true;
+    MarkFrameDrawn(*top);
     AddDirtyRect(top->dirtyRects, clip);
     w->paintDC = std::make_unique<DC>(top->frame.get(), o, clip, CoveringSiblings(h));
   } else {
@@ -235,7 +252,7 @@ DC* GetDC(HWND h) {
     static Surface nothing;
     return new DC(&nothing, o, Rect{});
   }
-  top->frameDirty = true;
+  MarkFrameDrawn(*top);
   AddDirtyRect(top->dirtyRects, VisibleFrameRect(h));
   return new DC(top->frame.get(), o, VisibleFrameRect(h), CoveringSiblings(h));
 }
