@@ -31,6 +31,16 @@ void Surface::Resize(int width, int height, uint32_t fill) {
   pixels_.assign(size_t(width) * size_t(height), fill);
 }
 
+void Surface::Reshape(int width, int height) {
+  if (!SaneSize(width, height)) {
+    Resize(width, height);
+    return;
+  }
+  width_ = width;
+  height_ = height;
+  pixels_.resize(size_t(width) * size_t(height));
+}
+
 void Surface::Fill(const Rect& r, uint32_t pixel) {
   const int left = std::max(r.left, 0), right = std::min(r.right, width_);
   const int top = std::max(r.top, 0), bottom = std::min(r.bottom, height_);

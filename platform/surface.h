@@ -31,6 +31,8 @@ class Surface {
   const uint32_t* Data() const { return pixels_.data(); }
   Rect Bounds() const { return {0, 0, width_, height_}; }
   void Resize(int width, int height, uint32_t fill = 0xFF000000u);
+  // Resizes leaving the pixels unspecified, for a caller about to write every one.
+  void Reshape(int width, int height);
   void Fill(const Rect& r, uint32_t pixel);  // clipped
 
  private:

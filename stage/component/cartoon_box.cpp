@@ -262,11 +262,14 @@ void CartoonBox::InvalidateRect(const platform::Rect& r) {
 void CartoonBox::Compose(const platform::Rect& clip, platform::Surface& out,
                          std::optional<uint32_t> background) {
   SyncSurfaceSize();
-  out = platform::Surface(clip.Width(), clip.Height(),
-                          background ? platform::ToPixel(*background) : 0xFF000000u);
+  const platform::Rect src = platform::Intersect(clip, surface_.Bounds());
+  // The drawing surface covers the area (as it does for every paint): nothing to fill.
+  if (!background && src == clip) out.Reshape(clip.Width(), clip.Height());
+  else
+    out.Resize(clip.Width(), clip.Height(),
+               background ? platform::ToPixel(*background) : 0xFF000000u);
   const platform::Point origin{clip.left, clip.top};
   if (!background) {
-    const platform::Rect src = platform::Intersect(clip, surface_.Bounds());
     for (int y = src.top; y < src.bottom; ++y)
       std::copy_n(surface_.Row(y) + src.left, src.Width(),
                   out.Row(y - clip.top) + (src.left - clip.left));
@@ -287,9 +290,8 @@ void CartoonBox::Paint() {
   const platform::Rect clip =
       platform::Intersect(ps.rcPaint, {0, 0, ClientWidth(), ClientHeight()});
   if (dc && !clip.Empty()) {
-    platform::Surface buffer;
-    Compose(clip, buffer);
-    dc->BitBlt(clip.left, clip.top, clip.Width(), clip.Height(), buffer, 0, 0);
+    Compose(clip, paintBuffer_);
+    dc->BitBlt(clip.left, clip.top, clip.Width(), clip.Height(), paintBuffer_, 0, 0);
   }
   platform::EndPaint(hwnd_, &ps);
 }

@@ -220,6 +220,9 @@ class CartoonBox : public rt::Component, private StageModel::Listener {
   std::vector<WatchedKey> watched_;
 
   platform::Surface surface_;
+  // What Paint composes in, kept from paint to paint: a new one each time cost an
+  // allocation and fresh pages for every frame.
+  platform::Surface paintBuffer_;
   // The background picture decoded once per `pic` value.
   std::vector<uint8_t> decodedPicBytes_;
   std::optional<platform::Surface> decodedPic_;
