@@ -17,6 +17,35 @@ bool WorthMerging(const Rect& a, const Rect& b) {
   return Area(u) <= Area(a) + Area(b) + 1024;
 }
 
+template <int K>
+void Widen(const uint32_t* from, uint32_t* to, int pixels) {
+  for (int i = 0; i < pixels; ++i)
+    for (int j = 0; j < K; ++j) to[i * K + j] = from[i];
+}
+
+// Writes `width` output pixels, each frame pixel k times; the first frame pixel has lost
+// `cut` of its copies to the left edge. The common factors get loops the compiler can
+// unroll: this runs for every pixel of every changed area of a scaled window.
+void WidenRow(const uint32_t* from, uint32_t* to, int width, int k, int cut) {
+  int x = 0;
+  if (cut > 0) {
+    x = std::min(k - cut, width);
+    std::fill_n(to, x, *from++);
+  }
+  const int whole = (width - x) / k;
+  switch (k) {
+    case 2: Widen<2>(from, to + x, whole); break;
+    case 3: Widen<3>(from, to + x, whole); break;
+    case 4: Widen<4>(from, to + x, whole); break;
+    default:
+      for (int i = 0; i < whole; ++i) std::fill_n(to + x + i * k, k, from[i]);
+      break;
+  }
+  from += whole;
+  x += whole * k;
+  if (x < width) std::fill_n(to + x, width - x, *from);
+}
+
 }  // namespace
 
 void AddDirtyRect(std::vector<Rect>& rects, const Rect& r) {
@@ -47,7 +76,6 @@ std::vector<Rect> CopyScaledRects(const Surface& frame, std::span<const Rect> di
   std::vector<Rect> written;
   const int k = std::max(1, box.factor);
   const Rect output{0, 0, outWidth, outHeight};
-  std::vector<uint32_t> row;
   for (const Rect& d : dirty) {
     const Rect src = Intersect(d, frame.Bounds());
     if (src.Empty()) continue;
@@ -65,25 +93,21 @@ std::vector<Rect> CopyScaledRects(const Surface& frame, std::span<const Rect> di
       }
       continue;
     }
-    row.resize(size_t(width));
+    int builtRow = -1;  // the output row holding the last frame row widened
     int builtFor = -1;
     for (int y = dst.top; y < dst.bottom; ++y) {
+      uint32_t* to = out + size_t(y) * size_t(pitch) + dst.left;
       const int fy = (y - box.dest.top) / k;
-      if (fy != builtFor) {
-        // One scaled row serves the k output rows of a frame row. Each frame pixel is
-        // written k times, starting part-way into the first when the left edge was cut.
-        const uint32_t* from = frame.Row(fy) + (dst.left - box.dest.left) / k;
-        int repeat = k - (dst.left - box.dest.left) % k;
-        uint32_t* to = row.data();
-        for (int x = 0; x < width;) {
-          const int n = std::min(repeat, width - x);
-          std::fill_n(to + x, n, *from++);
-          x += n;
-          repeat = k;
-        }
-        builtFor = fy;
+      if (fy == builtFor) {
+        // The k output rows of a frame row are the same: the first is widened, the
+        // others copy it.
+        std::memcpy(to, out + size_t(builtRow) * size_t(pitch) + dst.left, size_t(width) * 4);
+        continue;
       }
-      std::memcpy(out + size_t(y) * size_t(pitch) + dst.left, row.data(), size_t(width) * 4);
+      const int cut = (dst.left - box.dest.left) % k;  // of the first pixel, cut by the edge
+      WidenRow(frame.Row(fy) + (dst.left - box.dest.left) / k, to, width, k, cut);
+      builtFor = fy;
+      builtRow = y;
     }
   }
   return written;

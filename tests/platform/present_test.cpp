@@ -92,3 +92,27 @@ TEST(DirtyRects, ScaledCopyWritesExactlyTheChangedSquaresAndCutsAtTheOutput) {
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 9; ++x) EXPECT_EQ(wide[size_t(y * 9 + x)], frame.At((x + 3) / 2, y / 2)) << x << "," << y;
 }
+
+TEST(DirtyRects, ScaledCopyMatchesPixelByPixelScalingForEveryFactorAndEdgeCut) {
+  const Surface frame = Numbered(7, 5);
+  for (int k = 2; k <= 5; ++k) {
+    for (int cutLeft = 0; cutLeft < k; ++cutLeft) {
+      for (int cutTop = 0; cutTop < k; ++cutTop) {
+        // The output ends part-way through the last frame pixel on the right and below.
+        const int w = 7 * k - cutLeft - 1, h = 5 * k - cutTop - 1;
+        const Letterbox box{k, {-cutLeft, -cutTop, 7 * k - cutLeft, 5 * k - cutTop}};
+        std::vector<uint32_t> out(size_t(w * h), 0);
+        const Rect dirty[] = {{1, 1, 6, 4}, {0, 4, 7, 5}};
+        CopyScaledRects(frame, dirty, box, out.data(), w, w, h);
+        for (int y = 0; y < h; ++y) {
+          for (int x = 0; x < w; ++x) {
+            const int fx = (x + cutLeft) / k, fy = (y + cutTop) / k;
+            const bool changed = (fx >= 1 && fx < 6 && fy >= 1 && fy < 4) || fy == 4;
+            ASSERT_EQ(out[size_t(y * w + x)], changed ? frame.At(fx, fy) : 0u)
+                << "k " << k << " cut " << cutLeft << "," << cutTop << " at " << x << "," << y;
+          }
+        }
+      }
+    }
+  }
+}
