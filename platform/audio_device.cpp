@@ -43,7 +43,11 @@ void SDLCALL FillAudio(void* userdata, Uint8* stream, int len) {
   mixer->Render(reinterpret_cast<float*>(stream), size_t(len) / (sizeof(float) * 2));
 }
 
-constexpr int kDeviceFrames = 1024;  // about 23 ms: low latency for effects, little wake-up cost
+// About 46 ms a buffer. The audio thread wakes once a buffer for as long as anything
+// plays, music included, so this sets the wake-ups of a quiet screen with music (22 a
+// second); an effect starts within one buffer of its cue, which is still well under the
+// time a swing or a jump takes to show.
+constexpr int kDeviceFrames = 2048;
 
 // Opens the default output on `out.mixer` and starts it. With `out.mutex` held.
 bool OpenOutput(OutputDevice& out) {
