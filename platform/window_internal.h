@@ -66,6 +66,8 @@ void SyncFrame(Window& w);
 void PresentDirtyFrames();
 // True when a frame has been drawn on and kept from the host for a display refresh.
 bool PresentOverdue();
+// How many frames have been handed to the host so far.
+uint64_t FramesPresented();
 // Forgets timers of a window that is going away.
 void KillWindowTimers(HWND h);
 // Finds the first window (paint order, bottom top-level first) with something to paint.

@@ -33,6 +33,7 @@ bool g_paintingOwed = false;
 // When a frame was first drawn on since the host last showed it; none while every frame
 // is shown.
 std::optional<uint32_t> g_unshownSince;
+uint64_t g_framesPresented = 0;
 
 void MarkFrameDrawn(Window& top) {
   if (!g_unshownSince && HostStarted()) g_unshownSince = GetHost().Now();
@@ -110,9 +111,13 @@ void PresentDirtyFrames() {
     w->frameDirty = false;
     std::vector<Rect> dirty = std::move(w->dirtyRects);
     w->dirtyRects.clear();
-    if (w->style & WS_VISIBLE) GetHost().PresentRects(h, *w->frame, dirty);
+    if (!(w->style & WS_VISIBLE)) continue;
+    GetHost().PresentRects(h, *w->frame, dirty);
+    ++g_framesPresented;
   }
 }
+
+uint64_t FramesPresented() { return g_framesPresented; }
 
 HWND NextWindowToPaint() {
   if (!g_mayBeInvalid) return 0;

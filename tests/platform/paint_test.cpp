@@ -7,6 +7,7 @@
 #include "message_log.h"
 #include "platform/draw.h"
 #include "platform/surface.h"
+#include "platform/window_internal.h"
 
 using namespace platform;
 using namespace platform::testing;
@@ -297,4 +298,47 @@ TEST_F(Paint, DeferredPaintWaitsForTheFrameToBeReadAndPaintsAllThatIsOwed) {
   EXPECT_EQ(FramePixel(top, 65, 65), kBlue);
   EXPECT_EQ(FramePixel(top, 95, 5), kRed) << "never owed, never repainted";
   EXPECT_EQ(paints, 2) << "one paint covers everything owed";
+}
+
+// Timers due at the same moment each draw; the host is handed the frame once, after the
+// last of them. A program that runs behind, with a timer always due, still shows a frame
+// at least every display refresh.
+TEST_F(Paint, FramesGoToTheHostOncePerMomentAndAtLeastEveryRefreshWhenBehind) {
+  int busyMs = 0;
+  HWND top = MakeTop([&busyMs](HWND h, uint32_t m, uint64_t w, int64_t l) -> int64_t {
+    if (m == WM_TIMER) {
+      InvalidateRect(h, nullptr);
+      if (busyMs > 0) GetHost().WaitUntil(GetHost().Now() + uint32_t(busyMs));
+      return 0;
+    }
+    if (m != WM_PAINT) return DefWindowProc(h, m, w, l);
+    PaintStruct ps;
+    DC* dc = BeginPaint(h, &ps);
+    dc->FillSolid(ps.rcPaint, kRed);
+    EndPaint(h, &ps);
+    return 0;
+  });
+  RunMessagesUntil(0);
+  SetTimer(top, 1, 10);
+  SetTimer(top, 2, 10);
+  SetTimer(top, 3, 20);
+  const uint64_t before = detail::FramesPresented();
+  RunMessagesUntil(100);
+  // Ten moments with a tick (10, 20, ... 100), two or three timers at each.
+  EXPECT_EQ(detail::FramesPresented() - before, 10u);
+
+  // Each tick now keeps the program busy for 6 ms: from here on a tick is always due.
+  busyMs = 6;
+  const uint64_t behind = detail::FramesPresented();
+  // RunMessagesUntil would not stop while a message is always ready.
+  for (Message m; GetHost().Now() < 400;) {
+    if (PeekMessage(m, PM_REMOVE)) DispatchMessage(m);
+    else WaitMessageUntil(400);
+  }
+  const uint64_t shown = detail::FramesPresented() - behind;
+  // From one present to the next: the tick that draws, 16 ms waiting from its paint,
+  // and the tick running when they are up, 28 ms at most; so 300 ms hold at least 10
+  // presents. Never one per tick (50).
+  EXPECT_GE(shown, 10u);
+  EXPECT_LT(shown, 30u);
 }
