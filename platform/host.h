@@ -65,6 +65,10 @@ class Host {
   virtual uint32_t Now() = 0;
   // Moves pending host input into the queue (PostKeyInput, PostMouseInput ...).
   virtual void PumpInput() = 0;
+  // The same, asked by the queue before every message it hands out: a host whose reading
+  // of the system is costly may read it once a millisecond and take only what it has
+  // already read in between.
+  virtual void PumpInputBeforeMessage() { PumpInput(); }
   // Blocks until host input arrives or `deadline` (a Now() value) is reached. The
   // queue passes the earliest of the next timer expiry and the next scheduled item
   // (script key, screenshot, run-for end). The headless host instead sets its clock to

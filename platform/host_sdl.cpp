@@ -73,18 +73,22 @@ class SdlHost final : public Host {
   bool IsHeadless() const override { return false; }
   uint32_t Now() override { return uint32_t(SDL_GetTicks64() - start_); }
 
-  // The queue asks for input before every message it hands out, several times a
-  // millisecond in a busy frame. Reading the display connection and the device monitors
-  // takes half a dozen system calls each time, so they are read at most once a
-  // millisecond (and by every wait); events already read are taken every time.
   void PumpInput() override {
+    lastPump_ = SDL_GetTicks64();
+    SDL_PumpEvents();
+    TakeEvents();
+  }
+
+  // Several times a millisecond in a busy frame. Reading the display connection and the
+  // device monitors takes half a dozen system calls each time, so they are read at most
+  // once a millisecond (and by every wait); events already read are taken every time.
+  void PumpInputBeforeMessage() override {
     const uint64_t now = SDL_GetTicks64();
     if (now != lastPump_) {
       lastPump_ = now;
       SDL_PumpEvents();
     }
-    SDL_Event e;
-    while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) Translate(e);
+    TakeEvents();
   }
 
   bool WaitUntil(std::optional<uint32_t> deadline) override {
@@ -99,6 +103,11 @@ class SdlHost final : public Host {
     if (SDL_WaitEventTimeout(nullptr, int(std::min<uint32_t>(*deadline - now, INT_MAX))) == 0)
       lastPump_ = SDL_GetTicks64();
     return true;
+  }
+
+  void TakeEvents() {
+    SDL_Event e;
+    while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) Translate(e);
   }
 
   void Wake() override {

@@ -171,7 +171,7 @@ bool PeekMessage(Message& out, uint32_t flags) {
   // A termination signal closes the windows as the user would; with none shown, quit.
   if (TakeSignalledEnd() && !CloseShownWindows()) PostQuitMessage(0);
   RunDueSchedule();
-  GetHost().PumpInput();
+  GetHost().PumpInputBeforeMessage();
   {
     std::unique_lock lock(Q().mutex);
     if (!Q().posted.empty()) {

@@ -178,6 +178,32 @@ TEST_F(RealHost, F11TogglesFullscreenAndIsNotAKey) {
   EXPECT_FALSE(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN);
 }
 
+// The queue asks the host for input before every message and the host reads the system
+// at most once a millisecond; what it has read already (here, pushed events) still
+// reaches the queue on every ask, however close together.
+TEST_F(RealHost, EventsAlreadyReadReachTheQueueOnEveryMessage) {
+  auto press = [&](SDL_Keycode key, bool down) {
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.windowID = SDL_GetWindowID(window);
+    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.sym = key;
+    SDL_PushEvent(&e);
+  };
+  Drain();
+  std::vector<KeyMessage> seen;
+  for (SDL_Keycode key : {SDLK_LEFT, SDLK_RIGHT, SDLK_SPACE}) {
+    press(key, true);
+    Message m;
+    while (PeekMessage(m, PM_REMOVE))
+      if (m.message == WM_KEYDOWN) seen.push_back({m.message, int(m.wParam)});
+  }
+  EXPECT_THAT(seen, ElementsAre(KeyMessage{WM_KEYDOWN, VK_LEFT}, KeyMessage{WM_KEYDOWN, VK_RIGHT},
+                                KeyMessage{WM_KEYDOWN, VK_SPACE}));
+  for (SDL_Keycode key : {SDLK_LEFT, SDLK_RIGHT, SDLK_SPACE}) press(key, false);
+  Drain();
+}
+
 // The sound device's comings and goings reach the audio through the host's events: a
 // removed output that is the one in use is closed, a capture device or another output
 // changes nothing, and a new output brings the sound back.
