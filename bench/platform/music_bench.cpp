@@ -1,0 +1,123 @@
+// The game's tune on the audio thread: FluidSynth synthesising it (the first two passes
+// of every start) against the kept pass played back (every later pass), in one run. An
+// iteration makes the tune's first 30 s, stereo at 44.1 kHz; the "share_of_core" counter
+// is the share of one core it takes to keep up with playing them (CPU time over audio
+// time). The synthesiser
+// is set up as the mixer sets it up; without chorus and reverb it shows what those cost.
+#include <benchmark/benchmark.h>
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "game/assets/builtin_assets.h"
+#include "platform/audio.h"
+#include "platform/audio_kept_pass.h"
+
+namespace {
+
+constexpr int kRate = platform::AudioMixer::kSampleRate;
+constexpr int kChunk = 64 * 16;
+constexpr size_t kIterationFrames = size_t(kRate) * 30;
+
+// The tune playing in a loop, from the top.
+class Tune {
+ public:
+  explicit Tune(bool effects) {
+    fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+    fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+    settings_ = new_fluid_settings();
+    fluid_settings_setnum(settings_, "synth.sample-rate", kRate);
+    fluid_settings_setint(settings_, "synth.cpu-cores", 1);
+    fluid_settings_setint(settings_, "synth.chorus.active", effects ? 1 : 0);
+    fluid_settings_setint(settings_, "synth.reverb.active", effects ? 1 : 0);
+    fluid_settings_setstr(settings_, "player.timing-source", "sample");
+    synth_ = new_fluid_synth(settings_);
+    const std::string font = platform::FindSoundFont();
+    ready_ = !font.empty() && fluid_synth_sfload(synth_, font.c_str(), 1) != FLUID_FAILED;
+    player_ = new_fluid_player(synth_);
+    const auto tune = game::assets::Music();
+    fluid_player_add_mem(player_, tune.data(), tune.size());
+    fluid_player_set_loop(player_, -1);
+    fluid_player_play(player_);
+  }
+  ~Tune() {
+    delete_fluid_player(player_);
+    delete_fluid_synth(synth_);
+    delete_fluid_settings(settings_);
+  }
+  bool Ready() const { return ready_; }
+  // Back to the top, with nothing sounding.
+  void Rewind() {
+    fluid_synth_all_sounds_off(synth_, -1);
+    fluid_player_seek(player_, 0);
+  }
+  void Render(float* out, size_t frames) {
+    for (size_t done = 0; done < frames; done += kChunk) {
+      const int n = int(std::min<size_t>(kChunk, frames - done));
+      fluid_synth_write_float(synth_, n, out + 2 * done, 0, 2, out + 2 * done, 1, 2);
+    }
+  }
+
+ private:
+  fluid_settings_t* settings_ = nullptr;
+  fluid_synth_t* synth_ = nullptr;
+  fluid_player_t* player_ = nullptr;
+  bool ready_ = false;
+};
+
+void ReportCore(benchmark::State& state) {
+  state.counters["share_of_core"] = benchmark::Counter(double(state.iterations()) * kIterationFrames / kRate,
+                                              benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_SynthesiseTune(benchmark::State& state) {
+  Tune tune(state.range(0) != 0);
+  if (!tune.Ready()) {
+    state.SkipWithError("no sound font");
+    return;
+  }
+  std::vector<float> out(kIterationFrames * 2);
+  for (auto _ : state) {
+    state.PauseTiming();
+    tune.Rewind();
+    state.ResumeTiming();
+    tune.Render(out.data(), kIterationFrames);
+    benchmark::DoNotOptimize(out.data());
+  }
+  ReportCore(state);
+}
+BENCHMARK(BM_SynthesiseTune)->ArgName("effects")->Arg(1)->Arg(0)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void BM_ReplayKeptPass(benchmark::State& state) {
+  Tune tune(true);
+  if (!tune.Ready()) {
+    state.SkipWithError("no sound font");
+    return;
+  }
+  // Thirty seconds of the tune, kept as the mixer keeps its second pass.
+  constexpr size_t kKept = size_t(kRate) * 30;
+  std::vector<float> pcm(kKept * 2);
+  tune.Render(pcm.data(), kKept);
+  platform::audio::KeptPass kept(16u << 20);
+  kept.Append(pcm.data(), kKept);
+  kept.Finish();
+  std::vector<float> out(kIterationFrames * 2);
+  size_t at = 0;
+  for (auto _ : state) {
+    std::fill(out.begin(), out.end(), 0.0f);
+    for (size_t done = 0; done < kIterationFrames; done += 2048) {
+      const size_t n = std::min<size_t>(2048, kIterationFrames - done);
+      kept.AddInto(out.data() + 2 * done, at, n);
+      at = (at + n) % kKept;
+    }
+    benchmark::DoNotOptimize(out.data());
+  }
+  ReportCore(state);
+}
+BENCHMARK(BM_ReplayKeptPass)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
