@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,8 @@
 #include <string>
 #include <vector>
 #include <map>
+#include <mutex>
+#include <condition_variable>
 
 #include <unistd.h>
 
@@ -92,6 +95,10 @@ class SdlHost final : public Host {
   }
 
   bool WaitUntil(std::optional<uint32_t> deadline) override {
+    if (SDL_NumJoysticks() > 0) {
+      WaitInSlices(deadline);
+      return true;
+    }
     if (!deadline) {
       SDL_WaitEvent(nullptr);
       return true;
@@ -110,7 +117,30 @@ class SdlHost final : public Host {
     while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) Translate(e);
   }
 
+  // With a joystick attached, SDL's wait reads every device each millisecond, since it
+  // cannot wait on the pads: a thousand wake-ups a second for as long as one is plugged
+  // in. The host sleeps in slices instead and reads everything between them; a key or a
+  // button waits at most one slice, and another thread's post ends the slice at once.
+  void WaitInSlices(std::optional<uint32_t> deadline) {
+    constexpr uint32_t kSliceMs = 8;
+    const uint32_t now = Now();
+    if (deadline && *deadline <= now) return;
+    const uint32_t slice = deadline ? std::min(*deadline - now, kSliceMs) : kSliceMs;
+    {
+      std::unique_lock lock(wakeMutex_);
+      wakeCv_.wait_for(lock, std::chrono::milliseconds(slice), [this] { return woken_; });
+      woken_ = false;
+    }
+    lastPump_ = SDL_GetTicks64();
+    SDL_PumpEvents();
+  }
+
   void Wake() override {
+    {
+      std::lock_guard lock(wakeMutex_);
+      woken_ = true;
+    }
+    wakeCv_.notify_one();
     if (wakeEvent_ == uint32_t(-1)) return;
     SDL_Event e{};
     e.type = wakeEvent_;
@@ -461,6 +491,9 @@ class SdlHost final : public Host {
   uint64_t lastPump_ = 0;
   Gamepads gamepads_;
   uint32_t wakeEvent_ = uint32_t(-1);
+  std::mutex wakeMutex_;
+  std::condition_variable wakeCv_;
+  bool woken_ = false;  // with wakeMutex_
   std::map<HWND, RealWindow> windows_;
 };
 

@@ -6,6 +6,8 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -138,6 +140,38 @@ TEST_F(RealHost, ControllerButtonsAreKeysAndUnpluggingReleasesThem) {
                                                       KeyMessage{WM_KEYUP, '4'}));
   for (int vk : {int(VK_SPACE), int(VK_DOWN), int('4')}) EXPECT_FALSE(GetKeyState(vk) & 0x8000);
   EXPECT_THAT(log.Messages(top), ::testing::Not(::testing::Contains(uint32_t(WM_CLOSE))));
+}
+
+// This thread's voluntary context switches so far: each is a wake-up.
+long WakeUps() {
+  std::ifstream status("/proc/thread-self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("voluntary_ctxt_switches:", 0) == 0) return std::stol(line.substr(24));
+  return -1;
+}
+
+// SDL waits by reading every device each millisecond while a joystick is attached; the
+// host sleeps in slices instead, and still hears a pad's button at once.
+TEST_F(RealHost, WithAPadPluggedInWaitsSleepAndAButtonEndsThem) {
+  PlugIn();
+  Drain();
+  const long before = WakeUps();
+  EXPECT_FALSE(WaitMessageUntil(GetHost().Now() + 200));
+  EXPECT_LT(WakeUps() - before, 100);  // a millisecond's polling: about 200
+
+  const uint32_t start = GetHost().Now();
+  std::thread presser([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_A, SDL_PRESSED);
+  });
+  const bool woke = WaitMessageUntil(start + 3000);
+  presser.join();
+  EXPECT_TRUE(woke);
+  EXPECT_LT(GetHost().Now() - start, 3000u);
+  EXPECT_THAT(Keys(), ElementsAre(KeyMessage{WM_KEYDOWN, VK_SPACE}));
+  SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_A, SDL_RELEASED);
+  Keys();
 }
 
 TEST_F(RealHost, MousePositionsComeBackThroughScaleAndLetterbox) {
