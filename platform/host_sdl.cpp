@@ -36,6 +36,7 @@
 #include "platform/process.h"
 #include "platform/surface.h"
 #include "platform/window.h"
+#include "platform/x11_shm_present.h"
 
 namespace platform::detail {
 
@@ -57,6 +58,9 @@ struct RealWindow {
   // Presenting into the window's own surface: what it showed last, to tell whether a
   // present may carry only the changed areas.
   bool useSurface = true;
+  // On X, the window's pixels go through shared memory without a wait for the server
+  // (platform/x11_shm_present.h); SDL's surface is the way everywhere else.
+  std::unique_ptr<X11ShmPresenter> x11;
   SDL_Surface* shown = nullptr;
   int shownW = 0, shownH = 0, shownFrameW = 0, shownFrameH = 0;
   bool needsAll = true;
@@ -171,14 +175,15 @@ class SdlHost final : public Host {
       rw.clientW = cw;
       rw.clientH = ch;
       // The frame is composed in memory already; all that is left is to copy what changed
-      // into the window's own surface (shared memory on X) and hand the display those
+      // into the window's own pixels (shared memory on X) and hand the display those
       // rectangles. A renderer would upload the whole frame as a texture and copy it all
       // to the window on every present; a GL one would first bring up a GL driver, which
       // without a GPU is a software rasteriser costing several per cent of a core, 80 MB
       // and 50 ms of start-up. Only when the window has no surface of its own does the
       // software renderer take over. No vsync: waiting for the display would hold up
       // the game's timers.
-      windows_[h] = rw;
+      if (!UseSdlSurfaceOnly()) rw.x11 = X11ShmPresenter::Open(rw.window);
+      windows_[h] = std::move(rw);
       return;
     }
     RealWindow& rw = it->second;
@@ -202,12 +207,11 @@ class SdlHost final : public Host {
     auto it = windows_.find(h);
     if (it == windows_.end() || frame.Empty()) return;
     RealWindow& rw = it->second;
-    if (rw.useSurface && !PresentToSurface(rw, frame, dirty)) {
-      rw.useSurface = false;
-      rw.renderer = SDL_CreateRenderer(rw.window, -1, SDL_RENDERER_SOFTWARE);
-      if (!rw.renderer) rw.renderer = SDL_CreateRenderer(rw.window, -1, 0);
+    if (rw.x11 && !PresentThroughX11(rw, frame, dirty)) {
+      rw.x11.reset();  // SDL's way from now on
+      rw.needsAll = true;
     }
-    if (!rw.useSurface && !PresentWithRenderer(rw, frame)) return;
+    if (!rw.x11 && !PresentThroughSdl(rw, frame, dirty)) return;
     ProbePresented();
     if (!presentedOnce_) {
       presentedOnce_ = true;
@@ -253,6 +257,52 @@ class SdlHost final : public Host {
     std::fprintf(stderr, "tolvaran: first frame on the screen %.0f ms after start\n", ms);
   }
   bool presentedOnce_ = false;
+
+  // TOLVARAN_SDL_SURFACE=1: present through SDL's window surface on X as well, the way
+  // to compare the two or to step around a display that mishandles the other.
+  static bool UseSdlSurfaceOnly() {
+    const char* v = std::getenv("TOLVARAN_SDL_SURFACE");
+    return v && std::strcmp(v, "1") == 0;
+  }
+
+  static bool PresentThroughSdl(RealWindow& rw, const Surface& frame,
+                                std::span<const Rect> dirty) {
+    if (rw.useSurface && !PresentToSurface(rw, frame, dirty)) {
+      rw.useSurface = false;
+      rw.renderer = SDL_CreateRenderer(rw.window, -1, SDL_RENDERER_SOFTWARE);
+      if (!rw.renderer) rw.renderer = SDL_CreateRenderer(rw.window, -1, 0);
+    }
+    return rw.useSurface || PresentWithRenderer(rw, frame);
+  }
+
+  // As PresentToSurface, into the X presenter's image. False when the display refused
+  // it; the caller then goes on with SDL's surface.
+  static bool PresentThroughX11(RealWindow& rw, const Surface& frame,
+                                std::span<const Rect> dirty) {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(rw.window, &w, &h);  // X has no points apart from pixels
+    int pitch = 0;
+    bool fresh = false;
+    uint32_t* pixels = rw.x11->Begin(w, h, pitch, fresh);
+    if (!pixels) return false;
+    const bool all = fresh || rw.needsAll || frame.Width() != rw.shownFrameW ||
+                     frame.Height() != rw.shownFrameH;
+    const Letterbox box = FitWholeFactor(frame.Width(), frame.Height(), w, h);
+    std::vector<Rect> written;
+    if (all) {
+      for (int y = 0; y < h; ++y) std::fill_n(pixels + size_t(y) * size_t(pitch), w, 0u);
+      const Rect whole = frame.Bounds();
+      CopyScaledRects(frame, std::span<const Rect>(&whole, 1), box, pixels, pitch, w, h);
+      written.push_back({0, 0, w, h});
+    } else {
+      written = CopyScaledRects(frame, dirty, box, pixels, pitch, w, h);
+    }
+    if (!written.empty() && !rw.x11->Put(written)) return false;
+    rw.shownFrameW = frame.Width();
+    rw.shownFrameH = frame.Height();
+    rw.needsAll = false;
+    return true;
+  }
 
   // Copies the changed areas, scaled, into the window's surface and updates just those
   // rectangles on the screen; the whole window (black bars included) after anything that
@@ -321,6 +371,7 @@ class SdlHost final : public Host {
   }
 
   static void Destroy(RealWindow& w) {
+    w.x11.reset();  // done with the window on its own connection before SDL destroys it
     if (w.texture) SDL_DestroyTexture(w.texture);
     if (w.renderer) SDL_DestroyRenderer(w.renderer);
     if (w.window) SDL_DestroyWindow(w.window);
@@ -479,6 +530,8 @@ class SdlHost final : public Host {
  public:
   // The display is gone: the windows can no longer be destroyed or drawn, only forgotten.
   void ForgetWindows() {
+    // The presenters' connections are as dead as SDL's; closing them would talk to them.
+    for (auto& [h, w] : windows_) (void)w.x11.release();
     windows_.clear();
     presentedOnce_ = true;
   }
