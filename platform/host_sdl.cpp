@@ -25,6 +25,7 @@
 #include <mutex>
 #include <condition_variable>
 
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include "platform/audio.h"
@@ -36,7 +37,7 @@
 #include "platform/process.h"
 #include "platform/surface.h"
 #include "platform/window.h"
-#include "platform/x11_shm_present.h"
+#include "platform/x11_display.h"
 
 namespace platform::detail {
 
@@ -59,7 +60,7 @@ struct RealWindow {
   // present may carry only the changed areas.
   bool useSurface = true;
   // On X, the window's pixels go through shared memory without a wait for the server
-  // (platform/x11_shm_present.h); SDL's surface is the way everywhere else.
+  // (platform/x11_display.h); SDL's surface is the way everywhere else.
   std::unique_ptr<X11ShmPresenter> x11;
   SDL_Surface* shown = nullptr;
   int shownW = 0, shownH = 0, shownFrameW = 0, shownFrameH = 0;
@@ -72,9 +73,11 @@ class SdlHost final : public Host {
       : scale_(std::max(1, scale)), fullscreen_(fullscreen), start_(SDL_GetTicks64()),
         gamepads_(PostKeyInput) {
     wakeEvent_ = SDL_RegisterEvents(1);
+    wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   }
   ~SdlHost() override {
     for (auto& [h, w] : windows_) Destroy(w);
+    if (wakeFd_ >= 0) close(wakeFd_);
   }
 
   bool IsHeadless() const override { return false; }
@@ -87,11 +90,16 @@ class SdlHost final : public Host {
   }
 
   // Several times a millisecond in a busy frame. Reading the display connection and the
-  // device monitors takes half a dozen system calls each time, so they are read at most
-  // once a millisecond (and by every wait); events already read are taken every time.
+  // device monitors takes some ten system calls each time, so they are read at most once
+  // a millisecond (and by every wait); events already read are taken every time. On X,
+  // they are read only when the display has sent something, or every 50 ms for the
+  // device monitors (a controller plugged in); while a controller is attached, which
+  // the display does not report, once a millisecond as before.
   void PumpInputBeforeMessage() override {
+    constexpr uint64_t kDevicesEveryMs = 50;
     const uint64_t now = SDL_GetTicks64();
-    if (now != lastPump_) {
+    if (now != lastPump_ && (!xInput_ || now - lastPump_ >= kDevicesEveryMs ||
+                             SDL_NumJoysticks() > 0 || xInput_->HasInput())) {
       lastPump_ = now;
       SDL_PumpEvents();
     }
@@ -101,6 +109,10 @@ class SdlHost final : public Host {
   bool WaitUntil(std::optional<uint32_t> deadline) override {
     if (SDL_NumJoysticks() > 0) {
       WaitInSlices(deadline);
+      return true;
+    }
+    if (xInput_ && wakeFd_ >= 0) {
+      WaitOnX(deadline);
       return true;
     }
     if (!deadline) {
@@ -114,6 +126,24 @@ class SdlHost final : public Host {
     if (SDL_WaitEventTimeout(nullptr, int(std::min<uint32_t>(*deadline - now, INT_MAX))) == 0)
       lastPump_ = SDL_GetTicks64();
     return true;
+  }
+
+  // SDL's wait reads the display and the device monitors twice before it sleeps, some
+  // twenty system calls for each of the game's sixty-odd waits a second. On X the host
+  // sleeps on the display's socket and its own wake-up counter, and reads the display
+  // when it has sent something; the device monitors are read every 50 ms, as in
+  // PumpInputBeforeMessage.
+  void WaitOnX(std::optional<uint32_t> deadline) {
+    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return;  // pushed since taken
+    int timeout = -1;
+    if (deadline) {
+      const uint32_t now = Now();
+      if (*deadline <= now) return;
+      timeout = int(std::min<uint32_t>(*deadline - now, INT_MAX));
+    }
+    if (!xInput_->Wait(timeout, wakeFd_)) return;
+    lastPump_ = SDL_GetTicks64();
+    SDL_PumpEvents();
   }
 
   void TakeEvents() {
@@ -145,6 +175,10 @@ class SdlHost final : public Host {
       woken_ = true;
     }
     wakeCv_.notify_one();
+    if (wakeFd_ >= 0) {
+      const uint64_t one = 1;
+      [[maybe_unused]] const ssize_t n = write(wakeFd_, &one, sizeof one);
+    }
     if (wakeEvent_ == uint32_t(-1)) return;
     SDL_Event e{};
     e.type = wakeEvent_;
@@ -183,6 +217,7 @@ class SdlHost final : public Host {
       // software renderer take over. No vsync: waiting for the display would hold up
       // the game's timers.
       if (!UseSdlSurfaceOnly()) rw.x11 = X11ShmPresenter::Open(rw.window);
+      if (!xInput_) xInput_ = X11InputProbe::Open(rw.window);  // SDL's connection: one for all
       windows_[h] = std::move(rw);
       return;
     }
@@ -542,8 +577,10 @@ class SdlHost final : public Host {
   bool fullscreen_;
   uint64_t start_;
   uint64_t lastPump_ = 0;
+  std::unique_ptr<X11InputProbe> xInput_;
   Gamepads gamepads_;
   uint32_t wakeEvent_ = uint32_t(-1);
+  int wakeFd_ = -1;  // counts Wake() calls for WaitOnX
   std::mutex wakeMutex_;
   std::condition_variable wakeCv_;
   bool woken_ = false;  // with wakeMutex_

@@ -1,4 +1,7 @@
-// Showing a real window's pixels on an X display without waiting for the server.
+// The SDL host's own dealings with an X display, where SDL's would cost a system call or
+// a round trip every frame.
+//
+// Showing a real window's pixels without waiting for the server.
 //
 // SDL's window surface ends every update with a round trip to the X server (XSync): the
 // game sleeps until the server has drawn, then wakes again, for every frame. Here the
@@ -50,6 +53,26 @@ class X11ShmPresenter {
   void* gc_;              // its graphics context on our connection
   std::unique_ptr<Image> image_;
   bool failed_ = false;
+};
+
+// Whether SDL's X connection has anything for SDL_PumpEvents to read: events Xlib has
+// queued already, or bytes waiting on the socket. One poll() answers it, where the pump
+// itself reads the socket, the device monitors and the controllers, some ten system
+// calls, and finds nothing nearly every time.
+class X11InputProbe {
+ public:
+  // Null unless `window` is on X.
+  static std::unique_ptr<X11InputProbe> Open(SDL_Window* window);
+  bool HasInput() const;
+  // Sleeps until the display sends something, `wakeFd` (an eventfd) is written, or
+  // `timeoutMs` (-1: no limit) passes; true when the display has something to read.
+  // Resets `wakeFd`.
+  bool Wait(int timeoutMs, int wakeFd) const;
+
+ private:
+  X11InputProbe(void* display, int fd) : display_(display), fd_(fd) {}
+  void* display_;  // SDL's
+  int fd_;
 };
 
 }  // namespace platform::detail

@@ -1,5 +1,6 @@
-// The SDL host's window on a private X server: what each present leaves in the window,
-// read back from the server, and a present that does not wait for the server.
+// The SDL host on a private X server: what each present leaves in the window, read back
+// from the server; a present that does not wait for the server; and the host's own wait,
+// which ends on what the display sends and on another thread's wake-up.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -27,7 +28,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-class X11Window : public ::testing::Test {
+class X11Host : public ::testing::Test {
  protected:
   void SetUp() override {
     if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) GTEST_SKIP() << "no Xvfb";
@@ -137,7 +138,7 @@ class X11Window : public ::testing::Test {
   Surface frame_;
 };
 
-TEST_F(X11Window, EachPresentLeavesTheFrameInTheWindow) {
+TEST_F(X11Host, EachPresentLeavesTheFrameInTheWindow) {
   const Rect all = frame_.Bounds();
   PresentAndSettle(std::span<const Rect>(&all, 1));
   EXPECT_EQ(Mismatches(2, 0, 0), 0);
@@ -165,7 +166,7 @@ TEST_F(X11Window, EachPresentLeavesTheFrameInTheWindow) {
   EXPECT_EQ(Mismatches(2, (1500 - 1280) / 2, (1000 - 960) / 2), 0);
 }
 
-TEST_F(X11Window, APresentDoesNotWaitForTheServer) {
+TEST_F(X11Host, APresentDoesNotWaitForTheServer) {
   const Rect all = frame_.Bounds();
   PresentAndSettle(std::span<const Rect>(&all, 1));
   // A server that does nothing for a while: the present hands over its pixels and
@@ -184,6 +185,63 @@ TEST_F(X11Window, APresentDoesNotWaitForTheServer) {
   EXPECT_LT(took, std::chrono::milliseconds(500));
   GetHost().PresentRects(top_, frame_, {});
   EXPECT_EQ(Mismatches(2, 0, 0), 0);
+}
+
+TEST_F(X11Host, AWaitEndsOnWhatTheDisplaySendsOrAWakeAndElseSleepsToItsTime) {
+  Drain();
+  auto waitAtMost = [](uint32_t ms) {
+    const auto start = Clock::now();
+    GetHost().WaitUntil(GetHost().Now() + ms);
+    return Clock::now() - start;
+  };
+
+  // The window manager's close button, as the display delivers it.
+  std::thread closer([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    Display* d = XOpenDisplay(nullptr);
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = xwindow_;
+    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    XSendEvent(d, xwindow_, False, 0, &e);
+    XCloseDisplay(d);
+  });
+  const auto tookForClose = waitAtMost(5000);
+  closer.join();
+  EXPECT_LT(tookForClose, std::chrono::milliseconds(2500));
+  GetHost().PumpInputBeforeMessage();
+  bool closeAsked = false;
+  for (const Message& m : Drain()) closeAsked = closeAsked || (m.hwnd == top_ && m.message == WM_CLOSE);
+  EXPECT_TRUE(closeAsked);
+
+  // Whatever the close brought along is read first, so that the wake-up alone ends the
+  // next wait.
+  for (int i = 0; i < 20; ++i) {
+    GetHost().PumpInputBeforeMessage();
+    Drain();
+    if (waitAtMost(50) >= std::chrono::milliseconds(45)) break;
+  }
+  std::thread waker([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    GetHost().Wake();
+  });
+  const auto tookForWake = waitAtMost(5000);
+  waker.join();
+  EXPECT_LT(tookForWake, std::chrono::milliseconds(2500));
+
+  // Nothing more to hear: the loop's waits sleep to the deadline instead of spinning
+  // (the wake-up above left an event in SDL's queue, which the first look takes).
+  const uint32_t deadline = GetHost().Now() + 300;
+  int waits = 0;
+  while (GetHost().Now() < deadline) {
+    GetHost().PumpInputBeforeMessage();
+    Drain();
+    GetHost().WaitUntil(deadline);
+    ++waits;
+  }
+  EXPECT_LE(waits, 3);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "platform/x11_shm_present.h"
+#include "platform/x11_display.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <unistd.h>
 
 #include <bit>
 #include <chrono>
@@ -38,6 +39,7 @@ struct XFunctions {
   decltype(&XShmAttach) shmAttach;
   decltype(&XShmDetach) shmDetach;
   decltype(&XShmPutImage) shmPutImage;
+  decltype(&XEventsQueued) eventsQueued;
 };
 
 const XFunctions* LoadX() {
@@ -70,6 +72,7 @@ const XFunctions* LoadX() {
     get(xext, "XShmAttach", f.shmAttach);
     get(xext, "XShmDetach", f.shmDetach);
     get(xext, "XShmPutImage", f.shmPutImage);
+    get(x11, "XEventsQueued", f.eventsQueued);
     return all ? &f : nullptr;
   }();
   return loaded;
@@ -85,7 +88,6 @@ struct OwnDisplay {
 };
 std::vector<OwnDisplay> g_ownDisplays;
 XErrorHandler g_previousHandler = nullptr;
-bool g_handlerInstalled = false;
 
 int OnXError(Display* display, XErrorEvent* error) {
   for (OwnDisplay& own : g_ownDisplays)
@@ -113,10 +115,9 @@ struct X11ShmPresenter::Connection {
 
   Connection(const XFunctions& functions, Display* d) : x(functions), display(d) {
     g_ownDisplays.push_back({d, false});
-    if (!g_handlerInstalled) {
-      g_previousHandler = x.setErrorHandler(OnXError);
-      g_handlerInstalled = true;
-    }
+    // Again for every connection: SDL puts back the handler it found when it shuts down.
+    const XErrorHandler previous = x.setErrorHandler(OnXError);
+    if (previous != OnXError) g_previousHandler = previous;
   }
   ~Connection() {
     x.closeDisplay(display);  // after everything sent on it has been done
@@ -267,6 +268,35 @@ bool X11ShmPresenter::Put(std::span<const Rect> rects) {
   if (!rects.empty()) image_->beingRead = true;
   x.flush(d);
   return !Erred(d);
+}
+
+std::unique_ptr<X11InputProbe> X11InputProbe::Open(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+    return nullptr;
+  const XFunctions* x = LoadX();
+  if (!x) return nullptr;
+  Display* display = info.info.x11.display;
+  return std::unique_ptr<X11InputProbe>(new X11InputProbe(display, x->connectionNumber(display)));
+}
+
+bool X11InputProbe::HasInput() const {
+  if (LoadX()->eventsQueued(static_cast<Display*>(display_), QueuedAlready) > 0) return true;
+  pollfd p{fd_, POLLIN, 0};
+  return poll(&p, 1, 0) != 0;  // an error too: the pump will find out what it is
+}
+
+bool X11InputProbe::Wait(int timeoutMs, int wakeFd) const {
+  // The socket is in the poll below; only what Xlib has queued already needs a look.
+  if (LoadX()->eventsQueued(static_cast<Display*>(display_), QueuedAlready) > 0) return true;
+  pollfd p[2] = {{fd_, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+  if (poll(p, 2, timeoutMs) <= 0) return false;
+  if (p[1].revents & POLLIN) {
+    uint64_t count = 0;
+    [[maybe_unused]] const ssize_t n = read(wakeFd, &count, sizeof count);
+  }
+  return p[0].revents != 0;
 }
 
 }  // namespace platform::detail
