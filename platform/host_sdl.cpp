@@ -320,22 +320,10 @@ class SdlHost final : public Host {
     bool fresh = false;
     uint32_t* pixels = rw.x11->Begin(w, h, pitch, fresh);
     if (!pixels) return false;
-    const bool all = fresh || rw.needsAll || frame.Width() != rw.shownFrameW ||
-                     frame.Height() != rw.shownFrameH;
-    const Letterbox box = FitWholeFactor(frame.Width(), frame.Height(), w, h);
-    std::vector<Rect> written;
-    if (all) {
-      for (int y = 0; y < h; ++y) std::fill_n(pixels + size_t(y) * size_t(pitch), w, 0u);
-      const Rect whole = frame.Bounds();
-      CopyScaledRects(frame, std::span<const Rect>(&whole, 1), box, pixels, pitch, w, h);
-      written.push_back({0, 0, w, h});
-    } else {
-      written = CopyScaledRects(frame, dirty, box, pixels, pitch, w, h);
-    }
+    const std::vector<Rect> written =
+        DrawScaled(frame, dirty, fresh || NeedsAll(rw, frame), pixels, pitch, w, h);
     if (!written.empty() && !rw.x11->Put(written)) return false;
-    rw.shownFrameW = frame.Width();
-    rw.shownFrameH = frame.Height();
-    rw.needsAll = false;
+    Shown(rw, frame);
     return true;
   }
 
@@ -348,21 +336,12 @@ class SdlHost final : public Host {
     if (!ws || ws->format->BytesPerPixel != 4 || ws->format->Rmask != 0x00FF0000u ||
         ws->format->Gmask != 0x0000FF00u || ws->format->Bmask != 0x000000FFu)
       return false;
-    const bool all = rw.needsAll || ws != rw.shown || ws->w != rw.shownW ||
-                     ws->h != rw.shownH || frame.Width() != rw.shownFrameW ||
-                     frame.Height() != rw.shownFrameH;
-    const Letterbox box = FitWholeFactor(frame.Width(), frame.Height(), ws->w, ws->h);
+    const bool all = NeedsAll(rw, frame) || ws != rw.shown || ws->w != rw.shownW ||
+                     ws->h != rw.shownH;
     if (SDL_MUSTLOCK(ws) && SDL_LockSurface(ws) != 0) return false;
-    auto* pixels = static_cast<uint32_t*>(ws->pixels);
-    const int pitch = ws->pitch / 4;
-    std::vector<Rect> written;
-    if (all) {
-      SDL_FillRect(ws, nullptr, SDL_MapRGB(ws->format, 0, 0, 0));
-      const Rect whole = frame.Bounds();
-      CopyScaledRects(frame, std::span<const Rect>(&whole, 1), box, pixels, pitch, ws->w, ws->h);
-    } else {
-      written = CopyScaledRects(frame, dirty, box, pixels, pitch, ws->w, ws->h);
-    }
+    const std::vector<Rect> written = DrawScaled(frame, dirty, all,
+                                                 static_cast<uint32_t*>(ws->pixels),
+                                                 ws->pitch / 4, ws->w, ws->h);
     if (SDL_MUSTLOCK(ws)) SDL_UnlockSurface(ws);
     if (all) {
       if (SDL_UpdateWindowSurface(rw.window) != 0) return false;
@@ -376,10 +355,31 @@ class SdlHost final : public Host {
     rw.shown = ws;
     rw.shownW = ws->w;
     rw.shownH = ws->h;
+    Shown(rw, frame);
+    return true;
+  }
+
+  // Whether the next present must redraw the whole window, black bars included.
+  static bool NeedsAll(const RealWindow& rw, const Surface& frame) {
+    return rw.needsAll || frame.Width() != rw.shownFrameW || frame.Height() != rw.shownFrameH;
+  }
+  static void Shown(RealWindow& rw, const Surface& frame) {
     rw.shownFrameW = frame.Width();
     rw.shownFrameH = frame.Height();
     rw.needsAll = false;
-    return true;
+  }
+
+  // Copies the `dirty` areas of `frame`, scaled into the letterbox, into the window's
+  // `w` x `h` pixels (XRGB, `pitch` pixels a row), or with `all` the whole frame on
+  // black. Returns the window's rectangles that changed.
+  static std::vector<Rect> DrawScaled(const Surface& frame, std::span<const Rect> dirty,
+                                      bool all, uint32_t* pixels, int pitch, int w, int h) {
+    const Letterbox box = FitWholeFactor(frame.Width(), frame.Height(), w, h);
+    if (!all) return CopyScaledRects(frame, dirty, box, pixels, pitch, w, h);
+    for (int y = 0; y < h; ++y) std::fill_n(pixels + size_t(y) * size_t(pitch), w, 0u);
+    const Rect whole = frame.Bounds();
+    CopyScaledRects(frame, std::span<const Rect>(&whole, 1), box, pixels, pitch, w, h);
+    return {Rect{0, 0, w, h}};
   }
 
   // The whole frame through SDL's renderer, for a window without a surface of its own.

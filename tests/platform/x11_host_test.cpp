@@ -104,10 +104,12 @@ class X11Host : public ::testing::Test {
     w = a.width;
     h = a.height;
     std::vector<uint32_t> pixels(size_t(w) * size_t(h));
-    XImage* image = XGetImage(reader_, xwindow_, 0, 0, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(reader_, xwindow_, 0, 0, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
     if (!image) return {};
     for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) pixels[size_t(y) * size_t(w) + size_t(x)] = uint32_t(XGetPixel(image, x, y)) & 0xFFFFFFu;
+      for (int x = 0; x < w; ++x)
+        pixels[size_t(y) * size_t(w) + size_t(x)] = uint32_t(XGetPixel(image, x, y)) & 0xFFFFFFu;
     XDestroyImage(image);
     return pixels;
   }
@@ -213,7 +215,8 @@ TEST_F(X11Host, AWaitEndsOnWhatTheDisplaySendsOrAWakeAndElseSleepsToItsTime) {
   EXPECT_LT(tookForClose, std::chrono::milliseconds(2500));
   GetHost().PumpInputBeforeMessage();
   bool closeAsked = false;
-  for (const Message& m : Drain()) closeAsked = closeAsked || (m.hwnd == top_ && m.message == WM_CLOSE);
+  for (const Message& m : Drain())
+    closeAsked = closeAsked || (m.hwnd == top_ && m.message == WM_CLOSE);
   EXPECT_TRUE(closeAsked);
 
   // Whatever the close brought along is read first, so that the wake-up alone ends the
