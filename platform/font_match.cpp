@@ -67,8 +67,12 @@ bool ChooseFace(const std::string& family, bool bold, bool italic, FaceChoice& o
 }
 
 #if defined(__SANITIZE_ADDRESS__)
-// fontconfig loses a few bytes while parsing its configuration files; nothing of ours.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+// fontconfig loses a few bytes while parsing its configuration files, and libdbus keeps
+// one allocation for the life of the process once SDL's X driver has reached the session
+// bus (screen savers, input methods); nothing of ours.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\nleak:libdbus-1.so\n";
+}
 #endif
 
 }  // namespace platform::detail
