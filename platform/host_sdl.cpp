@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -22,9 +21,8 @@
 #include <string>
 #include <vector>
 #include <map>
-#include <mutex>
-#include <condition_variable>
 
+#include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -160,21 +158,16 @@ class SdlHost final : public Host {
     const uint32_t now = Now();
     if (deadline && *deadline <= now) return;
     const uint32_t slice = deadline ? std::min(*deadline - now, kSliceMs) : kSliceMs;
-    {
-      std::unique_lock lock(wakeMutex_);
-      wakeCv_.wait_for(lock, std::chrono::milliseconds(slice), [this] { return woken_; });
-      woken_ = false;
+    pollfd wake{wakeFd_, POLLIN, 0};  // a descriptor of -1 is ignored: the slice is slept
+    if (poll(&wake, 1, int(slice)) > 0) {
+      uint64_t count = 0;
+      [[maybe_unused]] const ssize_t n = read(wakeFd_, &count, sizeof count);
     }
     lastPump_ = SDL_GetTicks64();
     SDL_PumpEvents();
   }
 
   void Wake() override {
-    {
-      std::lock_guard lock(wakeMutex_);
-      woken_ = true;
-    }
-    wakeCv_.notify_one();
     if (wakeFd_ >= 0) {
       const uint64_t one = 1;
       [[maybe_unused]] const ssize_t n = write(wakeFd_, &one, sizeof one);
@@ -580,10 +573,7 @@ class SdlHost final : public Host {
   std::unique_ptr<X11InputProbe> xInput_;
   Gamepads gamepads_;
   uint32_t wakeEvent_ = uint32_t(-1);
-  int wakeFd_ = -1;  // counts Wake() calls for WaitOnX
-  std::mutex wakeMutex_;
-  std::condition_variable wakeCv_;
-  bool woken_ = false;  // with wakeMutex_
+  int wakeFd_ = -1;  // counts Wake() calls: the host's own waits sleep on it
   std::map<HWND, RealWindow> windows_;
 };
 

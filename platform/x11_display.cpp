@@ -133,12 +133,21 @@ struct X11ShmPresenter::Image {
   bool beingRead = false;  // a put went out and its completion has not come back
 };
 
-std::unique_ptr<X11ShmPresenter> X11ShmPresenter::Open(SDL_Window* window) {
-  SDL_SysWMinfo info;
+namespace {
+
+// SDL's X display and window behind `window`, and Xlib; null unless it is on X.
+const XFunctions* OnX(SDL_Window* window, SDL_SysWMinfo& info) {
   SDL_VERSION(&info.version);
   if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
     return nullptr;
-  const XFunctions* x = LoadX();
+  return LoadX();
+}
+
+}  // namespace
+
+std::unique_ptr<X11ShmPresenter> X11ShmPresenter::Open(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  const XFunctions* x = OnX(window, info);
   if (!x) return nullptr;
   Display* display = x->openDisplay(x->displayString(info.info.x11.display));
   if (!display) return nullptr;
@@ -272,10 +281,7 @@ bool X11ShmPresenter::Put(std::span<const Rect> rects) {
 
 std::unique_ptr<X11InputProbe> X11InputProbe::Open(SDL_Window* window) {
   SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
-    return nullptr;
-  const XFunctions* x = LoadX();
+  const XFunctions* x = OnX(window, info);
   if (!x) return nullptr;
   Display* display = info.info.x11.display;
   return std::unique_ptr<X11InputProbe>(new X11InputProbe(display, x->connectionNumber(display)));
