@@ -9,6 +9,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -53,11 +54,17 @@ class MidiStream {
   // Queues a buffer of events; `done(cookie)` runs when they have all been played.
   virtual bool Queue(const MidiStreamEvent* events, size_t count, void* cookie) = 0;
   virtual void Restart() = 0;  // starts or resumes playing the queue
+  // Names the song the next Restart starts from its top, looping (the ContentKey of its
+  // file), or none (0):
+  // a device may then play a recording of it instead of synthesising it.
+  virtual void Identify(uint64_t songKey) { (void)songKey; }
   virtual void Stop() = 0;     // stops and returns every queued buffer
   virtual void Reset() = 0;    // all notes off
 };
 using MidiDone = std::function<void(void* cookie)>;
 std::unique_ptr<MidiStream> OpenMidiStream(MidiDone done);
+// A 64-bit hash of `bytes` (FNV-1a), never 0; a song's file's is its key for Identify.
+uint64_t ContentKey(std::span<const uint8_t> bytes);
 
 // --- Device rules ------------------------------------------------------------------
 //
@@ -120,6 +127,18 @@ class AudioMixer {
   // Replaces `out` with the next `frames` stereo frames (2 * frames floats).
   void Render(float* out, size_t frames);
   bool HasSoundFont() const;
+
+  // Recordings of tunes (platform/audio_recording.h) are looked for in `folder`, by
+  // default "music" in the program's folder. A stream plays one, instead of
+  // synthesising, when its song was identified and the recording was made with this
+  // mixer's synthesiser and sound font; TOLVARAN_MUSIC_LIVE=1 synthesises anyway.
+  void PlayRecordingsFrom(std::string folder);
+  // Makes streams opened from now on record the first two passes of an identified song;
+  // the recording is taken once the third pass starts (empty until then).
+  void RecordTunes();
+  std::vector<uint8_t> TakeRecording();
+  // How many times a synthesiser and its sound font were loaded.
+  int SynthesisersLoaded() const;
 
   struct Impl;
 

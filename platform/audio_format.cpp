@@ -111,6 +111,12 @@ std::string FindSoundFont() {
   return {};
 }
 
+uint64_t ContentKey(std::span<const uint8_t> bytes) {
+  uint64_t h = 14695981039346656037ull;
+  for (uint8_t b : bytes) h = (h ^ b) * 1099511628211ull;
+  return h == 0 ? 1 : h;
+}
+
 void NoteSilentMusic(const std::string& why) {
   static std::atomic<bool> said{false};
   if (said.exchange(true)) return;

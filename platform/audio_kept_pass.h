@@ -32,6 +32,12 @@ class KeptPass {
 
   size_t Frames() const { return frames_; }
   size_t Bytes() const { return bytes_; }
+  // The compressed blocks, once finished: block b holds frames from b * kBlockFrames.
+  size_t Blocks() const { return ends_.size(); }
+  std::span<const uint8_t> Block(size_t b) const {
+    const size_t begin = b == 0 ? 0 : ends_[b - 1];
+    return {store_ + begin, ends_[b] - begin};
+  }
   bool Dropped() const { return dropped_; }
   bool Finished() const { return finished_; }
 

@@ -5,17 +5,21 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <fstream>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "platform/audio.h"
 #include "platform/audio_kept_pass.h"
+#include "platform/audio_recording.h"
 #include "platform/audio_sink.h"
+#include "platform/process.h"
 
 namespace platform {
 
@@ -47,6 +51,17 @@ struct AudioMixer::Impl {
   std::vector<Source*> sources;
   std::mutex threadMutex;  // guards `thread`
   std::unique_ptr<audio::CompletionThread> thread;
+  std::string recordings;         // the folder of tune recordings; guarded by `mutex`
+  bool recordTunes = false;       // guarded by `mutex`
+  std::vector<uint8_t> recorded;  // the last finished recording; guarded by `mutex`
+  std::atomic<int> synthLoads{0};
+  std::once_flag synthKeyOnce;
+  uint64_t synthKey = 0;  // 0: no sound font to play or to record with
+
+  // What the synthesiser's sound depends on: FluidSynth's version, how the mixer sets
+  // it up, and the sound font (its size, first and last 64 KB). Read once.
+  uint64_t SynthKey();
+  std::unique_ptr<audio::RecordingFile> FindRecording(uint64_t songKey);
 
   void Add(Source* s) {
     std::lock_guard lock(mutex);
@@ -75,6 +90,45 @@ struct AudioMixer::Impl {
 namespace {
 
 using ImplPtr = std::shared_ptr<AudioMixer::Impl>;
+
+}  // namespace
+
+uint64_t AudioMixer::Impl::SynthKey() {
+  std::call_once(synthKeyOnce, [this] {
+    std::ifstream font(soundFont, std::ios::binary | std::ios::ate);
+    if (soundFont.empty() || !font) return;
+    const std::streamoff size = font.tellg();
+    if (size <= 0) return;
+    const std::string version = fluid_version_str();
+    const double setup[] = {double(AudioMixer::kSampleRate), kSynthGain, double(size)};
+    std::vector<uint8_t> what(version.begin(), version.end());
+    const auto* setupBytes = reinterpret_cast<const uint8_t*>(setup);
+    what.insert(what.end(), setupBytes, setupBytes + sizeof setup);
+    std::vector<char> part(size_t(std::min<std::streamoff>(size, 64 * 1024)));
+    for (std::streamoff from : {std::streamoff(0), size - std::streamoff(part.size())}) {
+      if (!font.seekg(from) || !font.read(part.data(), std::streamsize(part.size()))) return;
+      what.insert(what.end(), part.begin(), part.end());
+    }
+    synthKey = ContentKey(what);
+  });
+  return synthKey;
+}
+
+std::unique_ptr<audio::RecordingFile> AudioMixer::Impl::FindRecording(uint64_t songKey) {
+  std::string folder;
+  {
+    std::lock_guard lock(mutex);
+    if (recordTunes) return nullptr;
+    folder = recordings;
+  }
+  if (folder.empty()) return nullptr;
+  auto file = audio::RecordingFile::Open(audio::RecordingPath(folder, songKey));
+  if (!file || file->SongKey() != songKey || SynthKey() == 0 || file->SynthKey() != SynthKey())
+    return nullptr;
+  return file;
+}
+
+namespace {
 
 // ---------------------------------------------------------------------------------
 // Wave output
@@ -293,7 +347,12 @@ class Synth {
 // chorus and reverb modulate their delays with oscillators that run on from pass to
 // pass, so each pass it synthesises meets them at another phase (with both turned off
 // its passes are identical to the bit). TOLVARAN_MUSIC_LIVE=1 synthesises every pass.
+//
+// A song with a recording (audio_recording.h) made by this synthesiser is not
+// synthesised at all: its first two passes play from the recording as they are, and
+// every later pass plays the recording's second, as a kept pass would.
 constexpr size_t kMaxKeptPassBytes = 16u << 20;
+constexpr size_t kMaxRecordingBytes = 64u << 20;
 constexpr uint64_t kSynthBlockFrames = 64;
 
 bool MusicAlwaysLive() {
@@ -308,7 +367,6 @@ class MidiSource final : public Source, public MidiStream {
         sink_(std::make_shared<CompletionSink>(std::move(done))),
         live_(MusicAlwaysLive()) {
     std::lock_guard lock(mixer_->mutex);
-    LoadSynth();
     mixer_->sources.push_back(this);
   }
   ~MidiSource() override {
@@ -326,10 +384,28 @@ class MidiSource final : public Source, public MidiStream {
     queue_.push_back({std::vector<MidiStreamEvent>(events, events + count), cookie});
     return true;
   }
+  void Identify(uint64_t songKey) override {
+    std::lock_guard lock(mixer_->mutex);
+    songKey_ = songKey;
+  }
   void Restart() override {
+    uint64_t song = 0;
+    {
+      std::lock_guard lock(mixer_->mutex);
+      if (pass_ == 0 && !recorded_ && !live_) song = songKey_;
+    }
+    // Opening the file and reading the font's key stay outside the mixer's lock, which
+    // the audio thread takes for every buffer.
+    std::unique_ptr<audio::RecordingFile> recording;
+    if (song != 0) recording = mixer_->FindRecording(song);
     std::lock_guard lock(mixer_->mutex);
     running_ = true;
-    LoadSynth();  // let go while a kept pass played
+    if (recording && pass_ == 0 && !recorded_ && songKey_ == song) {
+      recorded_ = std::move(recording);
+      blockFrames_ = 0;  // the first pass starts at once, as it did in the recording
+      return;
+    }
+    if (!recorded_) LoadSynth();  // let go while a kept pass played
   }
   void Stop() override {
     std::deque<PendingDone> done;
@@ -387,9 +463,19 @@ class MidiSource final : public Source, public MidiStream {
       size_t n = frames - produced;
       if (armed_) n = std::min(n, size_t(std::ceil(wait_)));
       float* at = out + produced * 2;
-      if (replaying_) {
+      if (replaying_ && recorded_) {
+        // A pass that runs longer than recorded goes on in silence.
+        const size_t from = replayFrom_ + replayAt_;
+        if (from < replayEnd_) recorded_->AddInto(at, from, std::min(n, replayEnd_ - from));
+        replayAt_ += n;
+      } else if (replaying_) {
         kept_.AddInto(at, replayAt_, n);
         replayAt_ += n;
+      } else if (recording_) {
+        if (!synth_.AddInto(at, n, &record_)) {
+          recording_ = false;  // too long to record
+          record_.Clear();
+        }
       } else if (!synth_.AddInto(at, n, keeping_ ? &kept_ : nullptr)) {
         keeping_ = false;  // too long to keep: every pass is synthesised
         kept_.Clear();
@@ -436,6 +522,7 @@ class MidiSource final : public Source, public MidiStream {
   void LoadSynth() {
     const std::string& font = mixer_->soundFont;
     if (synth_.Ready() || loading_ || font.empty()) return;
+    ++mixer_->synthLoads;
     if (mixer_->mode == AudioMixer::Completion::Inline) {
       synth_.Load(font);
       blockFrames_ = 0;
@@ -458,6 +545,16 @@ class MidiSource final : public Source, public MidiStream {
   void PassStarts() {
     ++pass_;
     replayAt_ = 0;
+    if (recorded_) {
+      replaying_ = true;
+      replayFrom_ = pass_ == 1 ? 0 : recorded_->SecondPassAt();
+      replayEnd_ = pass_ == 1 ? recorded_->SecondPassAt() : recorded_->Frames();
+      return;
+    }
+    if (mixer_->recordTunes && songKey_ != 0) {
+      Record();
+      return;
+    }
     if (live_) return;
     if (pass_ == 2) {
       kept_.Clear();
@@ -472,11 +569,30 @@ class MidiSource final : public Source, public MidiStream {
     }
   }
 
+  // Caller holds the mixer's lock. The first two passes of a song go to `record_`, and
+  // at the start of the third they become the mixer's recording.
+  void Record() {
+    if (pass_ == 1) {
+      record_.Clear();
+      recording_ = true;
+    } else if (pass_ == 2 && recording_) {
+      secondPassAt_ = record_.Frames();
+    } else if (recording_) {
+      recording_ = false;
+      record_.Finish();
+      if (secondPassAt_ > 0 && record_.Frames() > secondPassAt_)
+        mixer_->recorded = audio::EncodeRecording(songKey_, mixer_->SynthKey(), secondPassAt_, record_);
+      record_.Clear();
+    }
+  }
+
   void ForgetPasses() {
     pass_ = 0;
-    keeping_ = replaying_ = false;
+    keeping_ = replaying_ = recording_ = false;
     replayAt_ = 0;
     kept_.Clear();
+    record_.Clear();
+    recorded_.reset();
   }
 
   void Dispatch(const MidiStreamEvent& e) {
@@ -510,6 +626,12 @@ class MidiSource final : public Source, public MidiStream {
   bool replaying_ = false;    // later passes play what was kept
   audio::KeptPass kept_{kMaxKeptPassBytes};
   size_t replayAt_ = 0;  // frames into the pass
+  uint64_t songKey_ = 0;  // the song the stream was told it plays (0: unknown)
+  std::unique_ptr<audio::RecordingFile> recorded_;  // the song's recording, playing
+  size_t replayFrom_ = 0, replayEnd_ = 0;  // the pass being played, in the recording
+  bool recording_ = false;  // the first two passes are being recorded
+  audio::KeptPass record_{kMaxRecordingBytes};
+  size_t secondPassAt_ = 0;
 };
 
 }  // namespace
@@ -520,6 +642,7 @@ AudioMixer::AudioMixer(Completion completion, std::string soundFont)
     : impl_(std::make_shared<Impl>()) {
   impl_->mode = completion;
   impl_->soundFont = std::move(soundFont);
+  impl_->recordings = ProgramFolder() + "/music";
   if (completion == Completion::OnDeviceThread)
     impl_->thread = std::make_unique<audio::CompletionThread>();
 }
@@ -559,5 +682,22 @@ void AudioMixer::Render(float* out, size_t frames) {
 }
 
 bool AudioMixer::HasSoundFont() const { return !impl_->soundFont.empty(); }
+
+void AudioMixer::PlayRecordingsFrom(std::string folder) {
+  std::lock_guard lock(impl_->mutex);
+  impl_->recordings = std::move(folder);
+}
+
+void AudioMixer::RecordTunes() {
+  std::lock_guard lock(impl_->mutex);
+  impl_->recordTunes = true;
+}
+
+std::vector<uint8_t> AudioMixer::TakeRecording() {
+  std::lock_guard lock(impl_->mutex);
+  return std::move(impl_->recorded);
+}
+
+int AudioMixer::SynthesisersLoaded() const { return impl_->synthLoads.load(); }
 
 }  // namespace platform

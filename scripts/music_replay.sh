@@ -1,20 +1,23 @@
 #!/bin/sh
-# Whether the tune replayed from memory sounds as the synthesiser would: runs the game
+# Whether the tune as the game plays it sounds as the synthesiser would: runs the game
 # twice on the splash in the real window (under xvfb-run) with SDL's disk audio driver,
-# once as it plays (the second pass kept, replayed from the third) and once with
-# TOLVARAN_MUSIC_LIVE=1 (every pass synthesised), and compares the two recordings sample
-# by sample from the first sound on. Both runs are the same up to the third pass; from
-# there the test asks that a replayed sample differ from a synthesised one by one 16-bit
-# step (1/32768) at most, and exits 1 when more differ.
+# once as it plays (its first two passes from the recording made at build time, the
+# recording's second pass again from the third on) and once with TOLVARAN_MUSIC_LIVE=1
+# (every pass synthesised), and compares the two sample by sample from the first sound
+# on. The recording holds the synthesiser's samples rounded to 16 bits, so over the first
+# two passes every played sample must be the synthesised one rounded to the nearest
+# 16-bit step (1/32768); from the third pass the test asks that a played sample differ
+# from a synthesised one by one step at most, and exits 1 when more differ.
 #
 #   scripts/music_replay.sh [SECONDS]
 #   scripts/music_replay.sh --compare DIR
 #
 # SECONDS (285) must hold three passes of the tune (87.3 s each) after the music starts.
-# Runs build/bin/tolvaran (or $TOLVARAN); KEEP=DIR keeps the two recordings there, and
-# --compare compares two kept recordings again. Besides the replayed against the
-# synthesised third pass it prints how much the synthesiser's own third pass differs from
-# its second, and whether the replay is exactly the second pass rounded to 16 bits.
+# Runs build/bin/tolvaran (or $TOLVARAN), whose recording is in music/ beside it; KEEP=DIR
+# keeps the two recordings (and a copy of the tune's recording) there, and --compare
+# compares kept ones again. Besides the played against the synthesised third pass it
+# prints how much the synthesiser's own third pass differs from its second, and whether
+# the played third pass is exactly the second pass rounded to 16 bits.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 if [ "${1:-}" = "--compare" ]; then
@@ -28,6 +31,10 @@ else
     TOLVARAN_MUSIC_LIVE=$2 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$dir/$1.f32" \
       xvfb-run -a "$exe" --run-for "$((secs * 1000))" >"$dir/$1.log" 2>&1
   }
+  cp "$(dirname "$exe")"/music/*.tune "$dir/tune.rec" || {
+    echo "music_replay: FAIL: no recording of the tune beside $exe" >&2
+    exit 1
+  }
   record replayed 0 &
   a=$!
   record live 1 &
@@ -36,7 +43,7 @@ else
   wait "$b"
 fi
 
-python3 - "$dir/replayed.f32" "$dir/live.f32" <<'EOF'
+python3 - "$dir/replayed.f32" "$dir/live.f32" "$dir/tune.rec" <<'EOF'
 import array, math, sys
 
 RATE, STEP = 44100, 1.0 / 32768
@@ -53,20 +60,14 @@ def load(path):
         a.byteswap()
     return a
 
-def onset(a):
-    # Both recordings start with silence while the sound font loads; the music starts
-    # at the same sample of the synthesiser in both.
+def q(v):  # a sample rounded to the nearest 16-bit step, as the recording holds it
+    return max(-32768, min(32767, round(v * 32768))) * STEP
+
+def first_sound(a, quantise):
     for i, v in enumerate(a):
-        if v != 0.0:
+        if (q(v) if quantise else v) != 0.0:
             return i - i % 2
     fail('a recording is silent')
-
-def first_difference(x, y, n):
-    chunk = 2 * 4096
-    for at in range(0, n, chunk):
-        if x[at:at + chunk].tobytes() != y[at:at + chunk].tobytes():
-            return next(i for i in range(at, min(at + chunk, n)) if x[i] != y[i])
-    return None
 
 def compare(x, y):  # largest, differing, beyond a step, rms in dB below full scale
     worst, differing, beyond, energy = 0.0, 0, 0, 0.0
@@ -92,30 +93,41 @@ def describe(name, c):
           f"difference rms {db:.1f} dBFS")
 
 replayed, live = load(sys.argv[1]), load(sys.argv[2])
-r0, l0 = onset(replayed), onset(live)
+with open(sys.argv[3], 'rb') as f:
+    header = f.read(36)
+if header[:8] != b'TVTUNEv1':
+    fail('the tune\'s recording is not one')
+frames, second = (int.from_bytes(header[i:i + 4], 'little') for i in (24, 28))
+# The live run starts with silence while the sound font loads, the played one with the
+# silence of the device's first buffer. The music starts at the live run's first sound;
+# the played run's first sound is as far after its start as the live run's first sound
+# at 16 bits is after the live start.
+l0 = first_sound(live, False)
+r0 = first_sound(replayed, False) - (first_sound(live, True) - l0)
 n = min(len(replayed) - r0, len(live) - l0)
 rv = memoryview(replayed)[r0:r0 + n]
 lv = memoryview(live)[l0:l0 + n]
 print(f"music_replay: compared {n / 2 / RATE:.2f} s from the first sound ({n // 2} frames)")
-first = first_difference(rv, lv, n)
-if first is None:
-    fail("the recordings are identical (nothing was replayed?)")
-# The third pass, the first replayed, starts where the two first differ: after two passes.
-pass_len = first // 2
-print(f"music_replay: passes 1 and 2 identical ({first // 2} frames, "
-      f"{first / 2 / RATE:.3f} s); pass 3 from there to {3 * pass_len / 2 / RATE:.3f} s")
-if n < first + pass_len:
+pass_len = 2 * (frames - second)
+both = 2 * frames
+if n < both + pass_len:
     fail("the recordings end before the third pass does")
-third = rv[first:first + pass_len]
-live3, live2 = lv[first:first + pass_len], lv[first - pass_len:first]
-print(f"music_replay: pass 3 synthesised: rms {rms_db(live3):.1f} dBFS")
+off = sum(1 for a, b in zip(rv[:both], lv[:both]) if a != q(b))
+worst = max(abs(a - b) for a, b in zip(rv[:both], lv[:both]))
+print(f"music_replay: passes 1 and 2 ({frames} frames, {frames / RATE:.3f} s), played against "
+      f"synthesised: the largest difference {worst / STEP:.3f} steps; "
+      + ("every sample the synthesised one rounded to 16 bits" if off == 0
+         else f"{off} samples are NOT the synthesised one rounded to 16 bits"))
+third = rv[both:both + pass_len]
+live3, live2 = lv[both:both + pass_len], lv[both - pass_len:both]
+print(f"music_replay: pass 3 from {both / 2 / RATE:.3f} s, synthesised: rms {rms_db(live3):.1f} dBFS")
 against_live = compare(third, live3)
-describe("pass 3, replayed against synthesised", against_live)
+describe("pass 3, played against synthesised", against_live)
 describe("pass 3 against pass 2, both synthesised", compare(live3, live2))
-exact = all(a == round(b * 32768) * STEP for a, b in zip(third, live2))
-print("music_replay: the replayed pass 3 is the synthesised pass 2 rounded to 16 bits: "
+exact = all(a == q(b) for a, b in zip(third, live2))
+print("music_replay: the played pass 3 is the synthesised pass 2 rounded to 16 bits: "
       + ("yes, every sample" if exact else "NO"))
-if against_live[2] or not exact:
+if off or against_live[2] or not exact:
     fail("beyond one 16-bit step")
 print("music_replay: OK")
 EOF

@@ -90,6 +90,7 @@ bool MidiPlayer::Play(std::span<const uint8_t> data, bool loop) {
   ++s.generation;
   s.stopping = false;
   s.stream->SetTimeDivision(s.song->TimeDivision());
+  s.stream->Identify(loop ? platform::ContentKey(data) : 0);
   for (int slot = 0; slot < kBufferCount; ++slot)
     if (s.FillAndQueue(slot)) ++s.outstanding;
   if (s.outstanding > 0) {

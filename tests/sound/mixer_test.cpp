@@ -3,15 +3,19 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <future>
 #include <thread>
 
 #include "null_audio.h"
 #include "platform/audio.h"
+#include "platform/audio_recording.h"
 #include "runtime/sound/midi_file.h"
 #include "runtime/sound/sound.h"
 #include "test_data.h"
@@ -280,17 +284,28 @@ TEST(AudioDevice, NothingBlocksWhenTheDeviceIsClosedUnderTheMixer) {
 
 namespace {
 
+// How a LoopingTune's mixer and stream are set up.
+enum TuneSetup {
+  kLive = 1,      // every pass synthesised, as TOLVARAN_MUSIC_LIVE=1 does
+  kIdentify = 2,  // the stream is told which song it plays, as the player does
+  kRecord = 4,    // the mixer records the song's first two passes
+};
+
 // A tune looping on a mixer of its own, rendered in blocks of `block` frames.
-// `live` synthesises every pass, as TOLVARAN_MUSIC_LIVE=1 does.
 class LoopingTune {
  public:
-  LoopingTune(const Bytes& tune, bool live) : song_(*rt::MidiSong::Open(tune)) {
-    if (live) setenv("TOLVARAN_MUSIC_LIVE", "1", 1);
+  // `setup` is TuneSetup flags; recordings are looked for in `recordings` (none: nowhere).
+  LoopingTune(const Bytes& tune, int setup, const std::string& recordings = "")
+      : song_(*rt::MidiSong::Open(tune)), key_(setup & kIdentify ? platform::ContentKey(tune) : 0) {
+    mixer_.PlayRecordingsFrom(recordings);
+    if (setup & kRecord) mixer_.RecordTunes();
+    if (setup & kLive) setenv("TOLVARAN_MUSIC_LIVE", "1", 1);
     stream_ = mixer_.OpenMidiStream([this](void* cookie) { Fill(reinterpret_cast<uintptr_t>(cookie)); });
     unsetenv("TOLVARAN_MUSIC_LIVE");
     stream_->SetTimeDivision(song_.TimeDivision());
     Start();
   }
+  AudioMixer& Mixer() { return mixer_; }
   ~LoopingTune() { stream_->Stop(); }
 
   std::vector<float> Render(double seconds, size_t block = 512) {
@@ -307,6 +322,7 @@ class LoopingTune {
     song_.Rewind();
     Fill(0);
     Fill(1);
+    stream_->Identify(key_);
     stream_->Restart();
   }
 
@@ -318,6 +334,7 @@ class LoopingTune {
   }
   AudioMixer mixer_{AudioMixer::Completion::Inline, platform::FindSoundFont()};
   rt::MidiSong song_;
+  uint64_t key_;
   MidiStreamEvent buffers_[2][85];
   std::unique_ptr<platform::MidiStream> stream_;
   bool stopping_ = false;
@@ -416,4 +433,163 @@ TEST(AudioMixer, AStopForgetsTheKeptPass) {
   EXPECT_FALSE(OnSixteenBitSteps(a, late + third - 2 * 64, late + third));
   EXPECT_TRUE(OnSixteenBitSteps(a, late + third, a.size()));
   EXPECT_LE(DriftOf(a, b, late + third, late + third + 2 * kPassFrames).worstAtCard, 1.0);
+}
+
+namespace {
+
+// The samples rounded to 16 bits, as a recording holds them.
+std::vector<float> AtSixteenBits(const std::vector<float>& v, size_t from, size_t to) {
+  std::vector<float> out;
+  for (size_t i = from; i < to; ++i)
+    out.push_back(std::clamp(std::nearbyint(v[i] * 32768.0f), -32768.0f, 32767.0f) / 32768.0f);
+  return out;
+}
+
+// A folder of its own for the recordings of one test.
+class RecordingFolder {
+ public:
+  RecordingFolder() {
+    char name[] = "/tmp/tolvaran-recordings-XXXXXX";
+    if (mkdtemp(name)) path_ = name;
+  }
+  ~RecordingFolder() { std::filesystem::remove_all(path_); }
+  const std::string& Path() const { return path_; }
+  std::string FileOf(const Bytes& tune) const {
+    return platform::audio::RecordingPath(path_, platform::ContentKey(tune));
+  }
+  void Write(const Bytes& tune, const std::vector<uint8_t>& bytes) const {
+    std::ofstream(FileOf(tune), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  }
+
+ private:
+  std::string path_;
+};
+
+// Tune(8)'s recording, made as the build makes the game's: the first two passes.
+std::vector<uint8_t> RecordingOf(const Bytes& tune) {
+  LoopingTune recorder(tune, kIdentify | kRecord);
+  recorder.Render(8.1);  // the third pass starts at 2 * kPassFrames (8.002 s)
+  return recorder.Mixer().TakeRecording();
+}
+
+}  // namespace
+
+// A song with a recording of its first two passes plays them from it and never loads the
+// synthesiser: each sample is the synthesised one rounded to 16 bits, and every later
+// pass is the recorded second again.
+TEST(AudioMixer, AnIdentifiedSongWithARecordingPlaysItWithoutASynthesiser) {
+  if (platform::FindSoundFont().empty()) GTEST_SKIP() << "no General MIDI sound font installed";
+  const Bytes tune = Tune(8);
+  RecordingFolder folder;
+  const std::vector<uint8_t> recording = RecordingOf(tune);
+  ASSERT_FALSE(recording.empty());
+  folder.Write(tune, recording);
+  auto file = platform::audio::RecordingFile::Open(folder.FileOf(tune));
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->SecondPassAt(), kPassFrames);
+  EXPECT_EQ(file->Frames(), 2 * kPassFrames);
+
+  LoopingTune played(tune, kIdentify, folder.Path());
+  LoopingTune live(tune, true);
+  const std::vector<float> a = played.Render(13, 2048), b = live.Render(13);
+  const size_t third = 2 * 2 * kPassFrames, fourth = third + 2 * kPassFrames;
+  EXPECT_TRUE(AtSixteenBits(b, 0, third) == std::vector<float>(a.begin(), a.begin() + third));
+  EXPECT_TRUE(AtSixteenBits(b, third / 2, third) == std::vector<float>(a.begin() + third, a.begin() + fourth))
+      << "the third pass is the recorded second";
+  EXPECT_GT(Peak(a, fourth), 0.01) << "the fourth pass is silent";
+  EXPECT_EQ(played.Mixer().SynthesisersLoaded(), 0);
+  EXPECT_EQ(live.Mixer().SynthesisersLoaded(), 1);
+
+  // Played again from the top, it is the recording again, from its first pass.
+  played.Start();
+  const std::vector<float> again = played.Render(9);
+  EXPECT_TRUE(std::equal(again.begin(), again.end(), a.begin()));
+  EXPECT_EQ(played.Mixer().SynthesisersLoaded(), 0);
+}
+
+// Anything but the song and the synthesiser it was made with is synthesised: another
+// song, a song not named, a recording made with another sound font or FluidSynth, and
+// every song when TOLVARAN_MUSIC_LIVE=1.
+TEST(AudioMixer, ARecordingPlaysOnlyForItsSongAndItsSynthesiser) {
+  if (platform::FindSoundFont().empty()) GTEST_SKIP() << "no General MIDI sound font installed";
+  const Bytes tune = Tune(8), other = Tune(8, 67);
+  RecordingFolder folder;
+  std::vector<uint8_t> recording = RecordingOf(tune);
+  ASSERT_GT(recording.size(), 24u);
+  folder.Write(tune, recording);
+  const std::vector<float> synthesised = LoopingTune(tune, false).Render(2);
+
+  auto synthesises = [&](const Bytes& song, int setup) {
+    LoopingTune t(song, setup, folder.Path());
+    const std::vector<float> out = t.Render(2);
+    EXPECT_EQ(t.Mixer().SynthesisersLoaded(), 1);
+    return !OnSixteenBitSteps(out, 0, out.size()) &&
+           (&song != &tune || out == synthesised);
+  };
+  EXPECT_TRUE(synthesises(other, kIdentify));
+  EXPECT_TRUE(synthesises(tune, 0));
+  EXPECT_TRUE(synthesises(tune, kLive | kIdentify));
+  recording[16] ^= 1;  // the synthesiser's key
+  folder.Write(tune, recording);
+  EXPECT_TRUE(synthesises(tune, kIdentify));
+  recording[16] ^= 1;
+  recording[8] ^= 1;  // the song's key, in a file under the song's name
+  folder.Write(tune, recording);
+  EXPECT_TRUE(synthesises(tune, kIdentify));
+}
+
+// A recording file that does not hold together is refused whole (the song is
+// synthesised); a block whose bytes were changed plays as silence, and only that block.
+TEST(AudioMixer, ADamagedRecordingIsRefusedOrSilentWhereDamaged) {
+  if (platform::FindSoundFont().empty()) GTEST_SKIP() << "no General MIDI sound font installed";
+  using platform::audio::RecordingFile;
+  const Bytes tune = Tune(8);
+  RecordingFolder folder;
+  const std::vector<uint8_t> recording = RecordingOf(tune);
+  ASSERT_FALSE(recording.empty());
+  const std::string path = folder.FileOf(tune);
+  for (size_t cut : {size_t(0), size_t(7), size_t(35), size_t(36), size_t(100), recording.size() / 2,
+                     recording.size() - 1}) {
+    folder.Write(tune, std::vector<uint8_t>(recording.begin(), recording.begin() + cut));
+    EXPECT_FALSE(RecordingFile::Open(path)) << "cut at " << cut;
+  }
+  std::vector<uint8_t> longer = recording;
+  longer.push_back(0);
+  folder.Write(tune, longer);
+  EXPECT_FALSE(RecordingFile::Open(path));
+  for (size_t field : {size_t(24), size_t(28), size_t(32)}) {  // frames, second pass, blocks
+    std::vector<uint8_t> bad = recording;
+    bad[field + 3] = 0x80;
+    folder.Write(tune, bad);
+    EXPECT_FALSE(RecordingFile::Open(path)) << "field at " << field;
+  }
+  std::vector<uint8_t> zeroSecond = recording;
+  std::fill(zeroSecond.begin() + 28, zeroSecond.begin() + 32, 0);
+  folder.Write(tune, zeroSecond);
+  EXPECT_FALSE(RecordingFile::Open(path));
+
+  folder.Write(tune, recording);
+  auto whole = RecordingFile::Open(path);
+  ASSERT_TRUE(whole);
+  const size_t blockFrames = platform::audio::KeptPass::kBlockFrames;
+  std::vector<float> good(2 * whole->Frames(), 0.0f);
+  whole->AddInto(good.data(), 0, whole->Frames());
+  // Block 10 starts where blocks 0 to 9 end, after the header and the index.
+  const size_t blocks = (whole->Frames() + blockFrames - 1) / blockFrames;
+  size_t at = 36 + 8 * blocks;
+  for (size_t b = 0; b < 10; ++b)
+    at += recording[36 + 8 * b] | recording[37 + 8 * b] << 8 | recording[38 + 8 * b] << 16;
+  std::vector<uint8_t> damaged = recording;
+  damaged[at + 5] ^= 0x10;
+  folder.Write(tune, damaged);
+  auto file = RecordingFile::Open(path);
+  ASSERT_TRUE(file);
+  std::vector<float> out(2 * file->Frames(), 0.0f);
+  file->AddInto(out.data(), 0, file->Frames());
+  const size_t from = 2 * 10 * blockFrames, to = 2 * 11 * blockFrames;
+  EXPECT_EQ(Peak(out, from, to), 0.0) << "the damaged block";
+  EXPECT_GT(Peak(good, from, to), 0.01) << "the block is silent anyway";
+  EXPECT_TRUE(std::equal(out.begin(), out.begin() + from, good.begin()));
+  EXPECT_TRUE(std::equal(out.begin() + to, out.end(), good.begin() + to));
 }

@@ -3,9 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 
 #include "platform/audio.h"
+#include "platform/audio_recording.h"
+#include "platform/process.h"
 #include "test_data.h"
 
 namespace {
@@ -60,3 +65,38 @@ TEST(SoundRender, MeasureAndEncode) {
 }
 
 }  // namespace
+
+// The recording the build made of the game's tune, which the game plays instead of
+// synthesising it, holds exactly the synthesised first two passes rounded to 16 bits,
+// its second pass starting on the synthesiser's first block after the song's end.
+TEST(SoundRender, TheGamesTuneRecordingIsItsFirstTwoPassesSynthesised) {
+  const std::string font = platform::FindSoundFont();
+  if (font.empty()) GTEST_SKIP() << "no General MIDI sound font installed";
+  std::ifstream in(TOLVARAN_MUSIC_FILE, std::ios::binary);
+  const Bytes music((std::istreambuf_iterator<char>(in)), {});
+  ASSERT_FALSE(music.empty());
+  auto file = platform::audio::RecordingFile::Open(platform::audio::RecordingPath(
+      platform::ProgramFolder() + "/music", platform::ContentKey(music)));
+  ASSERT_TRUE(file) << "the build did not record the tune";
+
+  const size_t frames = file->Frames();
+  auto live = soundrender::Render(music, double(frames) / 44100, font);
+  ASSERT_TRUE(live);
+  ASSERT_GE(live->samples.size(), 2 * frames);
+  const double end = live->contentSeconds * 44100;
+  EXPECT_GE(double(file->SecondPassAt()), end);
+  EXPECT_LT(double(file->SecondPassAt()), end + 64);
+  EXPECT_EQ(file->SecondPassAt() % 64, 0u);
+  EXPECT_EQ(frames - file->SecondPassAt(), file->SecondPassAt()) << "two passes of the same length";
+
+  std::vector<float> recorded(2 * frames, 0.0f);
+  file->AddInto(recorded.data(), 0, frames);
+  size_t off = 0;
+  for (size_t i = 0; i < 2 * frames; ++i) {
+    const float rounded =
+        std::clamp(std::nearbyint(live->samples[i] * 32768.0f), -32768.0f, 32767.0f) / 32768.0f;
+    off += recorded[i] != rounded;
+  }
+  EXPECT_EQ(off, 0u) << "samples that are not the synthesised ones rounded to 16 bits";
+  EXPECT_GT(soundrender::Measure(recorded).rms, 0.01);
+}

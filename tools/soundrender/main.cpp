@@ -1,6 +1,10 @@
 // tolvaran-soundrender IN.(mid|wav) OUT.wav [--seconds N]
+// tolvaran-soundrender IN.mid --record FOLDER
 // Renders sound data through the game's mixer and synthesiser, without a device, into a
 // 44,100 Hz stereo 16-bit WAVE file and prints its length and levels as one JSON line.
+// With --record, writes the recording of the looping song's first two passes that the
+// game plays instead of synthesising them into FOLDER (platform/audio_recording.h);
+// without a sound font there is nothing to record, which is said but is no failure.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -9,12 +13,15 @@
 #include <string>
 
 #include "platform/audio.h"
+#include "platform/audio_recording.h"
 #include "render.h"
 
 namespace {
 
 int Usage() {
-  std::fprintf(stderr, "usage: tolvaran-soundrender IN.(mid|wav) OUT.wav [--seconds N]\n");
+  std::fprintf(stderr,
+               "usage: tolvaran-soundrender IN.(mid|wav) OUT.wav [--seconds N]\n"
+               "       tolvaran-soundrender IN.mid --record FOLDER\n");
   return 2;
 }
 
@@ -30,10 +37,32 @@ std::string JsonString(const std::string& s) {
   return out + "\"";
 }
 
+int Record(const std::vector<uint8_t>& data, const std::string& soundFont,
+           const std::string& folder) {
+  if (soundFont.empty()) {
+    std::printf("tolvaran-soundrender: no sound font, so no recording; the game synthesises\n");
+    return 0;
+  }
+  const std::vector<uint8_t> recording = soundrender::RecordMidi(data, soundFont);
+  if (recording.empty()) {
+    std::fprintf(stderr, "tolvaran-soundrender: no recording: not a playable MIDI song\n");
+    return 1;
+  }
+  const std::string path = platform::audio::RecordingPath(folder, platform::ContentKey(data));
+  std::ofstream dest(path, std::ios::binary);
+  if (!dest.write(reinterpret_cast<const char*>(recording.data()), std::streamsize(recording.size()))) {
+    std::fprintf(stderr, "tolvaran-soundrender: cannot write %s\n", path.c_str());
+    return 2;
+  }
+  std::printf("{\"recording\":%s,\"bytes\":%zu,\"soundfont\":%s}\n", JsonString(path).c_str(),
+              recording.size(), JsonString(soundFont).c_str());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string in, out;
+  std::string in, out, recordTo;
   std::optional<double> seconds;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -46,6 +75,9 @@ int main(int argc, char** argv) {
         return 2;
       }
       seconds = value;
+    } else if (arg == "--record") {
+      if (i + 1 >= argc) return Usage();
+      recordTo = argv[++i];
     } else if (in.empty()) {
       in = arg;
     } else if (out.empty()) {
@@ -54,7 +86,8 @@ int main(int argc, char** argv) {
       return Usage();
     }
   }
-  if (in.empty() || out.empty()) return Usage();
+  if (in.empty() || out.empty() == recordTo.empty() || (seconds && !recordTo.empty()))
+    return Usage();
 
   std::ifstream file(in, std::ios::binary);
   if (!file) {
@@ -63,6 +96,7 @@ int main(int argc, char** argv) {
   }
   std::vector<uint8_t> data((std::istreambuf_iterator<char>(file)), {});
   const std::string soundFont = platform::FindSoundFont();
+  if (!recordTo.empty()) return Record(data, soundFont, recordTo);
   auto rendered = soundrender::Render(data, seconds, soundFont);
   if (!rendered) {
     std::fprintf(stderr, "tolvaran-soundrender: %s is not playable WAVE or MIDI data\n",

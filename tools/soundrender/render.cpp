@@ -63,6 +63,32 @@ std::optional<Rendered> RenderWave(std::span<const uint8_t> data, std::optional<
   return r;
 }
 
+// A song fed to one of the mixer's streams as the MIDI player feeds its device: two
+// buffers of events, each refilled as it comes back (completions run inline, after
+// each block, so the stream never starves).
+class FedSong {
+ public:
+  FedSong(AudioMixer& mixer, rt::MidiSong& song, bool loop, uint64_t songKey) : song_(song), loop_(loop) {
+    stream_ = mixer.OpenMidiStream([this](void* cookie) {
+      auto slot = reinterpret_cast<uintptr_t>(cookie);
+      if (size_t n = song_.Fill(buffers_[slot], kEventsPerBuffer, loop_))
+        stream_->Queue(buffers_[slot], n, cookie);
+    });
+    stream_->SetTimeDivision(song_.TimeDivision());
+    stream_->Identify(songKey);
+    for (uintptr_t slot = 0; slot < 2; ++slot)
+      if (size_t n = song_.Fill(buffers_[slot], kEventsPerBuffer, loop_))
+        stream_->Queue(buffers_[slot], n, reinterpret_cast<void*>(slot));
+    stream_->Restart();
+  }
+
+ private:
+  rt::MidiSong& song_;
+  const bool loop_;
+  MidiStreamEvent buffers_[2][kEventsPerBuffer];
+  std::unique_ptr<platform::MidiStream> stream_;
+};
+
 std::optional<Rendered> RenderMidi(std::span<const uint8_t> data, std::optional<double> seconds,
                                    const std::string& soundFont) {
   auto song = rt::MidiSong::Open(data);
@@ -73,26 +99,30 @@ std::optional<Rendered> RenderMidi(std::span<const uint8_t> data, std::optional<
   const bool loop = seconds && *seconds > r.contentSeconds;
 
   AudioMixer mixer(AudioMixer::Completion::Inline, soundFont);
-  MidiStreamEvent buffers[2][kEventsPerBuffer];
-  std::unique_ptr<platform::MidiStream> stream;
-  // Completions run inline after each block, so refilling here keeps the stream fed
-  // exactly as the player's device callback does.
-  stream = mixer.OpenMidiStream([&](void* cookie) {
-    auto slot = reinterpret_cast<uintptr_t>(cookie);
-    if (size_t n = song->Fill(buffers[slot], kEventsPerBuffer, loop))
-      stream->Queue(buffers[slot], n, cookie);
-  });
-  stream->SetTimeDivision(song->TimeDivision());
-  for (uintptr_t slot = 0; slot < 2; ++slot)
-    if (size_t n = song->Fill(buffers[slot], kEventsPerBuffer, loop))
-      stream->Queue(buffers[slot], n, reinterpret_cast<void*>(slot));
-  stream->Restart();
+  mixer.PlayRecordingsFrom("");  // always the synthesiser itself
+  FedSong fed(mixer, *song, loop, 0);
   RenderFrames(mixer, r.samples, FramesFor(seconds.value_or(r.contentSeconds)));
-  stream.reset();
   return r;
 }
 
 }  // namespace
+
+std::vector<uint8_t> RecordMidi(std::span<const uint8_t> data, const std::string& soundFont) {
+  auto song = rt::MidiSong::Open(data);
+  if (!song || soundFont.empty()) return {};
+  AudioMixer mixer(AudioMixer::Completion::Inline, soundFont);
+  mixer.RecordTunes();
+  FedSong fed(mixer, *song, true, platform::ContentKey(data));
+  // The recording is there once the third pass has started.
+  const size_t limit = FramesFor(2 * SongSeconds(*song) + 10);
+  std::vector<float> block(kBlockFrames * 2);
+  for (size_t at = 0; at < limit; at += kBlockFrames) {
+    mixer.Render(block.data(), kBlockFrames);
+    std::vector<uint8_t> recording = mixer.TakeRecording();
+    if (!recording.empty()) return recording;
+  }
+  return {};
+}
 
 std::optional<Rendered> Render(std::span<const uint8_t> data, std::optional<double> seconds,
                                const std::string& soundFont) {

@@ -20,6 +20,10 @@ struct Rendered {
 std::optional<Rendered> Render(std::span<const uint8_t> data, std::optional<double> seconds,
                                const std::string& soundFont);
 
+// A recording of a looping song's first two passes (platform/audio_recording.h), as
+// the game plays it instead of synthesising; empty without a sound font or song.
+std::vector<uint8_t> RecordMidi(std::span<const uint8_t> data, const std::string& soundFont);
+
 struct Levels {
   double peak = 0;  // largest absolute sample, 1.0 = full scale
   double rms = 0;
