@@ -1,19 +1,23 @@
 // The game's tune on the audio thread: FluidSynth synthesising it (the first two passes
-// of every start) against the kept pass played back (every later pass), in one run. An
+// of every start without a recording) against the kept pass played back (every later
+// pass) and the recording file played (every pass where the recording fits), in one run. An
 // iteration makes the tune's first 30 s, stereo at 44.1 kHz; the "share_of_core" counter
 // is the share of one core it takes to keep up with playing them (CPU time over audio
 // time). The synthesiser
 // is set up as the mixer sets it up; without chorus and reverb it shows what those cost.
 #include <benchmark/benchmark.h>
 #include <fluidsynth.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "game/assets/builtin_assets.h"
 #include "platform/audio.h"
 #include "platform/audio_kept_pass.h"
+#include "platform/audio_recording.h"
 
 namespace {
 
@@ -117,6 +121,48 @@ void BM_ReplayKeptPass(benchmark::State& state) {
   ReportCore(state);
 }
 BENCHMARK(BM_ReplayKeptPass)->Unit(benchmark::kMillisecond);
+
+// The same thirty seconds as a recording file, read a block at a time as the mixer plays it.
+void BM_PlayRecordingFile(benchmark::State& state) {
+  Tune tune(true);
+  if (!tune.Ready()) {
+    state.SkipWithError("no sound font");
+    return;
+  }
+  constexpr size_t kKept = size_t(kRate) * 30;
+  std::vector<float> pcm(kKept * 2);
+  tune.Render(pcm.data(), kKept);
+  platform::audio::KeptPass kept(16u << 20);
+  kept.Append(pcm.data(), kKept);
+  kept.Finish();
+  const std::vector<uint8_t> bytes = platform::audio::EncodeRecording(1, 1, kKept / 2, kept);
+  char path[] = "/tmp/music-bench-XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd < 0 || write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size())) {
+    state.SkipWithError("cannot write the recording");
+    return;
+  }
+  close(fd);
+  auto file = platform::audio::RecordingFile::Open(path);
+  std::remove(path);
+  if (!file) {
+    state.SkipWithError("cannot open the recording");
+    return;
+  }
+  std::vector<float> out(kIterationFrames * 2);
+  size_t at = 0;
+  for (auto _ : state) {
+    std::fill(out.begin(), out.end(), 0.0f);
+    for (size_t done = 0; done < kIterationFrames; done += 2048) {
+      const size_t n = std::min<size_t>(2048, kIterationFrames - done);
+      file->AddInto(out.data() + 2 * done, at, n);
+      at = (at + n) % kKept;
+    }
+    benchmark::DoNotOptimize(out.data());
+  }
+  ReportCore(state);
+}
+BENCHMARK(BM_PlayRecordingFile)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
