@@ -82,7 +82,8 @@ std::unique_ptr<RecordingFile> RecordingFile::Open(const std::string& path) {
   r->secondPassAt_ = size_t(Get(header + 28, 4));
   const size_t blocks = size_t(Get(header + 32, 4));
   if (blocks != (r->frames_ + KeptPass::kBlockFrames - 1) / KeptPass::kBlockFrames ||
-      r->secondPassAt_ == 0 || r->secondPassAt_ >= r->frames_)
+      r->secondPassAt_ == 0 || r->secondPassAt_ >= r->frames_ ||
+      uint64_t(st.st_size) < kHeaderBytes + 9 * uint64_t(blocks))  // an index entry and a byte
     return nullptr;
   std::vector<uint8_t> index(blocks * 8);
   if (!ReadAt(fd, kHeaderBytes, index.data(), index.size())) return nullptr;

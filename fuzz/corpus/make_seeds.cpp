@@ -3,11 +3,12 @@
 // sample lives in the tree. The generated assets already cover the everyday files (GIF
 // animations, RGBA PNGs, JPEGs, one WAVE, one tune); the seeds add the variants the game
 // does not use: other BMP depths, icons, cursors, PCX, interlaced and disposing GIFs,
-// palette and 16-bit PNGs, other WAVE layouts and MIDI event kinds, stored blocks, scripts
-// and command lines. The small assets are copied to the targets that read their format
-// (large ones only slow the fuzzer down; the replay tests read every asset anyway). The
-// transform target reads five bytes before the picture, so its seeds are assets with
-// such a prefix.
+// palette and 16-bit PNGs, other WAVE layouts and MIDI event kinds, a tune recording,
+// stored blocks, scripts and command lines. The small assets are copied to the targets
+// that read their format (large ones only slow the fuzzer down; the replay tests read
+// every asset anyway). The transform target reads five bytes before the picture, so its
+// seeds are assets with such a prefix.
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/audio_kept_pass.h"
+#include "platform/audio_recording.h"
 #include "stage/component/stored_blocks.h"
 #include "tools/encoders/crafted.h"
 #include "tests/sound/test_data.h"
@@ -278,6 +281,25 @@ void MidiSeeds() {
   Write(t, "track_cut_short.mid", cut);
 }
 
+// A recording of three and a bit blocks of a chord, its second pass starting inside the
+// second block, and one block of the codec on its own.
+void RecordingSeeds() {
+  const std::string t = "fuzz_sound_recording";
+  const size_t frames = 3 * platform::audio::KeptPass::kBlockFrames + 100;
+  std::vector<float> chord(2 * frames);
+  for (size_t i = 0; i < frames; ++i) {
+    chord[2 * i] = float(0.3 * std::sin(double(i) * 0.031) + 0.1 * std::sin(double(i) * 0.0071));
+    chord[2 * i + 1] = float(0.25 * std::sin(double(i) * 0.047));
+  }
+  platform::audio::KeptPass pass(1u << 20);
+  pass.Append(chord.data(), frames);
+  pass.Finish();
+  Write(t, "recording.tune", platform::audio::EncodeRecording(7, 9, 6000, pass));
+  std::vector<int16_t> block(2 * 300);
+  for (size_t i = 0; i < block.size(); ++i) block[i] = int16_t(std::lrint(chord[i] * 32767));
+  Write(t, "block.bin", platform::audio::EncodeKeptBlock(block.data(), 300));
+}
+
 // The first byte picks the block: even for the stage, odd for a template.
 void BlockSeeds() {
   const std::string t = "fuzz_stage_blocks";
@@ -411,6 +433,7 @@ int main(int argc, char** argv) {
   TransformSeeds(argv[2]);
   WaveSeeds();
   MidiSeeds();
+  RecordingSeeds();
   BlockSeeds();
   ScriptSeeds();
   CommandLineSeeds();
