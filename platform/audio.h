@@ -55,8 +55,8 @@ class MidiStream {
   virtual bool Queue(const MidiStreamEvent* events, size_t count, void* cookie) = 0;
   virtual void Restart() = 0;  // starts or resumes playing the queue
   // Names the song the next Restart starts from its top, looping (the ContentKey of its
-  // file), or none (0):
-  // a device may then play a recording of it instead of synthesising it.
+  // file), or none (0): a device may then play a recording of it instead of
+  // synthesising it.
   virtual void Identify(uint64_t songKey) { (void)songKey; }
   virtual void Stop() = 0;     // stops and returns every queued buffer
   virtual void Reset() = 0;    // all notes off

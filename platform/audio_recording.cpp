@@ -108,7 +108,7 @@ RecordingFile::~RecordingFile() {
 
 bool RecordingFile::Decode(size_t b) {
   if (decodedBlock_ == b) return true;
-  const size_t n = std::min(KeptPass::kBlockFrames, frames_ - b * KeptPass::kBlockFrames);
+  const size_t n = BlockFrames(b);
   decoded_.assign(n * 2, 0);
   decodedBlock_ = b;
   bytes_.resize(size_t(starts_[b + 1] - starts_[b]));
@@ -124,7 +124,7 @@ void RecordingFile::AddInto(float* out, size_t at, size_t count) {
   while (count > 0 && at < frames_) {
     const size_t b = at / KeptPass::kBlockFrames;
     const size_t offset = at - b * KeptPass::kBlockFrames;
-    const size_t n = std::min(count, std::min(KeptPass::kBlockFrames, frames_ - b * KeptPass::kBlockFrames) - offset);
+    const size_t n = std::min(count, BlockFrames(b) - offset);
     if (Decode(b)) {
       const int16_t* src = decoded_.data() + offset * 2;
       for (size_t i = 0; i < n * 2; ++i) out[i] += float(src[i]) * (1.0f / 32768.0f);

@@ -1,8 +1,9 @@
 // A recording of a repeating tune's first two passes, made at build time by the same
 // mixer and synthesiser that would play it live, so that the game can play the tune
-// without synthesising it. It is one file per tune, named after the tune (SongKey), and
-// it plays only where the synthesiser would sound exactly like the one that made it:
-// the same FluidSynth, output rate, gain and sound font (SynthKey).
+// without synthesising it. It is one file per tune, named after the tune's song key (the
+// ContentKey of its MIDI file), and it plays only where the synthesiser would sound
+// exactly like the one that made it: the same FluidSynth, output rate, gain and sound
+// font (its synthesiser key).
 //
 // Layout, little-endian: "TVTUNEv1", the song key and the synthesiser key (8 bytes
 // each), the frame count, the frame at which the second pass starts and the block count
@@ -10,6 +11,7 @@
 // pass's lossless codec, KeptPass::kBlockFrames stereo frames each (the last may be
 // shorter). A block whose bytes do not match their CRC plays as silence.
 #pragma once
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -48,6 +50,9 @@ class RecordingFile {
  private:
   RecordingFile() = default;
   bool Decode(size_t b);
+  size_t BlockFrames(size_t b) const {  // the last block may be shorter
+    return std::min(KeptPass::kBlockFrames, frames_ - b * KeptPass::kBlockFrames);
+  }
 
   int fd_ = -1;
   uint64_t song_ = 0, synth_ = 0;

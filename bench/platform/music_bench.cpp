@@ -94,73 +94,62 @@ void BM_SynthesiseTune(benchmark::State& state) {
 }
 BENCHMARK(BM_SynthesiseTune)->ArgName("effects")->Arg(1)->Arg(0)->Iterations(3)->Unit(benchmark::kMillisecond);
 
-void BM_ReplayKeptPass(benchmark::State& state) {
+// Thirty seconds of the tune, kept as the mixer keeps its second pass; false without a
+// sound font (the benchmark is then skipped).
+constexpr size_t kKept = size_t(kRate) * 30;
+bool KeepThirtySeconds(benchmark::State& state, platform::audio::KeptPass& kept) {
   Tune tune(true);
   if (!tune.Ready()) {
     state.SkipWithError("no sound font");
-    return;
+    return false;
   }
-  // Thirty seconds of the tune, kept as the mixer keeps its second pass.
-  constexpr size_t kKept = size_t(kRate) * 30;
   std::vector<float> pcm(kKept * 2);
   tune.Render(pcm.data(), kKept);
-  platform::audio::KeptPass kept(16u << 20);
   kept.Append(pcm.data(), kKept);
   kept.Finish();
+  return true;
+}
+
+// Plays `source` (an AddInto(out, at, frames) of kKept frames) round and round in the
+// audio device's 2,048-frame buffers, an iteration's worth at a time.
+template <typename Source>
+void PlayInDeviceBuffers(benchmark::State& state, Source& source) {
   std::vector<float> out(kIterationFrames * 2);
   size_t at = 0;
   for (auto _ : state) {
     std::fill(out.begin(), out.end(), 0.0f);
     for (size_t done = 0; done < kIterationFrames; done += 2048) {
       const size_t n = std::min<size_t>(2048, kIterationFrames - done);
-      kept.AddInto(out.data() + 2 * done, at, n);
+      source.AddInto(out.data() + 2 * done, at, n);
       at = (at + n) % kKept;
     }
     benchmark::DoNotOptimize(out.data());
   }
   ReportCore(state);
 }
+
+void BM_ReplayKeptPass(benchmark::State& state) {
+  platform::audio::KeptPass kept(16u << 20);
+  if (KeepThirtySeconds(state, kept)) PlayInDeviceBuffers(state, kept);
+}
 BENCHMARK(BM_ReplayKeptPass)->Unit(benchmark::kMillisecond);
 
 // The same thirty seconds as a recording file, read a block at a time as the mixer plays it.
 void BM_PlayRecordingFile(benchmark::State& state) {
-  Tune tune(true);
-  if (!tune.Ready()) {
-    state.SkipWithError("no sound font");
-    return;
-  }
-  constexpr size_t kKept = size_t(kRate) * 30;
-  std::vector<float> pcm(kKept * 2);
-  tune.Render(pcm.data(), kKept);
   platform::audio::KeptPass kept(16u << 20);
-  kept.Append(pcm.data(), kKept);
-  kept.Finish();
+  if (!KeepThirtySeconds(state, kept)) return;
   const std::vector<uint8_t> bytes = platform::audio::EncodeRecording(1, 1, kKept / 2, kept);
   char path[] = "/tmp/music-bench-XXXXXX";
   const int fd = mkstemp(path);
-  if (fd < 0 || write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size())) {
-    state.SkipWithError("cannot write the recording");
-    return;
-  }
-  close(fd);
-  auto file = platform::audio::RecordingFile::Open(path);
-  std::remove(path);
+  const bool written = fd >= 0 && write(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size());
+  if (fd >= 0) close(fd);
+  auto file = written ? platform::audio::RecordingFile::Open(path) : nullptr;
+  if (fd >= 0) std::remove(path);
   if (!file) {
-    state.SkipWithError("cannot open the recording");
+    state.SkipWithError("cannot write and open the recording");
     return;
   }
-  std::vector<float> out(kIterationFrames * 2);
-  size_t at = 0;
-  for (auto _ : state) {
-    std::fill(out.begin(), out.end(), 0.0f);
-    for (size_t done = 0; done < kIterationFrames; done += 2048) {
-      const size_t n = std::min<size_t>(2048, kIterationFrames - done);
-      file->AddInto(out.data() + 2 * done, at, n);
-      at = (at + n) % kKept;
-    }
-    benchmark::DoNotOptimize(out.data());
-  }
-  ReportCore(state);
+  PlayInDeviceBuffers(state, *file);
 }
 BENCHMARK(BM_PlayRecordingFile)->Unit(benchmark::kMillisecond);
 
